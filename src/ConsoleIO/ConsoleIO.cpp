@@ -1,0 +1,1 @@
+// The console process runner.

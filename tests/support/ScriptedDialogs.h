@@ -1,0 +1,57 @@
+#pragma once
+// Scripted answers for message boxes and file dialogs. While an object lives, its hook is
+// installed; every question is recorded. An unscripted message box fails the test and is
+// answered with Cancel (OK for a box that has only OK).
+#include "Dialogs.h"
+
+#include <deque>
+#include <vector>
+
+struct AskedMessage {
+    QString Text;
+    QString Caption;
+    unsigned Flags = 0;
+};
+
+class ScriptedMessageBoxes {
+public:
+    ScriptedMessageBoxes();
+    ~ScriptedMessageBoxes();
+    ScriptedMessageBoxes(const ScriptedMessageBoxes&) = delete;
+    ScriptedMessageBoxes& operator=(const ScriptedMessageBoxes&) = delete;
+
+    // Queues the answer to the next message box.
+    void Answer(int button) { m_answers.push_back(button); }
+    // Runs `action` when the next message box is shown (before it is answered), e.g. to make
+    // something happen while a question is open.
+    void OnNextBox(std::function<void(const AskedMessage&)> action) { m_actions.push_back(std::move(action)); }
+    const std::vector<AskedMessage>& Asked() const { return m_asked; }
+    int Pending() const { return static_cast<int>(m_answers.size()); }
+
+private:
+    std::deque<int> m_answers;
+    std::deque<std::function<void(const AskedMessage&)>> m_actions;
+    std::vector<AskedMessage> m_asked;
+    MessageBoxHook m_previous;
+};
+
+class ScriptedFileDialogs {
+public:
+    ScriptedFileDialogs();
+    ~ScriptedFileDialogs();
+    ScriptedFileDialogs(const ScriptedFileDialogs&) = delete;
+    ScriptedFileDialogs& operator=(const ScriptedFileDialogs&) = delete;
+
+    // Queues the paths the next open dialog returns (empty list: the user cancels).
+    void AnswerOpen(const QStringList& paths) { m_open.push_back(paths); }
+    // Queues the path the next save dialog returns (empty text: the user cancels).
+    void AnswerSave(const QString& path) { m_save.push_back(path); }
+    const std::vector<FileDialogRequest>& Requests() const { return m_requests; }
+
+private:
+    std::deque<QStringList> m_open;
+    std::deque<QString> m_save;
+    std::vector<FileDialogRequest> m_requests;
+    OpenFilesHook m_previousOpen;
+    SaveFileHook m_previousSave;
+};
