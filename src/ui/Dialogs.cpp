@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWidget>
 
 #include <exception>
 
@@ -139,6 +140,26 @@ QStringList ToQtFilters(const QString& filter)
         result << parts.at(i) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return result;
+}
+
+QPoint CenteredPosition(const QRect& ownerFrame, const QSize& windowFrame)
+{
+    // C++ integer division truncates toward zero, as the placement rule wants for a window
+    // larger than its owner.
+    return {ownerFrame.left() + (ownerFrame.width() - windowFrame.width()) / 2,
+            ownerFrame.top() + (ownerFrame.height() - windowFrame.height()) / 2};
+}
+
+void CenterOverOwner(QWidget* window, const QWidget* owner)
+{
+    if (!window || !owner)
+        return;
+    window->ensurePolished();
+    const QRect own = window->frameGeometry();
+    // Before the first show a window has no frame yet: its client size stands in for it.
+    const QSize size = own.isValid() ? own.size() : window->size();
+    const QPoint frameTopLeft = CenteredPosition(owner->frameGeometry(), size);
+    window->move(frameTopLeft);
 }
 
 void RunGuarded(const std::function<void()>& work) noexcept

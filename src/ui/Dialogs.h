@@ -1,6 +1,8 @@
 #pragma once
 // Message boxes, the standard file dialogs and the default error display. Each dialog goes
 // through one replaceable hook so tests can answer it and see what was asked.
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -55,6 +57,11 @@ SaveFileHook SetSaveFileHook(SaveFileHook hook);
 
 // "Audio-Files|*.wav;*.aif" becomes Qt's "Audio-Files (*.wav *.aif)" list.
 QStringList ToQtFilters(const QString& filter);
+
+// Places `window` centred over `owner` by their outer frames: top = owner's top + (owner's height
+// - window's height) / 2, likewise left, truncating toward zero; it may lie partly off screen.
+void CenterOverOwner(QWidget* window, const QWidget* owner);
+QPoint CenteredPosition(const QRect& ownerFrame, const QSize& windowFrame);
 
 // The default error display: runs `work`; an error that escapes is shown in an error box
 // (an EAbort silently) and the program goes on. Every command and event handler runs inside it.
