@@ -1,0 +1,98 @@
+// BladeEnc: our BladeEnc-compatible MP3 encoder. Reads WAV/AIFF with libsndfile, encodes with
+// libmp3lame at a constant bitrate, writes "<source without extension>.mp3" beside each source,
+// and reports on the console in the line layout Tonewright's output interpreter reads.
+// Plain C++20 and POSIX; single-threaded.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace bladeenc {
+
+// The six priority levels of the -PRIO= option, lowest first.
+enum class PriorityLevel { Idle, Lowest, Lower, Normal, Higher, Highest };
+
+// The fourteen constant bitrates the encoder accepts as "-<kbit/s>".
+inline constexpr int kBitrates[] = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+inline constexpr int kDefaultBitrate = 128;
+
+struct EncoderSettings {
+    int bitrate = kDefaultBitrate;  // kbit/s, one of kBitrates
+    bool mono = false;              // -MONO: downmix to a single channel
+    bool crc = false;               // -CRC: error protection
+    bool deleteSource = false;      // -DELETE: remove the source once its MP3 is complete
+    bool original = false;          // -ORIGINAL sets the original bit ...
+    bool copy = false;              // ... -COPY clears it, whatever the order
+    bool privateBit = false;        // -PRIVATE
+    bool copyright = false;         // -COPYRIGHT
+    std::optional<PriorityLevel> priority;  // -PRIO=...; empty: leave the inherited priority
+    bool originalBit() const { return original && !copy; }
+};
+
+struct CommandLine {
+    EncoderSettings settings;
+    std::vector<std::string> files;
+    std::vector<std::string> errors;  // one message per rejected option, without "Error: "
+};
+
+// Options come first, matched without regard to case; the first argument that does not begin
+// with "-" (or everything after "--") starts the files, so later arguments are files even when
+// they begin with "-". A lone "-" is taken as a file name too.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// Nice value for each level; a raise above normal that the system refuses falls back to normal,
+// and a refused normal leaves the inherited value. Never fails.
+int NiceValueFor(PriorityLevel level);
+void ApplyPriority(PriorityLevel level);
+
+// "<source without its extension>.mp3" in the source's folder. Only the last path component's
+// extension is dropped, and a leading dot (hidden file) is not an extension.
+std::string OutputPathFor(const std::string& source);
+// The path made absolute against the current directory (no symlinks resolved), "." and ".."
+// components removed lexically.
+std::string AbsolutePath(const std::string& path);
+
+// --- console lines ---------------------------------------------------------------------------
+// h:mm:ss, rounded to the second; negative or not-a-number gives 0:00:00, capped at 999:59:59.
+std::string FormatClock(double seconds);
+// Sample rate in kHz without trailing zeros: 44100 -> "44.1", 48000 -> "48", 22050 -> "22.05".
+std::string FormatKHz(int rate);
+// "Status:" with the file's percentage (one decimal) right-aligned in columns 8-14, its
+// remaining time in 26-34, the batch percentage in 51-55 and the batch's remaining time in 67-75.
+std::string StatusLine(double filePercent, double fileRemaining, double batchPercent,
+                       double batchRemaining);
+// Control characters (a line break in a file name, say) become "?", so one message stays one line.
+std::string Printable(const std::string& text);
+std::string FilesToEncodeLine(size_t count);
+std::string EncodingLine(const std::string& fullPath);
+std::string InputLine(int sampleRate, int channels);
+std::string OutputLine(int bitrate, bool mono);
+// "Completed. Encoding time:" with the time in columns 26-34.
+std::string CompletedLine(double seconds);
+std::string ErrorLine(const std::string& message);
+
+// Where the batch writes its lines. Each call is one whole line without terminator.
+struct Console {
+    std::function<void(const std::string&)> line;    // ordinary lines
+    std::function<void(const std::string&)> status;  // "Status:" lines
+    std::function<void(const std::string&)> error;   // error lines
+};
+// Writes lines straight to file descriptors, one write() per line ("\n" ended). On a terminal the
+// status lines overwrite each other ("\r" ended) instead of scrolling.
+Console FdConsole(int outFd, int errFd);
+
+// --- the batch -------------------------------------------------------------------------------
+struct BatchOptions {
+    double statusInterval = 0.25;  // seconds between two status lines at least
+    bool allowUnnamedTemp = true;  // O_TMPFILE where the file system has it
+};
+
+// Runs the whole command line: options, priority, then every file in order. Returns the exit
+// status: 0 when every file was encoded and every option understood, 1 otherwise, 2 when no
+// file was given.
+int RunBladeEnc(const std::vector<std::string>& args, const Console& console,
+                const BatchOptions& options = {});
+
+} // namespace bladeenc

@@ -1,0 +1,358 @@
+#include "EncoderTestSupport.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <fstream>
+#include <filesystem>
+#include <poll.h>
+#include <spawn.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace enctest {
+
+ScratchFolder::ScratchFolder()
+{
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/tw-encoder-test-XXXXXX";
+    if (!mkdtemp(pattern.data()))
+        std::abort();
+    path_ = pattern;
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::vector<std::string> ScratchFolder::Entries() const
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool WriteSine(const std::string& path, int format, int rate, int channels, double seconds)
+{
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = format;
+    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!f)
+        return false;
+    const long long frames = std::llround(seconds * rate);
+    std::vector<double> chunk;
+    const double step = 2 * M_PI * 440.0 / rate;
+    long long written = 0;
+    while (written < frames) {
+        long long n = std::min<long long>(4096, frames - written);
+        chunk.resize(size_t(n * channels));
+        for (long long i = 0; i < n; ++i)
+            for (int c = 0; c < channels; ++c)
+                chunk[size_t(i * channels + c)] = 0.5 * std::sin(step * double(written + i) * (1 + c));
+        sf_writef_double(f, chunk.data(), n);
+        written += n;
+    }
+    return sf_close(f) == 0;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    return bool(out);
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+namespace {
+
+pid_t Spawn(const std::string& exe, const std::vector<std::string>& args,
+            const std::vector<std::string>& env, int& readFd)
+{
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attr, &none);
+    sigset_t all;
+    sigfillset(&all);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    std::vector<std::string> argStrings{exe};
+    argStrings.insert(argStrings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : argStrings)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    std::vector<std::string> envStrings;
+    for (char** e = environ; *e; ++e) {
+        std::string entry = *e;
+        std::string name = entry.substr(0, entry.find('='));
+        bool replaced = std::any_of(env.begin(), env.end(), [&](const std::string& x) {
+            return x.substr(0, x.find('=')) == name;
+        });
+        if (!replaced)
+            envStrings.push_back(entry);
+    }
+    for (const std::string& e : env)
+        if (e.find('=') != std::string::npos)
+            envStrings.push_back(e);
+    std::vector<char*> envp;
+    for (auto& e : envStrings)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    pid_t pid = -1;
+    if (posix_spawn(&pid, exe.c_str(), &actions, &attr, argv.data(), envp.data()) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    close(fds[1]);
+    readFd = fds[0];
+    return pid;
+}
+
+void Decode(int status, ProcessResult& r)
+{
+    if (WIFEXITED(status)) {
+        r.exitCode = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        r.exitCode = -1;
+        r.signal = WTERMSIG(status);
+    }
+}
+
+} // namespace
+
+ProcessResult RunProcess(const std::string& exe, const std::vector<std::string>& args,
+                  const std::vector<std::string>& env)
+{
+    Child child(exe, args, env);
+    return child.Finish();
+}
+
+Child::Child(const std::string& exe, const std::vector<std::string>& args,
+             const std::vector<std::string>& env)
+{
+    pid_ = Spawn(exe, args, env, fd_);
+}
+
+Child::~Child()
+{
+    if (pid_ > 0 && !reaped_) {
+        kill(pid_, SIGKILL);
+        int status;
+        waitpid(pid_, &status, 0);
+    }
+    if (fd_ >= 0)
+        close(fd_);
+}
+
+bool Child::ReadSome(int timeoutMs)
+{
+    if (fd_ < 0)
+        return false;
+    pollfd p{fd_, POLLIN, 0};
+    int ready = poll(&p, 1, timeoutMs);
+    if (ready <= 0)
+        return ready == 0;  // nothing yet: keep waiting
+    char buffer[4096];
+    ssize_t n = read(fd_, buffer, sizeof buffer);
+    if (n <= 0) {
+        close(fd_);
+        fd_ = -1;
+        return false;
+    }
+    output_.append(buffer, size_t(n));
+    return true;
+}
+
+bool Child::WaitForLineStartingWith(const std::string& prefix, double timeoutSeconds)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        for (const std::string& line : Lines(output_))
+            if (line.rfind(prefix, 0) == 0)
+                return true;
+        if (!ReadSome(100))
+            return false;
+    }
+    return false;
+}
+
+void Child::Kill(int sig)
+{
+    if (pid_ > 0 && !reaped_)
+        kill(pid_, sig);
+}
+
+ProcessResult Child::Finish()
+{
+    if (pid_ <= 0) {
+        result_.exitCode = 127;
+        return result_;
+    }
+    if (!reaped_) {
+        while (ReadSome(1000)) {
+        }
+        int status = 0;
+        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+        reaped_ = true;
+        Decode(status, result_);
+    }
+    result_.output = output_;
+    return result_;
+}
+
+std::vector<std::string> Lines(const std::string& output)
+{
+    std::vector<std::string> lines;
+    std::string current;
+    for (char c : output) {
+        if (c == '\r' || c == '\n') {
+            if (!current.empty())
+                lines.push_back(current);
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    if (!current.empty())
+        lines.push_back(current);
+    return lines;
+}
+
+std::string Columns(const std::string& line, size_t first, size_t last)
+{
+    if (line.size() < first)
+        return {};
+    std::string field = line.substr(first - 1, last - first + 1);
+    auto blank = [](unsigned char c) { return c <= ' '; };
+    while (!field.empty() && blank(field.front()))
+        field.erase(field.begin());
+    while (!field.empty() && blank(field.back()))
+        field.pop_back();
+    return field;
+}
+
+namespace {
+
+struct RawHeader {
+    FrameHeader h;
+    int frameBytes = 0;
+};
+
+std::optional<RawHeader> ParseHeader(const unsigned char* b)
+{
+    if (b[0] != 0xFF || (b[1] & 0xE0) != 0xE0)
+        return std::nullopt;
+    RawHeader r;
+    int versionBits = (b[1] >> 3) & 3;
+    int layerBits = (b[1] >> 1) & 3;
+    if (versionBits == 1 || layerBits == 0)
+        return std::nullopt;
+    r.h.mpegVersion = versionBits == 3 ? 1 : versionBits == 2 ? 2 : 25;
+    r.h.layer = 4 - layerBits;
+    r.h.crc = (b[1] & 1) == 0;
+    int bitrateIndex = b[2] >> 4;
+    int rateIndex = (b[2] >> 2) & 3;
+    if (bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3)
+        return std::nullopt;
+    static const int v1l3[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+    static const int v2l3[] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+    static const int rates1[] = {44100, 48000, 32000};
+    if (r.h.layer != 3)
+        return std::nullopt;
+    r.h.bitrate = r.h.mpegVersion == 1 ? v1l3[bitrateIndex] : v2l3[bitrateIndex];
+    int divisor = r.h.mpegVersion == 1 ? 1 : r.h.mpegVersion == 2 ? 2 : 4;
+    r.h.sampleRate = rates1[rateIndex] / divisor;
+    bool padding = (b[2] >> 1) & 1;
+    r.h.privateBit = b[2] & 1;
+    r.h.mono = (b[3] >> 6) == 3;
+    r.h.copyright = (b[3] >> 3) & 1;
+    r.h.original = (b[3] >> 2) & 1;
+    int coefficient = r.h.mpegVersion == 1 ? 144 : 72;
+    r.frameBytes = coefficient * r.h.bitrate * 1000 / r.h.sampleRate + (padding ? 1 : 0);
+    return r;
+}
+
+size_t SkipId3(const std::string& data)
+{
+    if (data.size() >= 10 && data.compare(0, 3, "ID3") == 0) {
+        size_t size = (size_t(data[6] & 0x7F) << 21) | (size_t(data[7] & 0x7F) << 14) |
+                      (size_t(data[8] & 0x7F) << 7) | size_t(data[9] & 0x7F);
+        return 10 + size;
+    }
+    return 0;
+}
+
+} // namespace
+
+std::optional<FrameHeader> FirstFrameHeader(const std::string& path)
+{
+    std::string data = ReadFile(path);
+    size_t pos = SkipId3(data);
+    if (data.size() < pos + 4)
+        return std::nullopt;
+    auto r = ParseHeader(reinterpret_cast<const unsigned char*>(data.data() + pos));
+    if (!r)
+        return std::nullopt;
+    return r->h;
+}
+
+int CountFrames(const std::string& path)
+{
+    std::string data = ReadFile(path);
+    size_t pos = SkipId3(data);
+    int count = 0;
+    while (pos + 4 <= data.size()) {
+        auto r = ParseHeader(reinterpret_cast<const unsigned char*>(data.data() + pos));
+        if (!r || r->frameBytes <= 0)
+            return 0;
+        pos += size_t(r->frameBytes);
+        ++count;
+    }
+    return pos == data.size() ? count : 0;
+}
+
+} // namespace enctest

@@ -1,0 +1,88 @@
+// Helpers of the encoder tests: a scratch folder, generated sine sources, child processes with
+// captured output, the front-end's column rule and an MP3 frame header reader.
+#pragma once
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace enctest {
+
+// A fresh folder under the system temp folder, removed with everything in it.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    std::vector<std::string> Entries() const;  // names in the folder, sorted
+private:
+    std::string path_;
+};
+
+// Writes a 440 Hz sine with libsndfile; format is an SF_FORMAT_* major|sub combination.
+// Returns false when libsndfile refuses.
+bool WriteSine(const std::string& path, int format, int rate, int channels, double seconds);
+
+std::string ReadFile(const std::string& path);
+bool WriteFile(const std::string& path, const std::string& bytes);
+bool Exists(const std::string& path);
+
+struct ProcessResult {
+    int exitCode = -1;  // -1 when it died of a signal
+    int signal = 0;
+    std::string output;  // stdout and stderr through one pipe, as the front-end reads them
+};
+
+// Runs exe with args (argv[1..]) and extra "NAME=value" environment entries (a bare "NAME"
+// removes the variable), waits for its end.
+ProcessResult RunProcess(const std::string& exe, const std::vector<std::string>& args,
+                  const std::vector<std::string>& env = {});
+
+// A running child whose output the test reads as it comes.
+class Child {
+public:
+    Child(const std::string& exe, const std::vector<std::string>& args,
+          const std::vector<std::string>& env = {});
+    ~Child();
+    // Reads until a line beginning with prefix has arrived (true) or the output ends (false).
+    bool WaitForLineStartingWith(const std::string& prefix, double timeoutSeconds = 60);
+    void Kill(int sig);
+    ProcessResult Finish();  // reads the rest and reaps
+    const std::string& output() const { return output_; }
+    pid_t pid() const { return pid_; }
+private:
+    bool ReadSome(int timeoutMs);
+    pid_t pid_ = -1;
+    int fd_ = -1;
+    std::string output_;
+    bool reaped_ = false;
+    ProcessResult result_;
+};
+
+std::vector<std::string> Lines(const std::string& output);  // split at \r and \n, empty dropped
+
+// The front-end's field rule: 1-based columns [first, last], shorter when the line is, blanks
+// and control characters trimmed.
+std::string Columns(const std::string& line, size_t first, size_t last);
+
+// The first MP3 frame header of a file (after an ID3v2 tag, if any).
+struct FrameHeader {
+    int mpegVersion = 0;  // 1, 2 or 25 (2.5)
+    int layer = 0;
+    bool crc = false;
+    int bitrate = 0;  // kbit/s
+    int sampleRate = 0;
+    bool privateBit = false;
+    bool mono = false;
+    bool copyright = false;
+    bool original = false;
+};
+std::optional<FrameHeader> FirstFrameHeader(const std::string& path);
+// Counts frames by walking headers from the first one; 0 when the stream is broken on the way.
+int CountFrames(const std::string& path);
+
+} // namespace enctest
