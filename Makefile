@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS  ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps configure build run test test-tsan bench clean
+.PHONY: all deps configure build run test test-tsan bench fuzz clean
 
 all: build
 
@@ -32,5 +32,13 @@ bench: deps
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTONEWRIGHT_BENCH=ON >/dev/null
 	@cmake --build build-bench -j$(JOBS)
 
+# The HTTP client's response fuzzer (clang, ASan + UBSan) for FUZZ_SECONDS; CI only replays the corpus.
+FUZZ_SECONDS ?= 300
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTONEWRIGHT_FUZZ=ON >/dev/null
+	@cmake --build build-fuzz -j$(JOBS) --target http_fuzz
+	mkdir -p build-fuzz/corpus && cp -n tests/update/corpus/http_response/* build-fuzz/corpus/
+	build-fuzz/tests/update/http_fuzz -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus tests/update/corpus/http_response
+
 clean:
-	rm -rf $(BUILD) build-tsan build-bench
+	rm -rf $(BUILD) build-tsan build-bench build-fuzz

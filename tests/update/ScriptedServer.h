@@ -1,0 +1,80 @@
+#pragma once
+// A loopback TCP server for the network tests. It runs on its own thread and answers each
+// accepted connection with a script of raw steps, so any response, well-formed or broken,
+// can be sent and what the client sent can be checked byte for byte.
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class ServerConnection {
+public:
+    explicit ServerConnection(int fd, class ScriptedServer* server) : FFd(fd), FServer(server) {}
+
+    // Reads up to the empty line that ends a request header and records it (the server's
+    // Requests()); an empty result when the peer closed first.
+    QByteArray ReadRequest();
+    // Reads exactly `count` more bytes (fewer when the peer closes first).
+    QByteArray ReadBytes(int count);
+    void Send(const QByteArray& data);
+    // Sends `data` in pieces of `pieceSize` bytes with a short pause between them, so the
+    // client receives it in many reads.
+    void SendInPieces(const QByteArray& data, int pieceSize);
+    // Reads and drops until the peer closes; false when it did not within the hang guard.
+    bool WaitPeerClose();
+    // Closes with a reset instead of a graceful close.
+    void Reset();
+    void Close();
+    int Fd() const { return FFd; }
+
+private:
+    int FFd;
+    ScriptedServer* FServer;
+    QByteArray FPending; // bytes read past the end of a request
+};
+
+class ScriptedServer {
+public:
+    using Script = std::function<void(ServerConnection&)>;
+
+    // Listens on 127.0.0.1 at a free port. Connection i runs scripts[i]; with `repeatLast`
+    // the last script serves every further connection, otherwise they are closed at once.
+    explicit ScriptedServer(std::vector<Script> scripts, bool repeatLast = false);
+    ~ScriptedServer();
+
+    int Port() const { return FPort; }
+    QList<QByteArray> Requests() const;
+    int Accepted() const { return FAccepted.load(); }
+    // True once every scripted connection has run to its end.
+    bool ScriptsDone() const { return FDone.load(); }
+    void AddRequest(const QByteArray& request);
+
+private:
+    void Run();
+
+    std::vector<Script> FScripts;
+    bool FRepeatLast;
+    int FListenFd = -1;
+    int FPort = 0;
+    std::atomic<bool> FStop{false};
+    std::atomic<bool> FDone{false};
+    std::atomic<int> FAccepted{0};
+    mutable std::mutex FLock;
+    QList<QByteArray> FRequests;
+    std::thread FThread;
+};
+
+// Spins the event loop until `done` holds; false when the hang guard ran out first.
+bool SpinUntil(const std::function<bool()>& done, int guardMs = 15000);
+// Spins the event loop for a while, for checks that something does NOT happen.
+void SpinFor(int ms);
+// A host name the resolver refuses by itself: a label longer than 63 characters cannot go
+// into a query, so no name server is ever asked.
+QString UnresolvableHost();
+// A port on 127.0.0.1 that refuses connections while the returned socket stays open.
+int RefusingPort(int* fdOut);
