@@ -12,8 +12,111 @@ inline const QString CaptionQuestion = QStringLiteral("Question");
 inline const QString UnknownError = QStringLiteral("An unknown error occurred.");
 
 // --- program start, file list, main window, settings ---
+inline const QString AppTitle = QStringLiteral("Tonewright");
+inline const QString ProductCaption = QStringLiteral("Tonewright 1.2");
+inline const QString ColumnFile = QStringLiteral("File");
+inline const QString ColumnFolder = QStringLiteral("Folder");
+inline const QString ColumnBytes = QStringLiteral("Bytes");
+inline const QString ColumnDate = QStringLiteral("Date");
+inline const QString NoFiles = QStringLiteral("No files");
+inline const QString OneFile = QStringLiteral("One file");
+inline const QString SomeFiles = QStringLiteral("%1 files");
+inline const QString ChooseFilesFilter = QStringLiteral(
+    "Audio-Files|*.wav;*.aif;*.aiff|Wave-Files (*.wav)|*.wav|AIFF-Files (*.aif, *.aiff)|*.aif;*.aiff|All Files|*");
+inline const QString UnableToWrite = QStringLiteral("Unable to write to %1");
+inline const QString IniValueHasLineBreak = QStringLiteral("The setting %1/%2 cannot hold a line break.");
+inline const QString PriorityIdle = QStringLiteral("Idle");
+inline const QString PriorityLowest = QStringLiteral("Lowest");
+inline const QString PriorityLower = QStringLiteral("Lower");
+inline const QString PriorityNormal = QStringLiteral("Normal");
+inline const QString PriorityHigher = QStringLiteral("Higher");
+inline const QString PriorityHighest = QStringLiteral("Highest");
+inline const QString ActionChooseFilesCaption = QStringLiteral("Ch&oose Files");
+inline const QString ActionChooseFilesHint = QStringLiteral("Add files to the list");
+inline const QString ActionEncodeCaption = QStringLiteral("&Encode");
+inline const QString ActionEncodeHint = QStringLiteral("Starts encoding the listed files");
+inline const QString ActionDeleteCaption = QStringLiteral("&Delete");
+inline const QString ActionDeleteHint = QStringLiteral("Delete selected files from list");
+inline const QString ActionClearListCaption = QStringLiteral("&Clear List");
+inline const QString ActionClearListHint = QStringLiteral("Deletes all entries of the list");
+inline const QString ActionOptionsCaption = QStringLiteral("&Options");
+inline const QString ActionOptionsHint = QStringLiteral("Shows options dialog");
+inline const QString ActionAboutCaption = QStringLiteral("&About");
+inline const QString ActionAboutHint = QStringLiteral("Shows information about Tonewright");
+inline const QString ActionToolbarCaption = QStringLiteral("&Show Toolbar");
+inline const QString ActionToolbarHint = QStringLiteral("Hides of shows toolbar");
+inline const QString ActionToolbarIconsCaption = QStringLiteral("&Icons");
+inline const QString ActionToolbarIconsHint = QStringLiteral("Shows icons on toolbar");
+inline const QString ActionToolbarCaptionsCaption = QStringLiteral("&Captions");
+inline const QString ActionToolbarCaptionsHint = QStringLiteral("Shows captions on toolbar");
+inline const QString ActionToolbarBothCaption = QStringLiteral("&Both");
+inline const QString ActionToolbarBothHint = QStringLiteral("Show Captions and Icons on Toolbar");
+inline const QString ActionViewLogCaption = QStringLiteral("Last &Log");
+inline const QString ActionViewLogHint = QStringLiteral("View contents of log of last run");
+inline const QString MenuFileCaption = QStringLiteral("&File");
+inline const QString MenuOpenFilelistCaption = QStringLiteral("Open filelist");
+inline const QString MenuExitCaption = QStringLiteral("E&xit");
+inline const QString MenuEditCaption = QStringLiteral("&Edit");
+inline const QString MenuActionsCaption = QStringLiteral("&Actions");
+inline const QString MenuQuickEncodeCaption = QStringLiteral("QuickEncode");
+inline const QString MenuViewCaption = QStringLiteral("&View");
+inline const QString MenuToolbarCaption = QStringLiteral("Toolbar");
+inline const QString MenuDisplayCaption = QStringLiteral("&Display");
+inline const QString MenuHelpCaption = QStringLiteral("&Help");
+inline const QString MenuContentsCaption = QStringLiteral("Contents");
+inline const QString MenuKeywordSearchCaption = QStringLiteral("Keyword search");
+inline const QString MenuCheckForUpdateCaption = QStringLiteral("Check for update");
+inline const QString MenuBladeEncHomepageCaption = QStringLiteral("&BladeEnc Homepage");
+inline const QString MenuTonewrightHomepageCaption = QStringLiteral("&Tonewright Homepage");
+inline const QString BladeEncHomepageUrl = QStringLiteral("http://bladeenc.mp3.no/");
+inline const QString TonewrightHomepageUrl = QStringLiteral("http://www.tonewright.org/");
 
 // --- batch run, output interpreter, progress window, tray, log, shutdown ---
+// Batch run and output interpreter. The display prefixes are shared with the progress window.
+inline const QString EncoderNotFound = QStringLiteral(
+    "The file \"%1\" couldn't be found.\r\nPlease go to the options and specify the correct location of BladeEnc.");
+inline const QString NoFilesToEncode = QStringLiteral("There are no files to encode!");
+inline const QString ErrorViewLog = QStringLiteral("At least one error occurred. Do you want to view the log?");
+inline const QString CannotCreateFile = QStringLiteral("Cannot create file %1");
+inline const QString LogErrorPrefix = QStringLiteral("Error: ");
+inline const QString TrayStarting = QStringLiteral("Starting...");
+inline const QString TrayFinished = QStringLiteral("Finished encoding");
+inline const QString TrayProgressHint = QStringLiteral("%1: %2%, Batch: %3%");
+inline const QString ProgressStatus = QStringLiteral("Status=");
+inline const QString ProgressBatch = QStringLiteral("Batch=");
+inline const QString ProgressEstimatedTime = QStringLiteral("Estimated time: ");
+inline const QString ProgressWorkingOn = QStringLiteral("Working on ");
+inline const QString ProgressInputFormat = QStringLiteral("Inputformat: ");
+inline const QString ProgressOutputFormat = QStringLiteral("Outputformat: ");
+inline const QString ProgressCompletedIn = QStringLiteral("Completed in ");
+inline const QString ProgressBatchDone = QStringLiteral("Batch done");
+inline const QString ProgressEncodingFinished = QStringLiteral("Encoding finished");
+// Progress window, tray, log window and shutdown countdown.
+inline const QString ProgressCaption = QStringLiteral("Encoding in progress");
+#ifdef Q_OS_WIN
+inline const QString ProgressShutdownWhenDone = QStringLiteral("Shutdown windows when done");
+#else
+inline const QString ProgressShutdownWhenDone = QStringLiteral("Shutdown computer when done");
+#endif
+inline const QString ProgressCancel = QStringLiteral("Cancel");
+inline const QString ProgressTrayButtonHint = QStringLiteral("Hide in the tray");
+inline const QString ReallyAbortEncoding = QStringLiteral("Really abort encoding?");
+inline const QString TrayInitialHint = QStringLiteral("Encoding in progress");
+inline const QString TrayShow = QStringLiteral("Show");
+inline const QString TrayStopEncodingDesign = QStringLiteral("Stop Encoding");
+inline const QString TrayStopEncoding = QStringLiteral("Stop encoding");
+inline const QString TrayExitProgram = QStringLiteral("Exit Tonewright");
+inline const QString LogCaption = QStringLiteral("Tonewright Log");
+inline const QString LogOK = QStringLiteral("&OK");
+inline const QString ShutdownCaption = QStringLiteral("Shutdown");
+inline const QString ShutdownWarning = QStringLiteral("Warning!");
+#ifdef Q_OS_WIN
+inline const QString ShutdownText = QStringLiteral("If you don't press cancel now, \nTonewright will shutdown \nWindows.");
+#else
+inline const QString ShutdownText = QStringLiteral("If you don't press cancel now, \nTonewright will shutdown \nthe computer.");
+#endif
+inline const QString ShutdownTimeLeft = QStringLiteral("Time left:");
+inline const QString ShutdownCancel = QStringLiteral("&Cancel");
 
 // --- update check ---
 

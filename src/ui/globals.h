@@ -32,3 +32,34 @@ struct TGlobalVars {
 };
 
 extern TGlobalVars GlobalVars;
+
+// The fourteen bitrates the options offer, ascending, as texts.
+extern const QStringList Bitrates;
+// The names of the priority levels 0 (idle) to 5 (highest), indexed by level.
+extern const QStringList PriorityNames;
+
+// The settings file: the executable's path with the file name lower-cased and its extension
+// replaced by (or, without one, extended by) ".ini".
+QString SettingsFilePath();
+// "Tonewright.log" in the program folder.
+QString LogFilePath();
+// The encoder used when the settings name none: "BladeEnc" in the program folder.
+QString DefaultBladeEncPath();
+
+// The settings defaults of program start: the default encoder, 128 kbit/s, priority 1,
+// every flag off, no announced files.
+void SetDefaultSettings();
+
+// Reads the settings file over the values in GlobalVars; when no file exists, creates it from
+// them and returns false. Raises "Unable to write to %1" when that creation fails.
+bool LoadSettings();
+// Writes the ten settings keys of sections "System", "Flags" and "Mp3Flags" in one atomic
+// replacement of the file. Raises "Unable to write to %1" on failure.
+void SaveSettings();
+// Write one key each, keeping the rest of the file. Raise "Unable to write to %1" on failure.
+void WriteIniInteger(const QString& section, const QString& key, std::int32_t value);
+void WriteIniBool(const QString& section, const QString& key, bool value);
+// Read one key each from the file as it is now; a missing key or a malformed value gives
+// the default.
+std::int32_t ReadIniInteger(const QString& section, const QString& key, std::int32_t defaultValue);
+bool ReadIniBool(const QString& section, const QString& key, bool defaultValue);

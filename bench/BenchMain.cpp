@@ -1,0 +1,4 @@
+// The one main of the benchmark binary.
+#include <benchmark/benchmark.h>
+
+BENCHMARK_MAIN();

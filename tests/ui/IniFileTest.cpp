@@ -1,0 +1,167 @@
+#include "Errors.h"
+#include "FileSizeLimit.h"
+#include "IniFile.h"
+#include "TempProgramFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <limits>
+#include <optional>
+
+#include <gtest/gtest.h>
+
+namespace {
+std::optional<std::int32_t> Parse(const char* text)
+{
+    std::int32_t value = -777;
+    if (!ParseIniInteger(QString::fromLatin1(text), &value))
+        return std::nullopt;
+    return value;
+}
+
+TIniFile IniWith(const TempProgramFolder& folder, const QByteArray& content)
+{
+    folder.Write(QStringLiteral("t.ini"), content);
+    return TIniFile(folder.File(QStringLiteral("t.ini")));
+}
+} // namespace
+
+TEST(IniFile, IntegerRules)
+{
+    EXPECT_EQ(Parse("128"), 128);
+    EXPECT_EQ(Parse("-42"), -42);
+    EXPECT_EQ(Parse("+7"), 7);
+    EXPECT_EQ(Parse("0x80"), 128);
+    EXPECT_EQ(Parse("0XfF"), 255);
+    EXPECT_EQ(Parse("$80"), 128);
+    EXPECT_EQ(Parse("$FFFFFFFF"), -1);
+    EXPECT_EQ(Parse("2147483647"), 2147483647);
+    EXPECT_EQ(Parse("-2147483648"), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(Parse("007"), 7);
+
+    for (const char* bad : {"", "fast", "yes", "0x", "$", "-", "12a", "1 2", "2147483648", "-2147483649",
+                            "$100000000", "0x1G", "-0x10", "-$10", "1.5", "99999999999999999999"})
+        EXPECT_EQ(Parse(bad), std::nullopt) << bad;
+}
+
+TEST(IniFile, NamesMatchWithoutCaseAndValuesAreTrimmed)
+{
+    TempProgramFolder folder;
+    const TIniFile ini = IniWith(folder, "[system]\r\n  BITRATE =  0x80  \r\nbladeenc=/opt/enc/BladeEnc\r\n"
+                                         "; Priority=5\r\n[Flags]\r\nMono=2\r\nCrc=yes\r\n");
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("System"), QStringLiteral("Bitrate"), 0), 128);
+    EXPECT_EQ(ini.ReadString(QStringLiteral("SYSTEM"), QStringLiteral("BladeEnc"), QString()),
+              QStringLiteral("/opt/enc/BladeEnc"));
+    // A commented-out key is not a key.
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("System"), QStringLiteral("Priority"), 9), 9);
+    EXPECT_TRUE(ini.ReadBool(QStringLiteral("flags"), QStringLiteral("mono"), false));
+    EXPECT_TRUE(ini.ReadBool(QStringLiteral("Flags"), QStringLiteral("Crc"), true));
+    EXPECT_FALSE(ini.ReadBool(QStringLiteral("Flags"), QStringLiteral("Crc"), false));
+    // A key of another section is not found.
+    EXPECT_EQ(ini.ReadString(QStringLiteral("Flags"), QStringLiteral("BladeEnc"), QStringLiteral("d")), QStringLiteral("d"));
+}
+
+TEST(IniFile, TheFirstOfRepeatedSectionsAndKeysIsRead)
+{
+    TempProgramFolder folder;
+    const TIniFile ini = IniWith(folder, "[A]\nk=1\nk=2\n[B]\nk=3\n[a]\nk=4\n");
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("A"), QStringLiteral("k"), 0), 1);
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("B"), QStringLiteral("K"), 0), 3);
+}
+
+TEST(IniFile, LongTextIsCutAt2047Characters)
+{
+    TempProgramFolder folder;
+    const QByteArray longValue(3000, 'p');
+    const TIniFile ini = IniWith(folder, "[S]\nk=" + longValue + "\n");
+    EXPECT_EQ(ini.ReadString(QStringLiteral("S"), QStringLiteral("k"), QString()), QString(2047, QLatin1Char('p')));
+}
+
+TEST(IniFile, WritesInPlaceAtTheEndOfTheSectionOrAsANewSection)
+{
+    TempProgramFolder folder;
+    TIniFile ini = IniWith(folder, "; kept comment\n[System]\nBitrate = 128\nother line\n\n[Flags]\nMono=1\n");
+    ini.WriteInteger(QStringLiteral("system"), QStringLiteral("BITRATE"), 160);
+    ini.WriteString(QStringLiteral("SYSTEM"), QStringLiteral("BladeEnc"), QStringLiteral("/x/BladeEnc"));
+    ini.WriteBool(QStringLiteral("Toolbar"), QStringLiteral("Visible"), false);
+    ini.WriteInteger(QStringLiteral("Toolbar"), QStringLiteral("Layout"), -3);
+    ini.UpdateFile();
+    EXPECT_EQ(folder.Read(QStringLiteral("t.ini")),
+              QByteArray("; kept comment\n[System]\nBitrate=160\nother line\nBladeEnc=/x/BladeEnc\n\n[Flags]\nMono=1\n"
+                         "[Toolbar]\nVisible=0\nLayout=-3\n"));
+}
+
+TEST(IniFile, KeepsCrLfAndForeignBytesOfOtherLines)
+{
+    TempProgramFolder folder;
+    const QByteArray odd = "Name=caf\xe9 \xff\r\n"; // not UTF-8: kept byte for byte
+    TIniFile ini = IniWith(folder, "\xef\xbb\xbf[System]\r\n" + odd + "Bitrate=1\r\n");
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("System"), QStringLiteral("Bitrate"), 0), 1);
+    ini.WriteInteger(QStringLiteral("System"), QStringLiteral("Bitrate"), 2);
+    ini.UpdateFile();
+    EXPECT_EQ(folder.Read(QStringLiteral("t.ini")), "\xef\xbb\xbf[System]\r\n" + odd + "Bitrate=2\r\n");
+}
+
+TEST(IniFile, AFileWithoutFinalLineBreakGainsOne)
+{
+    TempProgramFolder folder;
+    TIniFile ini = IniWith(folder, "[S]\na=1");
+    ini.WriteInteger(QStringLiteral("S"), QStringLiteral("b"), 2);
+    EXPECT_EQ(ini.Content(), QByteArray("[S]\na=1\nb=2\n"));
+}
+
+TEST(IniFile, ALineBreakInAValueIsRefused)
+{
+    TempProgramFolder folder;
+    TIniFile ini(folder.File(QStringLiteral("t.ini")));
+    EXPECT_THROW(ini.WriteString(QStringLiteral("System"), QStringLiteral("BladeEnc"),
+                                 QStringLiteral("/x\n[Flags]\nMono=1")),
+                 Exception);
+    EXPECT_THROW(ini.WriteString(QStringLiteral("System"), QStringLiteral("BladeEnc"), QStringLiteral("a\rb")), Exception);
+    EXPECT_EQ(ini.Content(), QByteArray());
+}
+
+TEST(IniFile, RefusedWritesRaiseAndKeepTheOldFile)
+{
+    TempProgramFolder folder;
+    const QByteArray old = "[System]\nBitrate=128\n" + QByteArray(200, ';') + "\n";
+    TIniFile ini = IniWith(folder, old);
+    ini.WriteInteger(QStringLiteral("System"), QStringLiteral("Bitrate"), 320);
+    {
+        FileSizeLimit limit(16);
+        try {
+            ini.UpdateFile();
+            ADD_FAILURE() << "the write should have failed";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), QStringLiteral("Unable to write to ") + folder.File(QStringLiteral("t.ini")));
+        }
+    }
+    EXPECT_EQ(folder.Read(QStringLiteral("t.ini")), old);
+    EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temporary left
+}
+
+TEST(IniFile, SomethingUnreadableAtThePathIsNeverReplaced)
+{
+    TempProgramFolder folder;
+    ASSERT_TRUE(QDir().mkpath(folder.File(QStringLiteral("t.ini/inner"))));
+    TIniFile ini(folder.File(QStringLiteral("t.ini")));
+    EXPECT_TRUE(ini.Existed());
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("S"), QStringLiteral("k"), 5), 5);
+    ini.WriteInteger(QStringLiteral("S"), QStringLiteral("k"), 1);
+    EXPECT_THROW(ini.UpdateFile(), Exception);
+    EXPECT_TRUE(QDir(folder.File(QStringLiteral("t.ini/inner"))).exists());
+}
+
+TEST(IniFile, WritingThroughASymbolicLinkKeepsTheLink)
+{
+    TempProgramFolder folder;
+    folder.Write(QStringLiteral("real/settings.ini"), "[S]\nk=1\n");
+    ASSERT_TRUE(QFile::link(folder.File(QStringLiteral("real/settings.ini")), folder.File(QStringLiteral("t.ini"))));
+    TIniFile ini(folder.File(QStringLiteral("t.ini")));
+    ini.WriteInteger(QStringLiteral("S"), QStringLiteral("k"), 2);
+    ini.UpdateFile();
+    EXPECT_TRUE(QFileInfo(folder.File(QStringLiteral("t.ini"))).isSymLink());
+    EXPECT_EQ(folder.Read(QStringLiteral("real/settings.ini")), QByteArray("[S]\nk=2\n"));
+}

@@ -1,0 +1,213 @@
+#include "AppPaths.h"
+#include "Errors.h"
+#include "FileSizeLimit.h"
+#include "TempProgramFolder.h"
+#include "globals.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace {
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        GlobalVars = TGlobalVars();
+        SetDefaultSettings();
+    }
+    QByteArray Ini() const { return folder.Read(QStringLiteral("tonewright.ini")); }
+    void WriteIni(const QByteArray& content) const { folder.Write(QStringLiteral("tonewright.ini"), content); }
+
+    TempProgramFolder folder;
+};
+
+const QByteArray DefaultContent(const QString& programFolder)
+{
+    return "[System]\nBladeEnc=" + programFolder.toUtf8()
+           + "BladeEnc\nBitrate=128\nPriority=1\n[Flags]\nMono=0\nCrc=0\nDelete=0\n"
+             "[Mp3Flags]\nOriginal=0\nCopy=0\nPrivate=0\nCopyright=0\n";
+}
+} // namespace
+
+TEST(SettingsPath, FileNameLowerCasedExtensionReplacedFolderKept)
+{
+    SetExecutablePathOverride(QStringLiteral("/Opt/Tone/Tonewright.EXE"));
+    EXPECT_EQ(SettingsFilePath(), QStringLiteral("/Opt/Tone/tonewright.ini"));
+    SetExecutablePathOverride(QStringLiteral("/Opt/Tone/ToneWright"));
+    EXPECT_EQ(SettingsFilePath(), QStringLiteral("/Opt/Tone/tonewright.ini"));
+    SetExecutablePathOverride(QStringLiteral("/a.b/tw.v2.bin"));
+    EXPECT_EQ(SettingsFilePath(), QStringLiteral("/a.b/tw.v2.ini"));
+    SetExecutablePathOverride(QStringLiteral("/a/.hidden"));
+    EXPECT_EQ(SettingsFilePath(), QStringLiteral("/a/.hidden.ini"));
+    EXPECT_EQ(LogFilePath(), QStringLiteral("/a/Tonewright.log"));
+    EXPECT_EQ(DefaultBladeEncPath(), QStringLiteral("/a/BladeEnc"));
+    SetExecutablePathOverride(QString());
+}
+
+TEST(SettingsTables, BitratesAndPriorityNames)
+{
+    ASSERT_EQ(Bitrates.size(), 14);
+    EXPECT_EQ(Bitrates.first(), QStringLiteral("32"));
+    EXPECT_EQ(Bitrates.last(), QStringLiteral("320"));
+    for (qsizetype i = 1; i < Bitrates.size(); ++i)
+        EXPECT_LT(Bitrates.at(i - 1).toInt(), Bitrates.at(i).toInt());
+    EXPECT_EQ(PriorityNames, (QStringList{QStringLiteral("Idle"), QStringLiteral("Lowest"), QStringLiteral("Lower"),
+                                          QStringLiteral("Normal"), QStringLiteral("Higher"), QStringLiteral("Highest")}));
+}
+
+TEST_F(Settings, FirstLoadCreatesTheFileFromTheDefaults)
+{
+    EXPECT_FALSE(LoadSettings());
+    EXPECT_EQ(Ini(), DefaultContent(folder.Path()));
+    EXPECT_TRUE(LoadSettings());
+    EXPECT_EQ(GlobalVars.BladeEncPath, folder.File(QStringLiteral("BladeEnc")));
+}
+
+TEST_F(Settings, SaveThenLoadRoundTripsEveryField)
+{
+    GlobalVars.BladeEncPath = QStringLiteral("/usr/local/bin/Blade Enc (ü)");
+    GlobalVars.Bitrate = 320;
+    GlobalVars.Priority = 5;
+    GlobalVars.Mono = true;
+    GlobalVars.Crc = false;
+    GlobalVars.DeleteSource = true;
+    GlobalVars.Mp3Flags = mfCopy | mfCopyright;
+    SaveSettings();
+    const TGlobalVars saved = GlobalVars;
+
+    GlobalVars = TGlobalVars();
+    SetDefaultSettings();
+    EXPECT_TRUE(LoadSettings());
+    EXPECT_EQ(GlobalVars.BladeEncPath, saved.BladeEncPath);
+    EXPECT_EQ(GlobalVars.Bitrate, 320);
+    EXPECT_EQ(GlobalVars.Priority, 5);
+    EXPECT_TRUE(GlobalVars.Mono);
+    EXPECT_FALSE(GlobalVars.Crc);
+    EXPECT_TRUE(GlobalVars.DeleteSource);
+    EXPECT_EQ(GlobalVars.Mp3Flags, mfCopy | mfCopyright);
+}
+
+TEST_F(Settings, MalformedValuesKeepWhatWasHeld)
+{
+    GlobalVars.Bitrate = 192;
+    GlobalVars.Mono = true;
+    GlobalVars.Crc = true;
+    WriteIni("[System]\nBitrate=fast\nPriority=259\n[Flags]\nMono=yes\nCrc=\n");
+    EXPECT_TRUE(LoadSettings());
+    EXPECT_EQ(GlobalVars.Bitrate, 192);
+    EXPECT_EQ(GlobalVars.Priority, 3); // low 8 bits of 259
+    EXPECT_TRUE(GlobalVars.Mono);
+    EXPECT_TRUE(GlobalVars.Crc);
+    // The file is not repaired.
+    EXPECT_EQ(Ini(), QByteArray("[System]\nBitrate=fast\nPriority=259\n[Flags]\nMono=yes\nCrc=\n"));
+}
+
+TEST_F(Settings, NumbersInEveryNotation)
+{
+    WriteIni("[System]\nBitrate=0x80\nPriority=-1\n[Flags]\nMono=2\nCrc=0\nDelete=$1\n");
+    GlobalVars.Crc = true;
+    EXPECT_TRUE(LoadSettings());
+    EXPECT_EQ(GlobalVars.Bitrate, 128);
+    EXPECT_EQ(GlobalVars.Priority, 255);
+    EXPECT_TRUE(GlobalVars.Mono);
+    EXPECT_FALSE(GlobalVars.Crc);
+    EXPECT_TRUE(GlobalVars.DeleteSource);
+
+    WriteIni("[System]\nBitrate=$80\n");
+    GlobalVars.Bitrate = 1;
+    LoadSettings();
+    EXPECT_EQ(GlobalVars.Bitrate, 128);
+}
+
+TEST_F(Settings, MissingHeaderFlagsSectionClearsTheFlags)
+{
+    GlobalVars.Mp3Flags = mfOriginal | mfCopy | mfPrivate | mfCopyright;
+    WriteIni("[System]\nBitrate=128\n");
+    LoadSettings();
+    EXPECT_EQ(GlobalVars.Mp3Flags, 0);
+
+    WriteIni("[MP3FLAGS]\nprivate=1\nOriginal=7\nCopy=0\n");
+    LoadSettings();
+    EXPECT_EQ(GlobalVars.Mp3Flags, mfPrivate | mfOriginal);
+}
+
+TEST_F(Settings, EmptyEncoderPathIsTakenAsItIs)
+{
+    WriteIni("[System]\nBladeEnc=\n");
+    LoadSettings();
+    EXPECT_EQ(GlobalVars.BladeEncPath, QString());
+}
+
+TEST_F(Settings, SaveKeepsForeignLinesAndTheToolbarSection)
+{
+    WriteIni("[Toolbar]\nLayout=2\n[System]\n; my encoder\nBladeEnc=/old\nExtra=keep\n");
+    GlobalVars.BladeEncPath = QStringLiteral("/new");
+    SaveSettings();
+    EXPECT_EQ(Ini(), QByteArray("[Toolbar]\nLayout=2\n[System]\n; my encoder\nBladeEnc=/new\nExtra=keep\n"
+                                "Bitrate=128\nPriority=1\n[Flags]\nMono=0\nCrc=0\nDelete=0\n"
+                                "[Mp3Flags]\nOriginal=0\nCopy=0\nPrivate=0\nCopyright=0\n"));
+    EXPECT_EQ(ReadIniInteger(QStringLiteral("toolbar"), QStringLiteral("layout"), 0), 2);
+}
+
+TEST_F(Settings, SingleKeyWritesAndReads)
+{
+    WriteIniInteger(QStringLiteral("Toolbar"), QStringLiteral("Layout"), 1);
+    WriteIniBool(QStringLiteral("Toolbar"), QStringLiteral("Visible"), false);
+    WriteIniInteger(QStringLiteral("Toolbar"), QStringLiteral("Layout"), 3);
+    EXPECT_EQ(Ini(), QByteArray("[Toolbar]\nLayout=3\nVisible=0\n"));
+    EXPECT_EQ(ReadIniInteger(QStringLiteral("Toolbar"), QStringLiteral("Layout"), 0), 3);
+    EXPECT_FALSE(ReadIniBool(QStringLiteral("Toolbar"), QStringLiteral("Visible"), true));
+    EXPECT_TRUE(ReadIniBool(QStringLiteral("Toolbar"), QStringLiteral("Missing"), true));
+}
+
+TEST_F(Settings, AFolderThatCannotBeWrittenRaisesAndKeepsTheOldFile)
+{
+    const QByteArray old = DefaultContent(folder.Path());
+    WriteIni(old);
+    const QString expected = QStringLiteral("Unable to write to ") + folder.File(QStringLiteral("tonewright.ini"));
+    {
+        FileSizeLimit limit(8);
+        GlobalVars.Bitrate = 64;
+        try {
+            SaveSettings();
+            ADD_FAILURE() << "SaveSettings should have failed";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), expected);
+        }
+        try {
+            WriteIniInteger(QStringLiteral("Toolbar"), QStringLiteral("Layout"), 2);
+            ADD_FAILURE() << "WriteIniInteger should have failed";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), expected);
+        }
+        EXPECT_THROW(WriteIniBool(QStringLiteral("Toolbar"), QStringLiteral("Visible"), false), Exception);
+    }
+    EXPECT_EQ(Ini(), old);
+    EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    // The record keeps what was set.
+    EXPECT_EQ(GlobalVars.Bitrate, 64);
+}
+
+TEST_F(Settings, AFolderWhereTheFileMustGoRaisesOnFirstStart)
+{
+    ASSERT_TRUE(QDir().mkpath(folder.File(QStringLiteral("tonewright.ini/x"))));
+    // Something stands there, so the load takes the defaults; any write then fails.
+    EXPECT_TRUE(LoadSettings());
+    EXPECT_EQ(GlobalVars.Bitrate, 128);
+    EXPECT_THROW(SaveSettings(), Exception);
+    EXPECT_TRUE(QDir(folder.File(QStringLiteral("tonewright.ini/x"))).exists());
+}
+
+TEST_F(Settings, FirstStartInAFolderThatCannotBeWrittenRaises)
+{
+    FileSizeLimit limit(8);
+    try {
+        LoadSettings();
+        ADD_FAILURE() << "LoadSettings should have failed";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Unable to write to ") + folder.File(QStringLiteral("tonewright.ini")));
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder.File(QStringLiteral("tonewright.ini"))));
+}
