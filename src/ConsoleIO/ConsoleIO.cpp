@@ -1,1 +1,558 @@
-// The console process runner.
+#include "ConsoleIO.h"
+
+#include "ChildProcess.h"
+#include "ConsoleHandOver.h"
+#include "CommandLine.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+// ---------------------------------------------------------------------------------------
+// value sets, texts, errors
+
+int PipeSizeBytes(TPipeSize size)
+{
+    static constexpr int bytes[] = {1024, 2048, 4096, 8192, 16384, 32768, 65536, 98304, 131072, 262144};
+    return size <= ps256k ? bytes[size] : bytes[ps128k];
+}
+
+int BufferSizeBytes(TBufferSize size)
+{
+    static constexpr int bytes[] = {256, 512, 1024, 2048, 4096, 8192};
+    return size <= bs8k ? bytes[size] : bytes[bs1k];
+}
+
+int ThreadPriorityValue(TThreadPriority priority)
+{
+    static constexpr int values[] = {-15, -2, -1, 0, 1, 2, 15};
+    return priority <= tpTimeCritical ? values[priority] : 0;
+}
+
+int ThreadPriorityNiceOffset(TThreadPriority priority)
+{
+    static constexpr int offsets[] = {19, 2, 1, 0, -1, -2, -10};
+    return priority <= tpTimeCritical ? offsets[priority] : 0;
+}
+
+QString ProcessCreateMessage(int code)
+{
+    return QStringLiteral("%1  Error Code :%2").arg(QLatin1String(SErrorCreatingProcess)).arg(code);
+}
+
+QString PipeCreateMessage(int code)
+{
+    return QStringLiteral("Error Opening Pipe Error Code :%1").arg(code);
+}
+
+QString WaitErrorMessage(int code)
+{
+    return QStringLiteral("Process Error Error Code :%1").arg(code);
+}
+
+EConsoleIOError::EConsoleIOError(const QString& message)
+    : FMessage(message), FWhat(message.toUtf8())
+{
+}
+
+const char* EConsoleIOError::what() const noexcept
+{
+    return FWhat.constData();
+}
+
+QString BuildConsoleCommandLine(const QString& application, const QString& command)
+{
+    if (!application.isEmpty() && !command.isEmpty())
+        return application + u' ' + command;
+    return command;
+}
+
+bool EndsWithPrompt(const QByteArray& text, const QByteArray& prompt)
+{
+    return !prompt.isEmpty() && prompt.size() <= text.size() && text.endsWith(prompt);
+}
+
+namespace ConsoleIODetail {
+
+QString MessageOf(const std::exception_ptr& error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const EConsoleIOError& e) {
+        return e.Message();
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("Unknown error");
+    }
+}
+
+}  // namespace ConsoleIODetail
+
+using ConsoleIODetail::Link;
+
+namespace {
+
+// Serialises Start for every runner of the process. Recursive, so that a handler called
+// from Start may itself call Start and be refused instead of deadlocking.
+std::recursive_mutex StartLock;
+
+// "NAME=value" items separated by NUL characters or line breaks.
+std::vector<QByteArray> EnvironmentItems(const QString& environment)
+{
+    std::vector<QByteArray> items;
+    const QByteArray bytes = environment.toLocal8Bit();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= bytes.size(); ++i) {
+        if (i == bytes.size() || bytes[i] == '\0' || bytes[i] == '\r' || bytes[i] == '\n') {
+            if (i > start)
+                items.push_back(bytes.mid(start, i - start));
+            start = i + 1;
+        }
+    }
+    return items;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// TConsoleThread
+
+TConsoleThread::TConsoleThread(TGUI2Console* owner, const TConsoleProperties& properties,
+                               const TConsoleEvents& events)
+    : FProps(properties), FPriority(properties.Priority), FPrompt(properties.Prompt.toUtf8()),
+      FLink(std::make_shared<Link>())
+{
+    FLink->Owner = owner;
+    FLink->Events = events;
+
+    if (!FProps.LogFile.isEmpty()) {
+        FLog = std::fopen(QFile::encodeName(FProps.LogFile).constData(), "wbe");
+        if (!FLog) {
+            const int code = errno;
+            FLogError = QStringLiteral("Cannot create file \"%1\". %2")
+                            .arg(QDir::toNativeSeparators(FProps.LogFile),
+                                 QString::fromLocal8Bit(std::strerror(code)));
+        }
+    }
+    FThread = std::thread([this] { ThreadMain(); });
+}
+
+TConsoleThread::~TConsoleThread()
+{
+    if (FThread.joinable())
+        FThread.join();
+    if (FLog)
+        std::fclose(FLog);
+}
+
+void TConsoleThread::Resume()
+{
+    {
+        std::lock_guard lock(FLink->Mutex);
+        FLink->Gate = Link::Resumed;
+    }
+    FLink->Changed.notify_all();
+}
+
+void TConsoleThread::Cancel()
+{
+    {
+        std::lock_guard lock(FLink->Mutex);
+        FLink->Gate = Link::Cancelled;
+    }
+    FLink->Changed.notify_all();
+    if (FThread.joinable())
+        FThread.join();
+}
+
+void TConsoleThread::ThreadMain()
+{
+    {
+        std::unique_lock lock(FLink->Mutex);
+        FLink->Changed.wait(lock, [this] { return FLink->Gate != Link::Waiting; });
+        if (FLink->Gate == Link::Cancelled)
+            return;
+    }
+    errno = 0;
+    FBaseNice = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+    if (errno != 0)
+        FBaseNice = 0;
+
+    Execute();
+
+    // The end: from here on the runner may join and free this object at any moment, unless
+    // it gave up waiting, in which case nobody else will free it.
+    const std::shared_ptr<Link> link = FLink;
+    bool orphaned, report;
+    {
+        std::lock_guard lock(link->Mutex);
+        link->Finished = true;
+        orphaned = link->Orphaned;
+        report = !orphaned && !link->Destroying.load();
+        link->EndQueued = report;
+    }
+    link->Changed.notify_all();
+    if (orphaned)
+        delete this;
+    else if (report)
+        ConsoleIODetail::HandOverQueue::Instance().Post(link);
+}
+
+template <typename Call>
+bool TConsoleThread::HandOver(Call call)
+{
+    return ConsoleIODetail::HandOverQueue::Run(FLink, std::move(call));
+}
+
+void TConsoleThread::Execute()
+{
+    QString error;
+    bool failed = false;
+    try {
+        FReadBuffer.assign(static_cast<size_t>(BufferSizeBytes(FProps.BufferSize)), 0);
+        const QString commandLine = BuildConsoleCommandLine(FProps.Application, FProps.Command);
+        if (FLink->Events.OnStart)
+            HandOver([commandLine](const TConsoleEvents& e, TGUI2Console* sender) {
+                e.OnStart(sender, commandLine);
+                return false;
+            });
+        CreateChild();
+        ReadLoop();
+        if (FLink->Events.OnPreTerminate)
+            HandOver([](const TConsoleEvents& e, TGUI2Console* sender) {
+                e.OnPreTerminate(sender);
+                return false;
+            });
+        KillChild(QLatin1String(SNormalThreadTermination));
+    } catch (...) {
+        failed = true;
+        error = ConsoleIODetail::MessageOf(std::current_exception());
+    }
+    if (failed) {
+        FStatusText = error;
+        if (FLink->Events.OnError) {
+            try {
+                HandOver([error](const TConsoleEvents& e, TGUI2Console* sender) {
+                    e.OnError(sender, error);
+                    return false;
+                });
+            } catch (...) {
+                // An error handler that fails has nowhere left to report to.
+            }
+        }
+    }
+    Cleanup();
+}
+
+void TConsoleThread::CreateChild()
+{
+    using namespace ChildProcess;
+    const int pipeSize = PipeSizeBytes(FProps.PipeSize);
+    Pipe output, input;
+    if (int e = CreatePipe(output, pipeSize))
+        throw EPipeCreate(PipeCreateMessage(e));
+    FOutRead = output.Read;
+    FOutWrite = output.Write;
+    if (int e = CreatePipe(input, pipeSize))
+        throw EPipeCreate(PipeCreateMessage(e));
+    FInRead = input.Read;
+    FInWrite = input.Write;
+    if (fcntl(FOutRead, F_SETFL, fcntl(FOutRead, F_GETFL) | O_NONBLOCK) != 0)
+        throw EPipeCreate(PipeCreateMessage(errno));
+
+    SpawnRequest request;
+    if (!FProps.Application.isEmpty()) {
+        request.Program = QFile::encodeName(FProps.Application);
+        request.Arguments.push_back(request.Program);
+        for (const QString& a : SplitCommandLineArguments(FProps.Command))
+            request.Arguments.push_back(QFile::encodeName(a));
+    } else {
+        const QStringList items = SplitCommandLine(FProps.Command);
+        if (!items.isEmpty()) {
+            request.Program = QFile::encodeName(items.front());
+            request.SearchPath = !items.front().contains(u'/');
+            for (const QString& a : items)
+                request.Arguments.push_back(QFile::encodeName(a));
+        }
+    }
+    if (!FProps.Environment.isEmpty()) {
+        request.ReplaceEnvironment = true;
+        request.Environment = EnvironmentItems(FProps.Environment);
+    }
+    request.WorkingDirectory = QFile::encodeName(FProps.HomeDirectory);
+    request.Input = FInRead;
+    request.Output = FOutWrite;
+
+    pid_t pid = -1;
+    const int e = Spawn(request, pid);
+    CloseFd(FOutWrite);
+    CloseFd(FInRead);
+    if (e != 0)
+        throw EProcessCreate(ProcessCreateMessage(e));
+    FPid = pid;
+    FChildLive = true;
+    FPidFd = OpenPidFd(pid);
+    // The child has inherited this thread's nice value, the program's own; only now does the
+    // worker take its own priority.
+    ApplyNiceValue();
+}
+
+void TConsoleThread::ApplyNiceValue()
+{
+    const int target = std::clamp(FBaseNice + ThreadPriorityNiceOffset(FPriority), -20, 19);
+    if (target != FBaseNice)
+        (void)setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), target);
+}
+
+void TConsoleThread::ReadLoop()
+{
+    FIdleTime = 0;
+    FSplitter.Clear();
+    for (;;) {
+        FLastCount = Poll();
+        const bool ended = WaitForChild();
+        if (ended || Terminated())
+            break;
+    }
+    if (Terminated())
+        return;
+    // What the child wrote before it ended is in the pipe, which holds at most its capacity;
+    // whatever comes beyond that is from a process it left behind, which is killed next.
+    const int bufferSize = static_cast<int>(FReadBuffer.size());
+    int capacity = fcntl(FOutRead, F_GETPIPE_SZ);
+    if (capacity <= 0)
+        capacity = PipeSizeBytes(ps256k);
+    qint64 drained = 0;
+    do {
+        FLastCount = Poll();
+        drained += FLastCount;
+    } while (FLastCount >= bufferSize && !Terminated() && drained < capacity + bufferSize);
+}
+
+int TConsoleThread::Poll()
+{
+    if (!FPipeEnded) {
+        ssize_t n;
+        do {
+            n = read(FOutRead, FReadBuffer.data(), FReadBuffer.size());
+        } while (n < 0 && errno == EINTR);
+        if (n > 0) {
+            FIdleTime = 0;
+            SplitChunk(static_cast<int>(n));
+            return static_cast<int>(n);
+        }
+        if (n == 0 || errno != EAGAIN)
+            FPipeEnded = true;
+    }
+    IdleTick();
+    return 0;
+}
+
+void TConsoleThread::SplitChunk(int count)
+{
+    FLines.clear();
+    FSplitter.Feed(FReadBuffer.data(), count, FLines);
+    const bool wantLines = static_cast<bool>(FLink->Events.OnLine);
+    for (const QByteArray& line : FLines) {
+        if (Terminated())
+            break;
+        FPendingLine = line;
+        if (wantLines) {
+            if (FLog) {
+                std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), FLog);
+                std::fwrite("\r\n", 1, 2, FLog);
+            }
+            HandOver([line](const TConsoleEvents& e, TGUI2Console* sender) {
+                e.OnLine(sender, line);
+                return false;
+            });
+        }
+        FPromptSeen = EndsWithPrompt(line, FPrompt);
+    }
+    FPendingLine.clear();
+    if (FSplitter.HasFragment())
+        FPromptSeen = FSplitter.FragmentEndsWith(FPrompt);
+}
+
+void TConsoleThread::IdleTick()
+{
+    FIdleTime += 5;
+    if (FIdleTime < FProps.TimeOutDelay)
+        return;
+    FIdleTime = 0;
+    if (FPromptSeen) {
+        FPendingLine = FSplitter.Fragment();
+        if (FLink->Events.OnPrompt) {
+            const QByteArray pending = FPendingLine;
+            HandOver([pending](const TConsoleEvents& e, TGUI2Console* sender) {
+                e.OnPrompt(sender, pending);
+                return false;
+            });
+        }
+        FPromptSeen = false;
+    } else if (FProps.AutoTerminate) {
+        Terminate();
+    } else if (FLink->Events.OnTimeOut) {
+        const bool kill = HandOver([](const TConsoleEvents& e, TGUI2Console* sender) {
+            bool k = false;
+            e.OnTimeOut(sender, k);
+            return k;
+        });
+        if (kill)
+            Terminate();
+    }
+}
+
+bool TConsoleThread::WaitForChild()
+{
+    pollfd fds[2];
+    nfds_t count = 0;
+    if (FPidFd >= 0)
+        fds[count++] = pollfd{FPidFd, POLLIN, 0};
+    if (!FPipeEnded)
+        fds[count++] = pollfd{FOutRead, POLLIN, 0};
+    const int r = poll(fds, count, 5);
+    if (r < 0) {
+        if (errno == EINTR)
+            return false;
+        throw EWaitError(WaitErrorMessage(errno));
+    }
+    if (FPidFd >= 0)
+        return (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+    return ChildProcess::HasEnded(FPid);
+}
+
+void TConsoleThread::KillChild(const QString& status)
+{
+    FStatusText = status;
+    if (FLink->Events.OnStatus)
+        HandOver([status](const TConsoleEvents& e, TGUI2Console* sender) {
+            e.OnStatus(sender, status);
+            return false;
+        });
+    EndChild();
+}
+
+void TConsoleThread::EndChild()
+{
+    if (!FChildLive)
+        return;
+    // The group goes too: a process the child left behind must not keep our pipe or run on.
+    ChildProcess::KillGroup(FPid);
+    ChildProcess::Reap(FPid);
+    FChildLive = false;
+}
+
+void TConsoleThread::Cleanup()
+{
+    // Also after an error: no child outlives its run, and none stays unreaped.
+    EndChild();
+    ChildProcess::CloseFd(FPidFd);
+    ChildProcess::CloseFd(FOutRead);
+    ChildProcess::CloseFd(FOutWrite);
+    ChildProcess::CloseFd(FInRead);
+    ChildProcess::CloseFd(FInWrite);
+    std::vector<char>().swap(FReadBuffer);
+    if (FLog)
+        std::fflush(FLog);
+    if (FLink->Events.OnDone) {
+        try {
+            HandOver([](const TConsoleEvents& e, TGUI2Console* sender) {
+                e.OnDone(sender);
+                return false;
+            });
+        } catch (...) {
+            // OnDone is the last event: nothing may follow it, not even OnError.
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// TGUI2Console
+
+TGUI2Console::TGUI2Console(QObject* parent) : QObject(parent)
+{
+    ConsoleIODetail::HandOverQueue::Instance();  // made on this, the main, thread
+}
+
+TGUI2Console::~TGUI2Console()
+{
+    if (!FWorker)
+        return;
+    Link& link = *FWorker->FLink;
+    {
+        std::lock_guard lock(link.Mutex);
+        link.Destroying.store(true);
+    }
+    link.Changed.notify_all();  // a worker waiting for a hand-over gives it up
+    FWorker->Terminate();
+
+    // The worker no longer needs this thread for anything, so waiting cannot deadlock; it
+    // sees the request within one 5 ms wait, then kills and reaps the child.
+    {
+        std::unique_lock lock(link.Mutex);
+        if (!link.Changed.wait_for(lock, std::chrono::seconds(10), [&] { return link.Finished; })) {
+            link.Orphaned = true;
+            FWorker->FThread.detach();
+            (void)FWorker.release();  // frees itself at its end
+            return;
+        }
+    }
+    FWorker.reset();  // joins the thread, which is past its last use of this runner
+}
+
+void TGUI2Console::Start()
+{
+    std::lock_guard lock(StartLock);
+    if (FWorker) {
+        if (OnError)
+            OnError(this, QLatin1String(SProcessAlreadyRunning));
+        return;
+    }
+    const TConsoleEvents events{OnStart, OnDone, OnLine, OnError, OnTimeOut, OnStatus, OnPrompt, OnPreTerminate};
+    auto worker = std::make_unique<TConsoleThread>(this, FProps, events);
+    worker->SetPriority(tpLower);
+    if (!worker->LogError().isEmpty() && OnError) {
+        try {
+            OnError(this, worker->LogError());
+        } catch (...) {
+            worker->Cancel();
+            throw;
+        }
+    }
+    FWorker = std::move(worker);
+    FWorker->Resume();
+}
+
+void TGUI2Console::Stop()
+{
+    if (FWorker)
+        FWorker->Terminate();
+}
+
+void TGUI2Console::SetPrompt(const QString& value)
+{
+    FProps.Prompt = value;
+    FProps.PromptLength = static_cast<std::int32_t>(value.toUtf8().size());
+}
+
+void TGUI2Console::SetTimeOutDelay(int value)
+{
+    FProps.TimeOutDelay = static_cast<TTimeOutDelay>(std::clamp<int>(value, MinTimeOutDelay, MaxTimeOutDelay));
+}
+
+void TGUI2Console::ThreadDone(const ConsoleIODetail::Link* link)
+{
+    if (FWorker && FWorker->FLink.get() == link)
+        FWorker.reset();  // joins the thread, which is at its very end
+}
