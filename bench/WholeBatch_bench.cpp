@@ -1,0 +1,255 @@
+// A whole batch through the program against the same encoder command run directly: ten
+// 30-second WAV files, the main window on the offscreen platform, the real runner and BladeEnc.
+//
+// Reports the wall-time ratio program / direct (wall_ratio: the minimum of each over the rounds,
+// which alternate), and the program's own CPU time during its batches (main thread and runner
+// worker) as a share of the encoder's CPU time (cpu_share_pct; main_thread_cpu_s is the main
+// thread's part per batch). Both sides run the encoder at normal priority.
+//
+//   tw_bench --benchmark_filter=WholeBatch   (TW_BATCH_BENCH_ROUNDS=n, default 3)
+#include "AppPaths.h"
+#include "CommandLine.h"
+#include "ConsoleIO.h"
+#include "Dialogs.h"
+#include "Main.h"
+#include "globals.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+// The application of the benchmark binary, made here unless another benchmark made it first.
+QApplication* GuiApp()
+{
+    if (QCoreApplication* existing = QCoreApplication::instance())
+        return qobject_cast<QApplication*>(existing);
+    static int argc = 1;
+    static char name[] = "tw_bench";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return new QApplication(argc, argv);
+}
+
+// 30 s of 16-bit stereo at 44.1 kHz with music-like content (gliding harmonics and a little
+// noise), so the encoder works as hard as on real audio.
+QByteArray MusicWav(int seconds, double base, unsigned seed)
+{
+    const int rate = 44100;
+    const int frames = rate * seconds;
+    QByteArray pcm(qsizetype(frames) * 4, Qt::Uninitialized);
+    double phase[5] = {};
+    unsigned noise = seed;
+    for (int i = 0; i < frames; ++i) {
+        const double t = double(i) / rate;
+        const double f = base * (1 + 0.5 * std::sin(2 * M_PI * 0.05 * t));
+        double s = 0;
+        for (int k = 0; k < 5; ++k) {
+            phase[k] += 2 * M_PI * f * (k + 1) / rate;
+            s += std::sin(phase[k]) / (k + 1);
+        }
+        noise = noise * 1103515245u + 12345u;
+        const double n = (double((noise >> 16) & 0x7fff) / 16384.0 - 1.0) * 0.05;
+        const auto left = qint16(std::clamp((s * 0.3 + n) * 32767, -32768.0, 32767.0));
+        const auto right = qint16(std::clamp((s * 0.25 - n) * 32767, -32768.0, 32767.0));
+        char* p = pcm.data() + qsizetype(i) * 4;
+        p[0] = char(left & 0xff);
+        p[1] = char((left >> 8) & 0xff);
+        p[2] = char(right & 0xff);
+        p[3] = char((right >> 8) & 0xff);
+    }
+    auto le32 = [](quint32 x) {
+        QByteArray b(4, 0);
+        for (int i = 0; i < 4; ++i)
+            b[i] = char((x >> (8 * i)) & 0xff);
+        return b;
+    };
+    auto le16 = [](quint16 x) {
+        QByteArray b(2, 0);
+        b[0] = char(x & 0xff);
+        b[1] = char(x >> 8);
+        return b;
+    };
+    return "RIFF" + le32(quint32(36 + pcm.size())) + "WAVEfmt " + le32(16) + le16(1) + le16(2) + le32(rate)
+           + le32(rate * 4) + le16(4) + le16(16) + "data" + le32(quint32(pcm.size())) + pcm;
+}
+
+double Seconds(const timeval& tv)
+{
+    return double(tv.tv_sec) + double(tv.tv_usec) / 1e6;
+}
+
+struct CpuTimes {
+    double Self = 0;
+    double Children = 0;
+    double MainThread = 0;
+};
+
+CpuTimes Now()
+{
+    rusage self{}, children{}, thread{};
+    getrusage(RUSAGE_SELF, &self);
+    getrusage(RUSAGE_CHILDREN, &children);
+    getrusage(RUSAGE_THREAD, &thread);
+    return {Seconds(self.ru_utime) + Seconds(self.ru_stime), Seconds(children.ru_utime) + Seconds(children.ru_stime),
+            Seconds(thread.ru_utime) + Seconds(thread.ru_stime)};
+}
+
+// Runs the items of `argv` directly, output to /dev/null, and waits for the end. Returns false when
+// it could not run or failed.
+bool RunDirectly(const QStringList& items)
+{
+    std::vector<QByteArray> bytes;
+    for (const QString& item : items)
+        bytes.push_back(QFile::encodeName(item));
+    std::vector<char*> argv;
+    for (QByteArray& b : bytes)
+        argv.push_back(b.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0)
+        return false;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void RemoveMp3s(const QString& folder)
+{
+    QDir dir(folder);
+    for (const QString& name : dir.entryList({QStringLiteral("*.mp3")}, QDir::Files))
+        dir.remove(name);
+}
+
+} // namespace
+
+static void BM_WholeBatchProgramVsDirect(benchmark::State& state)
+{
+    if (!GuiApp()) {
+        state.SkipWithError("another benchmark made a non-GUI application");
+        return;
+    }
+    const QString encoder = QStringLiteral(TW_BUILD_DIR "/BladeEnc");
+    if (!QFileInfo(encoder).isExecutable()) {
+        state.SkipWithError("BladeEnc is not built in the build folder");
+        return;
+    }
+    const int asked = qEnvironmentVariableIntValue("TW_BATCH_BENCH_ROUNDS");
+    const int rounds = asked > 0 ? asked : 3;
+
+    QTemporaryDir programFolder;
+    QTemporaryDir music;
+    SetExecutablePathOverride(programFolder.filePath(QStringLiteral("tonewright")));
+    QStringList files;
+    for (int i = 0; i < 10; ++i) {
+        const QString path = music.filePath(QStringLiteral("track %1.wav").arg(i + 1, 2, 10, QLatin1Char('0')));
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(MusicWav(30, 110.0 * (1 + i % 4), 777u + unsigned(i))) < 0) {
+            state.SkipWithError("cannot write the WAV files");
+            return;
+        }
+        files << path;
+    }
+
+    int questions = 0;
+    const MessageBoxHook previousHook = SetMessageBoxHook([&](const QString&, const QString&, unsigned) {
+        ++questions;
+        return int(IDNO);
+    });
+
+    std::vector<double> directWall, programWall;
+    std::vector<double> programCpu, encoderCpu, mainThreadCpu;
+    bool failed = false;
+    for (auto _ : state) {
+        for (int round = 0; round < rounds && !failed; ++round) {
+            // The same encoder command, run directly.
+            GlobalVars = TGlobalVars{};
+            auto form = std::make_unique<TFormMain>();
+            GlobalVars.BladeEncPath = encoder;
+            // Normal priority on both sides: at a low one, other work on the machine decides
+            // the times more than the two ways of running do.
+            GlobalVars.Priority = 3;
+            for (const QString& f : files)
+                form->AddFile(f);
+            const QString commandLine = [&] {
+                QStringList paths;
+                for (const TFileEntry& e : form->FileEntries())
+                    paths << e.FullPath();
+                return QStringList{encoder} + SplitCommandLineArguments(form->BuildEncoderOptions())
+                       + paths;
+            }().join(QLatin1Char('\n'));
+            RemoveMp3s(music.path());
+            QElapsedTimer wall;
+            wall.start();
+            failed = !RunDirectly(commandLine.split(QLatin1Char('\n')));
+            directWall.push_back(double(wall.nsecsElapsed()) / 1e9);
+
+            // Through the program.
+            RemoveMp3s(music.path());
+            const CpuTimes before = Now();
+            wall.start();
+            form->ActionEncodeExecute();
+            programWall.push_back(double(wall.nsecsElapsed()) / 1e9);
+            while (form->GUI2Console1->Running())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+            const CpuTimes after = Now();
+            programCpu.push_back(after.Self - before.Self);
+            mainThreadCpu.push_back(after.MainThread - before.MainThread);
+            encoderCpu.push_back(after.Children - before.Children);
+            failed = failed || questions > 0 || GlobalVars.FilesDone != 10;
+        }
+    }
+    SetMessageBoxHook(previousHook);
+    SetExecutablePathOverride(QString());
+    if (failed) {
+        state.SkipWithError("a batch failed (encoder error or missing MP3s)");
+        return;
+    }
+    auto minOf = [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); };
+    auto sumOf = [](const std::vector<double>& v) { return std::accumulate(v.begin(), v.end(), 0.0); };
+    const double direct = minOf(directWall);
+    const double program = minOf(programWall);
+    state.counters["direct_s"] = direct;
+    state.counters["program_s"] = program;
+    state.counters["wall_ratio"] = program / direct;
+    state.counters["program_cpu_s"] = sumOf(programCpu) / double(programCpu.size());
+    state.counters["encoder_cpu_s"] = sumOf(encoderCpu) / double(encoderCpu.size());
+    state.counters["cpu_share_pct"] = 100.0 * sumOf(programCpu) / sumOf(encoderCpu);
+    // The first batch of the process also pays for loading fonts and styles once.
+    double laterShare = 0;
+    if (programCpu.size() > 1)
+        laterShare = 100.0 * (sumOf(programCpu) - programCpu.front()) / (sumOf(encoderCpu) - encoderCpu.front());
+    state.counters["cpu_share_later_pct"] = laterShare;
+    state.counters["first_program_cpu_s"] = programCpu.front();
+    // Of the program's time, what the main thread (windows, interpreter) used; the rest is the
+    // runner's worker.
+    state.counters["main_thread_cpu_s"] = sumOf(mainThreadCpu) / double(mainThreadCpu.size());
+}
+BENCHMARK(BM_WholeBatchProgramVsDirect)->Iterations(1)->Unit(benchmark::kSecond);

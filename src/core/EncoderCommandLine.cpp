@@ -1,0 +1,88 @@
+#include "EncoderCommandLine.h"
+
+#include <QFileInfo>
+
+QString BuildEncoderOptions(const TEncoderOptionValues& values)
+{
+    QString options = QStringLiteral(" -quit -") + QString::number(values.Bitrate);
+    if (values.Mono)
+        options += QStringLiteral(" -MONO");
+    if (values.Crc)
+        options += QStringLiteral(" -CRC");
+    if (values.DeleteSource)
+        options += QStringLiteral(" -DELETE");
+    if (values.Mp3Flags & 1)
+        options += QStringLiteral(" -ORIGINAL");
+    if (values.Mp3Flags & 2)
+        options += QStringLiteral(" -COPY");
+    if (values.Mp3Flags & 4)
+        options += QStringLiteral(" -PRIVATE");
+    if (values.Mp3Flags & 8)
+        options += QStringLiteral(" -COPYRIGHT");
+    static const char* const priorities[] = {"IDLE", "LOWEST", "LOWER", "NORMAL", "HIGHER", "HIGHEST"};
+    if (values.Priority >= 0 && values.Priority <= 5)
+        options += QStringLiteral(" -PRIO=") + QLatin1String(priorities[values.Priority]);
+    return options;
+}
+
+QString QuoteCommandLineArgument(const QString& argument)
+{
+    QString quoted;
+    quoted.reserve(argument.size() + 2);
+    quoted += QLatin1Char('"');
+    qsizetype backslashes = 0;
+    for (const QChar c : argument) {
+        if (c == QLatin1Char('\\')) {
+            ++backslashes;
+            continue;
+        }
+        if (c == QLatin1Char('"')) {
+            // 2n+1 backslashes before a quote give n backslashes and a literal quote.
+            quoted += QString(backslashes * 2 + 1, QLatin1Char('\\'));
+            quoted += QLatin1Char('"');
+        } else {
+            quoted += QString(backslashes, QLatin1Char('\\'));
+            quoted += c;
+        }
+        backslashes = 0;
+    }
+    // 2n backslashes before the closing quote give n backslashes and end the group.
+    quoted += QString(backslashes * 2, QLatin1Char('\\'));
+    quoted += QLatin1Char('"');
+    return quoted;
+}
+
+namespace {
+bool IsBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+bool NeedsQuotes(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    if (path.contains(QLatin1Char('"')) || IsBlank(path.front()) || IsBlank(path.back()))
+        return true;
+    for (qsizetype i = 1; i < path.size(); ++i) {
+        if (IsBlank(path.at(i)) && !IsBlank(path.at(i - 1)) && QFileInfo(path.left(i)).isFile())
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+QString EncoderPathItem(const QString& encoderPath)
+{
+    return NeedsQuotes(encoderPath) ? QuoteCommandLineArgument(encoderPath) : encoderPath;
+}
+
+QString BuildEncoderCommandLine(const QString& encoderPath, const QString& options, const QStringList& files)
+{
+    QString line = EncoderPathItem(encoderPath) + options;
+    for (const QString& file : files) {
+        line += QLatin1Char(' ');
+        line += QuoteCommandLineArgument(file);
+    }
+    return line;
+}

@@ -1,0 +1,232 @@
+#include "OutputInterpreter.h"
+
+#include <QLocale>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+QString TrimBlanks(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin).unicode() <= 0x20)
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= 0x20)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+QString CutColumns(const QString& line, qsizetype first, qsizetype last)
+{
+    if (first < 1 || last < first || line.size() < first)
+        return QString();
+    return TrimBlanks(line.mid(first - 1, last - first + 1));
+}
+
+QString RestFrom(const QString& line, qsizetype first)
+{
+    if (first < 1 || line.size() < first)
+        return QString();
+    return TrimBlanks(line.mid(first - 1));
+}
+
+QString LocalizeDecimal(const QString& text, const QString& decimalSeparator)
+{
+    const qsizetype dot = text.indexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return text;
+    QString localized = text;
+    localized.replace(dot, 1, decimalSeparator);
+    return localized;
+}
+
+std::optional<double> ParseLocaleNumber(const QString& text, const QString& decimalSeparator)
+{
+    const QString t = TrimBlanks(text);
+    qsizetype i = 0;
+    const qsizetype n = t.size();
+    QByteArray plain; // the number in C notation, for the conversion
+    auto digitAt = [&](qsizetype at) { return at < n && t.at(at) >= QLatin1Char('0') && t.at(at) <= QLatin1Char('9'); };
+
+    if (i < n && (t.at(i) == QLatin1Char('+') || t.at(i) == QLatin1Char('-')))
+        plain += char(t.at(i++).unicode());
+    int digits = 0;
+    while (digitAt(i)) {
+        plain += char(t.at(i++).unicode());
+        ++digits;
+    }
+    if (!decimalSeparator.isEmpty() && QStringView(t).mid(i).startsWith(decimalSeparator)) {
+        i += decimalSeparator.size();
+        plain += '.';
+        while (digitAt(i)) {
+            plain += char(t.at(i++).unicode());
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (i < n && (t.at(i) == QLatin1Char('e') || t.at(i) == QLatin1Char('E'))) {
+        plain += 'e';
+        ++i;
+        if (i < n && (t.at(i) == QLatin1Char('+') || t.at(i) == QLatin1Char('-')))
+            plain += char(t.at(i++).unicode());
+        if (!digitAt(i))
+            return std::nullopt;
+        while (digitAt(i))
+            plain += char(t.at(i++).unicode());
+    }
+    if (i != n)
+        return std::nullopt;
+    bool ok = false;
+    const double value = QLocale::c().toDouble(QString::fromLatin1(plain), &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+int PercentToPosition(double percent, int maximum)
+{
+    const double exact = percent * maximum / 100.0;
+    if (std::isnan(exact))
+        return 0;
+    if (exact >= double(INT_MAX))
+        return INT_MAX;
+    if (exact <= double(INT_MIN))
+        return INT_MIN;
+    double rounded = std::round(exact); // halves away from zero ...
+    if (std::fabs(exact - std::trunc(exact)) == 0.5)
+        rounded = 2.0 * std::round(exact / 2.0); // ... except that halves go to the even neighbour
+    return int(rounded);
+}
+
+std::int32_t ParseDecimalIntOrZero(const QString& text)
+{
+    const QString t = TrimBlanks(text);
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < t.size() && (t.at(i) == QLatin1Char('+') || t.at(i) == QLatin1Char('-')))
+        negative = t.at(i++) == QLatin1Char('-');
+    if (i == t.size())
+        return 0;
+    qint64 value = 0;
+    for (; i < t.size(); ++i) {
+        const QChar c = t.at(i);
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return 0;
+        value = value * 10 + (c.unicode() - '0');
+        if (value > qint64(INT_MAX) + 1)
+            return 0;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX || value < INT_MIN)
+        return 0;
+    return std::int32_t(value);
+}
+
+QString FileNamePart(const QString& path)
+{
+    qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
+#ifdef Q_OS_WIN
+    cut = std::max({cut, path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char(':'))});
+#endif
+    return path.mid(cut + 1);
+}
+
+QString FormatTrayHint(const QString& pattern, const QString& currentFile, double filePercent,
+                       double batchPercent, const QString& decimalSeparator)
+{
+    auto oneDecimal = [&](double v) {
+        return LocalizeDecimal(QString::number(v, 'f', 1), decimalSeparator);
+    };
+    return pattern.arg(currentFile, oneDecimal(filePercent), oneDecimal(batchPercent));
+}
+
+TProgressFields CutProgressLine(const QString& line)
+{
+    return {CutColumns(line, 8, 14), CutColumns(line, 26, 34), CutColumns(line, 51, 55), CutColumns(line, 67, 75)};
+}
+
+TOutputInterpreter::TOutputInterpreter(TBatchFields fields, TInterpreterTexts texts, Clock clock)
+    : m_fields(fields), m_texts(std::move(texts)), m_clock(std::move(clock)),
+      m_decimalSeparator(QLocale().decimalPoint())
+{
+    m_timer.start();
+    SetClock(std::move(m_clock));
+}
+
+void TOutputInterpreter::SetClock(Clock clock)
+{
+    m_clock = clock ? std::move(clock) : Clock([this] { return m_timer.nsecsElapsed(); });
+}
+
+void TOutputInterpreter::HandleLine(const QString& line, IProgressDisplay* display)
+{
+    if (!display) {
+        m_fields.Log.append(line);
+        return;
+    }
+    if (TrimBlanks(line).isEmpty())
+        return;
+    if (line.startsWith(QLatin1String("Status:"))) {
+        HandleProgress(line, *display);
+        return;
+    }
+    m_fields.Log.append(line);
+
+    if (line.startsWith(QLatin1String("Encoding:"))) {
+        m_fields.CurrentFile = FileNamePart(RestFrom(line, 10));
+        display->SetWorking(m_texts.WorkingOn + m_fields.CurrentFile);
+        display->SetStatusText(m_texts.Status + QStringLiteral("0%"));
+        display->SetStatusPosition(0);
+        display->SetStatusEta(m_texts.EstimatedTime + QStringLiteral("?"));
+    } else if (line.startsWith(QLatin1String("Completed. Encoding time:"))) {
+        display->SetStatusText(m_texts.Status + QStringLiteral("100%"));
+        display->SetStatusPosition(1000);
+        display->SetStatusEta(m_texts.CompletedIn + CutColumns(line, 26, 34));
+        ++m_fields.FilesDone;
+        if (m_fields.FilesToEncode == m_fields.FilesDone) {
+            display->SetBatchText(m_texts.Batch + QStringLiteral("100%"));
+            display->SetBatchPosition(1000);
+            display->SetBatchEta(m_texts.BatchDone);
+            display->SetTitle(m_texts.EncodingFinished);
+        }
+    } else if (line.startsWith(QLatin1String("Input:"))) {
+        display->SetInput(m_texts.InputFormat + RestFrom(line, 7));
+    } else if (line.startsWith(QLatin1String("Output:"))) {
+        display->SetOutput(m_texts.OutputFormat + RestFrom(line, 8));
+    } else if (line.startsWith(QLatin1String("=========================  This is freeware!"))
+               || line.startsWith(QLatin1String("Blade's MP3 Encoder"))) {
+        // The encoder's banner: nothing to show.
+    } else if (line.startsWith(QLatin1String("Files to encode:"))) {
+        m_fields.FilesToEncode = ParseDecimalIntOrZero(RestFrom(line, 17));
+        m_fields.FilesDone = 0;
+    } else {
+        m_fields.ErrorOccurred = true;
+    }
+}
+
+void TOutputInterpreter::HandleProgress(const QString& line, IProgressDisplay& display)
+{
+    const qint64 now = m_clock();
+    if (m_lastStatusUpdate && now - *m_lastStatusUpdate < ThrottleNs)
+        return;
+    m_lastStatusUpdate = now;
+
+    const TProgressFields fields = CutProgressLine(line);
+    const QString fileText = LocalizeDecimal(fields.FilePercent, m_decimalSeparator);
+    display.SetStatusText(m_texts.Status + fileText + QLatin1Char('%'));
+    m_fields.FilePercent = ParseLocaleNumber(fileText, m_decimalSeparator).value_or(0.0);
+    display.SetStatusPosition(PercentToPosition(m_fields.FilePercent));
+    display.SetStatusEta(m_texts.EstimatedTime + fields.FileTime);
+
+    const QString batchText = LocalizeDecimal(fields.BatchPercent, m_decimalSeparator);
+    display.SetBatchText(m_texts.Batch + batchText + QLatin1Char('%'));
+    m_fields.BatchPercent = ParseLocaleNumber(batchText, m_decimalSeparator).value_or(0.0);
+    display.SetBatchPosition(PercentToPosition(m_fields.BatchPercent));
+    display.SetBatchEta(m_texts.EstimatedTime + fields.BatchTime);
+
+    display.SetTrayHint(FormatTrayHint(m_texts.TrayHint, m_fields.CurrentFile, m_fields.FilePercent,
+                                       m_fields.BatchPercent, m_decimalSeparator));
+}

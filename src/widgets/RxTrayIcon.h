@@ -1,0 +1,64 @@
+#pragma once
+// TRxTrayIcon: an icon in the desktop's notification area with a tooltip hint, a pop-up menu
+// and a double-click event, shown only while Active. Main thread only.
+#include <QIcon>
+#include <QMenu>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+class QSystemTrayIcon;
+
+class TRxTrayIcon : public QObject {
+    Q_OBJECT
+
+public:
+    // The longest tooltip the notification area takes.
+    static constexpr int MaxToolTipLength = 63;
+
+    explicit TRxTrayIcon(QObject* owner);
+    ~TRxTrayIcon() override;
+
+    // True: the icon is in the notification area. Setting it adds or removes the icon.
+    bool Active() const { return m_active; }
+    void SetActive(bool active);
+
+    // The tooltip text; a change shows at once on an active icon.
+    QString Hint() const { return m_hint; }
+    void SetHint(const QString& hint);
+    // What the notification area shows of the hint (see TrayToolTip).
+    QString ToolTip() const { return TrayToolTip(m_hint); }
+
+    // The icon's image; by default a small picture drawn here.
+    QIcon Icon() const { return m_image; }
+    void SetIcon(const QIcon& icon);
+
+    // The menu a right click opens (not owned); null: no menu.
+    QMenu* PopupMenu() const { return m_menu; }
+    void SetPopupMenu(QMenu* menu);
+
+    // A left double click on the icon.
+    std::function<void(TRxTrayIcon*)> OnDblClick;
+    // Runs just before the pop-up menu opens, so the owner can set its items.
+    std::function<void(TRxTrayIcon*)> OnPopup;
+
+    // Whether the desktop offers a notification area at all.
+    static bool Available();
+    // The part of `hint` before its first "|", cut to 63 characters (never inside a surrogate pair).
+    static QString TrayToolTip(const QString& hint);
+    // The picture used when the owner sets none.
+    static QIcon DefaultIcon();
+
+    // The platform icon, for tests that look at what the desktop is given.
+    QSystemTrayIcon* SystemTrayIcon() const { return m_icon; }
+
+private:
+    QSystemTrayIcon* m_icon = nullptr;
+    QPointer<QMenu> m_menu;
+    QMetaObject::Connection m_menuConnection;
+    QIcon m_image;
+    QString m_hint;
+    bool m_active = false;
+};

@@ -1,0 +1,118 @@
+#include "TitleBarButton.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPen>
+#include <QPolygon>
+#include <QStyle>
+#include <QStyleOptionButton>
+
+TTitleBarButton::TTitleBarButton(QWidget* parent, int index) : QWidget(parent), m_index(index)
+{
+    setFixedSize(ButtonWidth, ButtonHeight);
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_Hover, false);
+}
+
+QSize TTitleBarButton::sizeHint() const
+{
+    return {ButtonWidth, ButtonHeight};
+}
+
+void TTitleBarButton::SetToggled(bool toggled)
+{
+    if (m_toggled == toggled)
+        return;
+    m_toggled = toggled;
+    update();
+}
+
+void TTitleBarButton::SetDown(bool down)
+{
+    if (m_down == down)
+        return;
+    m_down = down;
+    update();
+}
+
+QPolygon TTitleBarButton::MarkPolyline(bool down)
+{
+    const int face = 2 + (down ? 2 : 0);
+    QPolygon line;
+    line << QPoint(face + 6, face + 8) << QPoint(face + 10, face + 8) << QPoint(face + 10, face + 4);
+    return line;
+}
+
+void TTitleBarButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    QStyleOptionButton option;
+    option.initFrom(this);
+    option.state &= ~(QStyle::State_HasFocus | QStyle::State_MouseOver);
+    option.state |= m_down ? QStyle::State_Sunken : QStyle::State_Raised;
+    if (m_toggled)
+        option.state |= QStyle::State_On;
+    option.features = QStyleOptionButton::None;
+    style()->drawPrimitive(QStyle::PE_PanelButtonCommand, &option, &painter, this);
+
+    QPen pen(isEnabled() ? QColor(Qt::black) : palette().color(QPalette::Disabled, QPalette::ButtonText));
+    pen.setWidth(2);
+    pen.setCapStyle(Qt::SquareCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+    painter.drawPolyline(MarkPolyline(m_down));
+}
+
+void TTitleBarButton::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    // Qt grabs the mouse for the widget that took the press until every button is released.
+    m_tracking = true;
+    SetDown(true);
+    event->accept();
+}
+
+void TTitleBarButton::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_tracking) {
+        event->ignore();
+        return;
+    }
+    SetDown(rect().contains(event->position().toPoint()));
+    event->accept();
+}
+
+void TTitleBarButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !m_tracking) {
+        event->ignore();
+        return;
+    }
+    const bool over = rect().contains(event->position().toPoint());
+    m_tracking = false;
+    SetDown(false);
+    event->accept();
+    if (over && OnClick)
+        OnClick(this, m_index, m_toggled);
+}
+
+void TTitleBarButton::changeEvent(QEvent* event)
+{
+    // A button disabled while held must not click on a later release.
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
+        m_tracking = false;
+        SetDown(false);
+    }
+    QWidget::changeEvent(event);
+}
+
+void TTitleBarButton::hideEvent(QHideEvent* event)
+{
+    m_tracking = false;
+    SetDown(false);
+    QWidget::hideEvent(event);
+}

@@ -1,0 +1,119 @@
+// The encoder's command line: the options from the settings, file quoting, and that the runner's
+// split gives back exactly the program, the options and the paths that went in.
+#include "CommandLine.h"
+#include "EncoderCommandLine.h"
+#include "TempProgramFolder.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+QString Options(int bitrate, int priority, bool mono = false, bool crc = false, bool del = false, int flags = 0)
+{
+    TEncoderOptionValues v;
+    v.Bitrate = bitrate;
+    v.Priority = priority;
+    v.Mono = mono;
+    v.Crc = crc;
+    v.DeleteSource = del;
+    v.Mp3Flags = std::uint8_t(flags);
+    return BuildEncoderOptions(v);
+}
+} // namespace
+
+TEST(EncoderOptions, OrderOfEveryOptionAndThePriorityNames)
+{
+    EXPECT_EQ(Options(128, 1), QStringLiteral(" -quit -128 -PRIO=LOWEST"));
+    EXPECT_EQ(Options(320, 3, true, true, true, 15),
+              QStringLiteral(" -quit -320 -MONO -CRC -DELETE -ORIGINAL -COPY -PRIVATE -COPYRIGHT -PRIO=NORMAL"));
+    EXPECT_EQ(Options(160, 1, false, true, false, 2), QStringLiteral(" -quit -160 -CRC -COPY -PRIO=LOWEST"));
+    EXPECT_EQ(Options(64, 0, false, false, false, 8), QStringLiteral(" -quit -64 -COPYRIGHT -PRIO=IDLE"));
+    EXPECT_EQ(Options(64, 2, false, false, false, 4 | 1), QStringLiteral(" -quit -64 -ORIGINAL -PRIVATE -PRIO=LOWER"));
+    EXPECT_EQ(Options(64, 4), QStringLiteral(" -quit -64 -PRIO=HIGHER"));
+    EXPECT_EQ(Options(64, 5), QStringLiteral(" -quit -64 -PRIO=HIGHEST"));
+    // Out of range: no priority option at all.
+    EXPECT_EQ(Options(128, 6), QStringLiteral(" -quit -128"));
+    EXPECT_EQ(Options(128, 255), QStringLiteral(" -quit -128"));
+    EXPECT_EQ(Options(128, -1), QStringLiteral(" -quit -128"));
+    // A stored bitrate is written as it is, sign included.
+    EXPECT_EQ(Options(-5, 6), QStringLiteral(" -quit --5"));
+}
+
+TEST(EncoderCommandLine, PathUnquotedFilesQuotedInTheGivenOrder)
+{
+    const QString options = Options(128, 1);
+    EXPECT_EQ(BuildEncoderCommandLine(QStringLiteral("/opt/BladeEnc"), options, {QStringLiteral("/a.wav")}),
+              QStringLiteral("/opt/BladeEnc -quit -128 -PRIO=LOWEST \"/a.wav\""));
+    // Blanks in the encoder path stay unquoted (no shorter prefix is a file here); blanks in
+    // file paths are always quoted; the files keep their order.
+    EXPECT_EQ(BuildEncoderCommandLine(QStringLiteral("/no such dir/Blade Enc"), options,
+                                      {QStringLiteral("/z/Track 1.wav"), QStringLiteral("/a/b.aif")}),
+              QStringLiteral("/no such dir/Blade Enc -quit -128 -PRIO=LOWEST \"/z/Track 1.wav\" \"/a/b.aif\""));
+    EXPECT_EQ(BuildEncoderCommandLine(QStringLiteral("/e"), QString(), {}), QStringLiteral("/e"));
+}
+
+TEST(EncoderCommandLine, QuotingKeepsQuotesAndBackslashes)
+{
+    EXPECT_EQ(QuoteCommandLineArgument(QStringLiteral("a b")), QStringLiteral("\"a b\""));
+    EXPECT_EQ(QuoteCommandLineArgument(QStringLiteral("a\"b")), QStringLiteral("\"a\\\"b\""));
+    EXPECT_EQ(QuoteCommandLineArgument(QStringLiteral("a\\\"b")), QStringLiteral("\"a\\\\\\\"b\""));
+    EXPECT_EQ(QuoteCommandLineArgument(QStringLiteral("a\\b")), QStringLiteral("\"a\\b\""));
+    EXPECT_EQ(QuoteCommandLineArgument(QStringLiteral("dir\\")), QStringLiteral("\"dir\\\\\""));
+    EXPECT_EQ(QuoteCommandLineArgument(QString()), QStringLiteral("\"\""));
+}
+
+TEST(EncoderCommandLine, SplitGivesBackWhatWentIn)
+{
+    TempProgramFolder folder;
+    // An encoder whose folder has blanks, a quote, a backslash and letters beyond ASCII.
+    const QStringList encoders = {
+        folder.File(QStringLiteral("my tools/Blade Enc")),
+        folder.File(QStringLiteral("plain/BladeEnc")),
+        folder.File(QStringLiteral("q\"uote d/Bl\\ade")),
+        folder.File(QStringLiteral("Ärger  doppelt/enc")),
+    };
+    for (const QString& encoder : encoders)
+        folder.Write(encoder.mid(folder.Path().size()), "#!/bin/sh\n");
+
+    const QStringList files = {
+        QStringLiteral("/m/Track 1.wav"),
+        QStringLiteral("/m/say \"hi\".wav"),
+        QStringLiteral("/m/back\\slash.wav"),
+        QStringLiteral("/m/back\\\\\"both\\\".wav"),
+        QStringLiteral("/m/ends in backslash\\"),
+        QStringLiteral("/m/ends in two\\\\"),
+        QStringLiteral("/m/\"\""),
+        QStringLiteral("/m/Müller – Ünïcödé 日本.wav"),
+        QStringLiteral("/m/tab\there.aif"),
+        QStringLiteral("/m/  leading and trailing  "),
+        QStringLiteral("-dash.wav"),
+        QStringLiteral("/m/'single' $HOME `x` ;|&.wav"),
+    };
+    const QString options = Options(192, 3, true, true, false, 15);
+    const QStringList optionItems = SplitCommandLineArguments(options);
+    ASSERT_EQ(optionItems.size(), 9);
+    for (const QString& encoder : encoders) {
+        const QStringList parts = SplitCommandLine(BuildEncoderCommandLine(encoder, options, files));
+        ASSERT_EQ(parts.size(), 1 + optionItems.size() + files.size()) << encoder.toStdString();
+        EXPECT_EQ(parts.first(), encoder);
+        EXPECT_EQ(parts.mid(1, optionItems.size()), optionItems);
+        EXPECT_EQ(parts.mid(1 + optionItems.size()), files);
+    }
+}
+
+TEST(EncoderCommandLine, EncoderPathIsQuotedOnlyWhenAShorterPrefixWouldBeStarted)
+{
+    TempProgramFolder folder;
+    // "<folder>my" is a file, so "<folder>my tools/enc" unquoted would start "<folder>my".
+    folder.Write(QStringLiteral("my"), "x");
+    folder.Write(QStringLiteral("my tools/enc"), "x");
+    const QString shadowed = folder.File(QStringLiteral("my tools/enc"));
+    const QString line = BuildEncoderCommandLine(shadowed, Options(128, 1), {QStringLiteral("/a.wav")});
+    EXPECT_TRUE(line.startsWith(QLatin1Char('"')));
+    EXPECT_EQ(SplitCommandLine(line).first(), shadowed);
+
+    folder.Write(QStringLiteral("other dir/enc"), "x");
+    EXPECT_EQ(EncoderPathItem(folder.File(QStringLiteral("other dir/enc"))), folder.File(QStringLiteral("other dir/enc")));
+    EXPECT_EQ(EncoderPathItem(QStringLiteral(" /lead")), QStringLiteral("\" /lead\""));
+}

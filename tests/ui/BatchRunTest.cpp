@@ -1,0 +1,695 @@
+// The Encode command end to end: the real console runner, the scripted fake encoder and the real
+// encoder, the progress window, the questions after the batch, the log file and the countdown.
+// Modal windows are driven from inside their loops; the deadlines are hang guards only.
+#include "ConsoleIO.h"
+#include "Dialogs.h"
+#include "EnhListView.h"
+#include "Log.h"
+#include "Main.h"
+#include "OutputInterpreter.h"
+#include "ResStr.h"
+#include "RxTrayIcon.h"
+#include "ScriptedDialogs.h"
+#include "Shutdown.h"
+#include "TempProgramFolder.h"
+#include "globals.h"
+#include "progress.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <ostream>
+
+static void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+// What the progress window and the tray show at one moment.
+struct Shot {
+    QString Status, StatusEta, Batch, BatchEta, Working, Input, Output, Title, Hint;
+    int StatusBar = -1, BatchBar = -1;
+};
+
+// Calls `action` with the first visible top-level window of type W once one shows, from inside
+// whatever modal loop runs then. Polls until `context` is destroyed or the window appeared.
+template <class W, class F>
+void OnWindow(QObject* context, F action)
+{
+    auto* timer = new QTimer(context);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, context, [timer, action]() mutable {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* window = qobject_cast<W*>(w); window && window->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                action(window);
+                return;
+            }
+        }
+    });
+    timer->start();
+}
+
+// Runs the event loop until `done` holds or the hang guard expires.
+template <class F>
+bool PumpUntil(F done, int ms = 20000)
+{
+    const QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+// A 16-bit stereo sine WAV of `ms` milliseconds at 44.1 kHz.
+QByteArray SineWav(int ms)
+{
+    const int rate = 44100;
+    const int frames = rate * ms / 1000;
+    QByteArray pcm;
+    pcm.reserve(frames * 4);
+    for (int i = 0; i < frames; ++i) {
+        const auto v = qint16(8000 * std::sin(2 * M_PI * 440.0 * i / rate));
+        for (int ch = 0; ch < 2; ++ch) {
+            pcm += char(v & 0xff);
+            pcm += char((v >> 8) & 0xff);
+        }
+    }
+    auto le32 = [](quint32 x) {
+        QByteArray b(4, 0);
+        for (int i = 0; i < 4; ++i)
+            b[i] = char((x >> (8 * i)) & 0xff);
+        return b;
+    };
+    auto le16 = [](quint16 x) {
+        QByteArray b(2, 0);
+        b[0] = char(x & 0xff);
+        b[1] = char(x >> 8);
+        return b;
+    };
+    QByteArray wav = "RIFF" + le32(36 + pcm.size()) + "WAVEfmt " + le32(16) + le16(1) + le16(2) + le32(rate)
+                     + le32(rate * 4) + le16(4) + le16(16) + "data" + le32(pcm.size());
+    return wav + pcm;
+}
+
+class BatchRun : public ::testing::Test {
+protected:
+    TempProgramFolder folder;
+    ScriptedMessageBoxes boxes;
+    std::unique_ptr<TFormMain> main;
+    // Per delivered line: the line, and the display right after it was handled.
+    QList<QByteArray> lines;
+    std::vector<Shot> shots;
+    // Called before each line is handled, with its index.
+    std::function<void(int)> beforeLine;
+    int shutdowns = 0;
+
+    void SetUp() override
+    {
+        qunsetenv("FAKE_BLADEENC_SCRIPT");
+        qunsetenv("FAKE_BLADEENC_ARGS_OUT");
+        GlobalVars = TGlobalVars{};
+        main = std::make_unique<TFormMain>();
+        main->show();
+        GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
+        main->ShutdownComputer = [this] { ++shutdowns; };
+        main->OutputInterpreter().SetDecimalSeparator(QStringLiteral("."));
+
+        TGUI2Console* runner = main->GUI2Console1;
+        auto handle = runner->OnLine;
+        runner->OnLine = [this, handle](TGUI2Console* sender, const QByteArray& line) {
+            if (beforeLine)
+                beforeLine(int(lines.size()));
+            lines << line;
+            handle(sender, line);
+            shots.push_back(Capture());
+        };
+
+        // Hang guard: whatever waits, end it and fail.
+        auto* guard = new QTimer(main.get());
+        guard->setSingleShot(true);
+        QObject::connect(guard, &QTimer::timeout, main.get(), [this] {
+            ADD_FAILURE() << "the batch hung";
+            main->GUI2Console1->Stop();
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* p = qobject_cast<TFormProgress*>(w)) {
+                    p->Finished = true;
+                    p->SetModalResult(IDCANCEL);
+                } else if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) {
+                    d->done(IDCANCEL);
+                }
+            }
+        });
+        guard->start(60000);
+    }
+
+    void TearDown() override
+    {
+        qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
+        qunsetenv("FAKE_BLADEENC_ARGS_OUT");
+        if (main)
+            PumpUntil([&] { return !main->GUI2Console1->Running(); });
+        main.reset();
+        GlobalVars = TGlobalVars{};
+    }
+
+    Shot Capture() const
+    {
+        Shot s;
+        s.Hint = main->RxTrayIcon1->Hint();
+        if (TFormProgress* p = main->ProgressForm) {
+            s.Status = p->LabelStatus->text();
+            s.StatusEta = p->LabelStatusETA->text();
+            s.Batch = p->LabelBatch->text();
+            s.BatchEta = p->LabelBatchETA->text();
+            s.Working = p->LabelWorking->text();
+            s.Input = p->LabelInput->text();
+            s.Output = p->LabelOutput->text();
+            s.Title = p->windowTitle();
+            s.StatusBar = p->ProgressBarStatus->value();
+            s.BatchBar = p->ProgressBarBatch->value();
+        }
+        return s;
+    }
+
+    static void Script(const QByteArray& text) { qputenv("FAKE_BLADEENC_SCRIPT_TEXT", text); }
+
+    // Adds files that need not exist (the fake encoder does not open them).
+    void AddFiles(const QStringList& paths)
+    {
+        for (const QString& p : paths)
+            main->AddFile(p);
+    }
+
+    // Encode through the command, as the user starts it (inside the default error display), after
+    // the enabling rules have run as they do whenever the program falls idle.
+    void Encode()
+    {
+        main->ActionList1Update();
+        main->ActionEncode->trigger();
+    }
+
+    QByteArray LogFileBytes() const { return folder.Read(QStringLiteral("Tonewright.log")); }
+};
+
+// A progress line of the sample batch: the four fields in their columns.
+QByteArray ProgressLine(const char* file, const char* fileTime, const char* batch, const char* batchTime)
+{
+    QByteArray line = "Status:";
+    line += QByteArray(file).rightJustified(7, ' ') + "%          ";
+    line += QByteArray(fileTime).rightJustified(9, ' ') + QByteArray(16, ' ');
+    line += QByteArray(batch).rightJustified(5, ' ') + QByteArray(11, ' ');
+    line += QByteArray(batchTime).rightJustified(9, ' ');
+    return line;
+}
+
+// A two-file sample batch: its lines, each with the time (in tenths of seconds) it arrives at.
+struct TimedLine {
+    int Tenths;
+    QByteArray Text;
+};
+std::vector<TimedLine> SampleBatch()
+{
+    return {
+        {0, "Blade's MP3 Encoder v0.94 (fake)"},
+        {0, "=========================  This is freeware!"},
+        {0, "      "},
+        {1, "Files to encode: 2"},
+        {2, "Encoding: /Music/Track 1.wav"},
+        {2, "Input: 44.1 kHz stereo"},
+        {2, "Output: 160 kBit stereo"},
+        {100, ProgressLine("12.3", "0:01:05", "4.1", "0:26:40")},
+        {103, ProgressLine("12.8", "0:01:03", "4.3", "0:26:30")},
+        {106, ProgressLine("13.0", "0:01:02", "4.4", "0:26:20")},
+        {750, "Completed. Encoding time: 0:01:05"},
+        {751, "Encoding: /Rec/b.aif"},
+        {1150, "Completed. Encoding time: 0:00:40"},
+        {1151, "Done."},
+    };
+}
+
+QByteArray ScriptOf(const std::vector<TimedLine>& example)
+{
+    QByteArray script;
+    for (const TimedLine& l : example)
+        script += "print " + l.Text + "\n";
+    return script;
+}
+
+QByteArray LoggedLinesOf(const std::vector<TimedLine>& example)
+{
+    QByteArray bytes;
+    for (const TimedLine& l : example)
+        if (!l.Text.trimmed().isEmpty() && !l.Text.startsWith("Status:"))
+            bytes += l.Text + "\r\n";
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(BatchRun, SampleBatchStepByStepThenYesShowsAndSavesTheLog)
+{
+    const auto example = SampleBatch();
+    Script(ScriptOf(example));
+    // The interpreter's clock follows the sample's arrival times.
+    qint64 now = 0;
+    main->OutputInterpreter().SetClock([&now] { return now; });
+    beforeLine = [&](int index) { now = qint64(example.at(index).Tenths) * 100'000'000; };
+    AddFiles({QStringLiteral("/Music/Track 1.wav"), QStringLiteral("/Rec/b.aif")});
+
+    QStringList shownLog;
+    boxes.OnNextBox([&](const AskedMessage& asked) {
+        EXPECT_EQ(asked.Text, QStringLiteral("At least one error occurred. Do you want to view the log?"));
+        EXPECT_EQ(asked.Caption, QStringLiteral("Error"));
+        EXPECT_EQ(asked.Flags, unsigned(MB_YESNOCANCEL | MB_ICONERROR));
+        // The progress window has closed; the log is not saved before the log window closes.
+        EXPECT_FALSE(main->ProgressForm->isVisible());
+        EXPECT_EQ(main->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
+        OnWindow<TFormLog>(main.get(), [&](TFormLog* log) {
+            shownLog = log->MemoLog->toPlainText().split(QLatin1Char('\n'));
+            EXPECT_TRUE(LogFileBytes().isEmpty());
+            log->ButtonOK->click();
+        });
+    });
+    boxes.Answer(IDYES);
+    Encode();
+
+    ASSERT_EQ(lines.size(), qsizetype(example.size()));
+    ASSERT_EQ(shots.size(), example.size());
+    EXPECT_EQ(shots[0].Hint, QStringLiteral("Starting..."));
+    EXPECT_EQ(shots[0].Title, QStringLiteral("Encoding in progress"));
+    EXPECT_EQ(shots[0].Status, QStringLiteral("Status=0%"));
+    EXPECT_EQ(shots[3].Working, QStringLiteral("Working on "));
+
+    EXPECT_EQ(shots[4].Working, QStringLiteral("Working on Track 1.wav"));
+    EXPECT_EQ(shots[4].Status, QStringLiteral("Status=0%"));
+    EXPECT_EQ(shots[4].StatusBar, 0);
+    EXPECT_EQ(shots[4].StatusEta, QStringLiteral("Estimated time: ?"));
+    EXPECT_EQ(shots[5].Input, QStringLiteral("Inputformat: 44.1 kHz stereo"));
+    EXPECT_EQ(shots[6].Output, QStringLiteral("Outputformat: 160 kBit stereo"));
+
+    const Shot& progress = shots[7];
+    EXPECT_EQ(progress.Status, QStringLiteral("Status=12.3%"));
+    EXPECT_EQ(progress.StatusBar, 123);
+    EXPECT_EQ(progress.StatusEta, QStringLiteral("Estimated time: 0:01:05"));
+    EXPECT_EQ(progress.Batch, QStringLiteral("Batch=4.1%"));
+    EXPECT_EQ(progress.BatchBar, 41);
+    EXPECT_EQ(progress.BatchEta, QStringLiteral("Estimated time: 0:26:40"));
+    EXPECT_EQ(progress.Hint, QStringLiteral("Track 1.wav: 12.3%, Batch: 4.1%"));
+    EXPECT_EQ(progress.Title, QStringLiteral("Encoding in progress"));
+
+    // 0.3 s after it: dropped, nothing changes, the hint included.
+    EXPECT_EQ(shots[8].Status, progress.Status);
+    EXPECT_EQ(shots[8].StatusBar, progress.StatusBar);
+    EXPECT_EQ(shots[8].BatchEta, progress.BatchEta);
+    EXPECT_EQ(shots[8].Hint, progress.Hint);
+    // 0.6 s after it: processed.
+    EXPECT_EQ(shots[9].Status, QStringLiteral("Status=13.0%"));
+    EXPECT_EQ(shots[9].BatchBar, 44);
+    EXPECT_EQ(shots[9].Hint, QStringLiteral("Track 1.wav: 13.0%, Batch: 4.4%"));
+
+    EXPECT_EQ(shots[10].Status, QStringLiteral("Status=100%"));
+    EXPECT_EQ(shots[10].StatusBar, 1000);
+    EXPECT_EQ(shots[10].StatusEta, QStringLiteral("Completed in 0:01:05"));
+    EXPECT_EQ(shots[10].BatchBar, 44);
+    EXPECT_EQ(shots[10].Title, QStringLiteral("Encoding in progress"));
+
+    EXPECT_EQ(shots[11].Working, QStringLiteral("Working on b.aif"));
+    EXPECT_EQ(shots[11].Status, QStringLiteral("Status=0%"));
+    EXPECT_EQ(shots[11].StatusBar, 0);
+    EXPECT_EQ(shots[11].StatusEta, QStringLiteral("Estimated time: ?"));
+
+    EXPECT_EQ(shots[12].Status, QStringLiteral("Status=100%"));
+    EXPECT_EQ(shots[12].StatusEta, QStringLiteral("Completed in 0:00:40"));
+    EXPECT_EQ(shots[12].Batch, QStringLiteral("Batch=100%"));
+    EXPECT_EQ(shots[12].BatchBar, 1000);
+    EXPECT_EQ(shots[12].BatchEta, QStringLiteral("Batch done"));
+    EXPECT_EQ(shots[12].Title, QStringLiteral("Encoding finished"));
+    // The hint keeps the last processed progress line until the end.
+    EXPECT_EQ(shots[12].Hint, QStringLiteral("Track 1.wav: 13.0%, Batch: 4.4%"));
+
+    EXPECT_EQ(GlobalVars.FilesToEncode, 2);
+    EXPECT_EQ(GlobalVars.FilesDone, 2);
+    EXPECT_EQ(GlobalVars.CurrentFile, QStringLiteral("b.aif"));
+    EXPECT_TRUE(GlobalVars.ErrorOccurred);
+
+    // Ten lines logged, shown in the log window, saved after it closed.
+    const QByteArray expected = LoggedLinesOf(example);
+    EXPECT_EQ(GlobalVars.Log.size(), 10);
+    EXPECT_EQ(shownLog, GlobalVars.Log);
+    EXPECT_EQ(LogFileBytes(), expected);
+    EXPECT_EQ(boxes.Asked().size(), 1u);
+    EXPECT_EQ(main->ProgressForm, nullptr);
+    EXPECT_EQ(main->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
+}
+
+TEST_F(BatchRun, ErrorQuestionAnsweredNoOrCancelKeepsThePreviousLogFile)
+{
+    const QByteArray previous = "old run\r\nl\xc3\xa4st line\r\n";
+    for (int answer : {IDNO, IDCANCEL}) {
+        folder.Write(QStringLiteral("Tonewright.log"), previous);
+        Script("print Files to encode: 1\nprint Encoding: /a/x.wav\nprint Something went wrong\n"
+               "print Completed. Encoding time: 0:00:01\n");
+        AddFiles({QStringLiteral("/a/x.wav")});
+        boxes.Answer(answer);
+        Encode();
+        EXPECT_EQ(LogFileBytes(), previous);
+        // The run log holds this batch for "Last Log".
+        EXPECT_EQ(GlobalVars.Log, (QStringList{QStringLiteral("Files to encode: 1"), QStringLiteral("Encoding: /a/x.wav"),
+                                               QStringLiteral("Something went wrong"),
+                                               QStringLiteral("Completed. Encoding time: 0:00:01")}));
+        EXPECT_EQ(main->ProgressForm, nullptr);
+        PumpUntil([&] { return !main->GUI2Console1->Running(); });
+    }
+    EXPECT_EQ(boxes.Asked().size(), 2u);
+    EXPECT_EQ(shutdowns, 0);
+}
+
+TEST_F(BatchRun, CommandLineReachesTheEncoderInTheListsOrder)
+{
+    const QString argsOut = folder.File(QStringLiteral("args"));
+    qputenv("FAKE_BLADEENC_ARGS_OUT", QFile::encodeName(argsOut));
+    Script("print Files to encode: 0\n");
+    // An encoder folder with blanks, file names with blanks, quotes, backslashes, other letters.
+    const QString encoder = folder.File(QStringLiteral("my tools/Blade Enc"));
+    ASSERT_TRUE(QDir().mkpath(folder.File(QStringLiteral("my tools"))));
+    ASSERT_TRUE(QFile::copy(QString::fromUtf8(TW_FAKE_BLADEENC), encoder));
+    GlobalVars.BladeEncPath = encoder;
+    GlobalVars.Bitrate = 160;
+    GlobalVars.Crc = true;
+    GlobalVars.Mp3Flags = mfCopy;
+    GlobalVars.Priority = 1;
+
+    const QStringList names = {QStringLiteral("c \"quoted\" \\\".wav"), QStringLiteral("a b.wav"),
+                               QStringLiteral("b\\ Ünïcödé.aif")};
+    const int sizes[] = {300, 100, 200};
+    for (int i = 0; i < 3; ++i) {
+        folder.Write(names[i], QByteArray(sizes[i], 'x'));
+        main->AddFile(folder.File(names[i]));
+    }
+    // Sorted by size: a b.wav (100), b\ Ünïcödé.aif (200), c "quoted" \".wav (300).
+    main->ListViewFiles->sortItems(2, Qt::AscendingOrder);
+    const QList<TFileEntry> before = main->FileEntries();
+    ASSERT_EQ(before.first().File, names[1]);
+    Encode();
+
+    QFile file(argsOut);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QList<QByteArray> args = file.readAll().split('\0');
+    ASSERT_FALSE(args.isEmpty());
+    args.removeLast(); // after the last NUL
+    QStringList got;
+    for (const QByteArray& a : args)
+        got << QString::fromUtf8(a);
+    EXPECT_EQ(got, (QStringList{QStringLiteral("-quit"), QStringLiteral("-160"), QStringLiteral("-CRC"),
+                                QStringLiteral("-COPY"), QStringLiteral("-PRIO=LOWEST"), folder.File(names[1]),
+                                folder.File(names[2]), folder.File(names[0])}));
+    EXPECT_EQ(main->FileEntries(), before);
+    qunsetenv("FAKE_BLADEENC_ARGS_OUT");
+}
+
+TEST_F(BatchRun, AbortQuestionNoKeepsRunningYesEndsWithCancelAndNoCountdown)
+{
+    Script("print Files to encode: 1\nprint Encoding: /a/long.wav\nsleep 60000\n");
+    AddFiles({QStringLiteral("/a/long.wav")});
+    bool stillRunningAfterNo = false;
+    beforeLine = [&](int index) {
+        if (index != 1)
+            return;
+        main->ProgressForm->CheckBoxShutdown->setChecked(true);
+        // Once the encoder is working: press Cancel, answer No; the batch goes on.
+        QTimer::singleShot(0, main.get(), [&] {
+            boxes.OnNextBox([&](const AskedMessage& asked) {
+                EXPECT_EQ(asked.Text, QStringLiteral("Really abort encoding?"));
+                EXPECT_EQ(asked.Caption, QStringLiteral("Question"));
+            });
+            boxes.Answer(IDNO);
+            main->ProgressForm->ButtonCancel->click();
+            stillRunningAfterNo = main->ProgressForm->isVisible() && main->ProgressForm->InModalLoop()
+                                  && main->GUI2Console1->Running();
+            // Then again, answering Yes.
+            QTimer::singleShot(50, main.get(), [&] {
+                boxes.Answer(IDYES);
+                main->ProgressForm->ButtonCancel->click();
+            });
+        });
+    };
+    OnWindow<TFormShutdown>(main.get(), [](TFormShutdown* countdown) {
+        ADD_FAILURE() << "countdown after an aborted batch";
+        countdown->done(IDCANCEL);
+    });
+    Encode();
+
+    EXPECT_TRUE(stillRunningAfterNo);
+    EXPECT_EQ(main->ProgressForm, nullptr);
+    EXPECT_EQ(boxes.Asked().size(), 2u);
+    // Stopped without an error: the log is saved, nothing more is asked.
+    EXPECT_FALSE(GlobalVars.ErrorOccurred);
+    EXPECT_EQ(LogFileBytes(), QByteArray("Files to encode: 1\r\nEncoding: /a/long.wav\r\n"));
+    // The encoder was killed: the run ends long before its minute of sleep.
+    EXPECT_TRUE(PumpUntil([&] { return !main->GUI2Console1->Running(); }, 30000));
+    EXPECT_EQ(main->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
+    EXPECT_EQ(shutdowns, 0);
+}
+
+TEST_F(BatchRun, BatchEndingWhileTheAbortQuestionIsOpenClosesWithCancel)
+{
+    for (int answer : {IDNO, IDYES}) {
+        lines.clear();
+        Script("print Files to encode: 1\nprint Encoding: /a/x.wav\nsleep 1000\nprint Completed. Encoding time: 0:00:01\n");
+        AddFiles({QStringLiteral("/a/x.wav")});
+        bool finishedWhileAsking = false;
+        beforeLine = [&](int index) {
+            if (index != 1)
+                return;
+            main->ProgressForm->CheckBoxShutdown->setChecked(true);
+            QTimer::singleShot(0, main.get(), [&, answer] {
+                boxes.OnNextBox([&](const AskedMessage&) {
+                    // The question stays open until the run has ended.
+                    finishedWhileAsking = PumpUntil([&] { return main->ProgressForm->Finished; });
+                });
+                boxes.Answer(answer);
+                main->ProgressForm->ButtonCancel->click();
+            });
+        };
+        // A clean batch whose result is Cancel: no countdown.
+        OnWindow<TFormShutdown>(main.get(), [](TFormShutdown* countdown) {
+            ADD_FAILURE() << "countdown after a batch closed with Cancel";
+            countdown->done(IDCANCEL);
+        });
+        Encode();
+        EXPECT_TRUE(finishedWhileAsking) << answer;
+        EXPECT_EQ(lines.size(), 3) << answer;
+        EXPECT_EQ(main->ProgressForm, nullptr);
+        EXPECT_FALSE(LogFileBytes().isEmpty());
+        PumpUntil([&] { return !main->GUI2Console1->Running(); });
+    }
+    EXPECT_EQ(boxes.Asked().size(), 2u);
+    EXPECT_EQ(shutdowns, 0);
+}
+
+TEST_F(BatchRun, CleanBatchWithShutdownTickedCountsDownAndShutsDownOnce)
+{
+    Script("print Files to encode: 1\nprint Encoding: /a/x.wav\nprint Completed. Encoding time: 0:00:01\n");
+    AddFiles({QStringLiteral("/a/x.wav")});
+    beforeLine = [&](int index) {
+        if (index == 0)
+            main->ProgressForm->CheckBoxShutdown->setChecked(true);
+    };
+    int ticks = 0;
+    OnWindow<TFormShutdown>(main.get(), [&](TFormShutdown* countdown) {
+        // The log is saved before the countdown starts.
+        EXPECT_FALSE(LogFileBytes().isEmpty());
+        EXPECT_EQ(shutdowns, 0);
+        while (countdown->isVisible() && ticks < 40) {
+            countdown->Timer1Timer();
+            ++ticks;
+        }
+    });
+    Encode();
+    EXPECT_EQ(shutdowns, 1);
+    EXPECT_EQ(ticks, TFormShutdown::CountdownSeconds + 1);
+
+    // Cancelled countdown: no shutdown.
+    bool cancelled = false;
+    OnWindow<TFormShutdown>(main.get(), [&](TFormShutdown* countdown) {
+        countdown->Button1->click();
+        cancelled = true;
+    });
+    PumpUntil([&] { return !main->GUI2Console1->Running(); });
+    lines.clear();
+    Encode();
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(shutdowns, 1);
+    EXPECT_TRUE(boxes.Asked().empty());
+}
+
+TEST_F(BatchRun, CleanBatchWithTheRealEncoder)
+{
+    GlobalVars.BladeEncPath = QString::fromUtf8(TW_BLADEENC);
+    GlobalVars.Bitrate = 128;
+    const QStringList names = {QStringLiteral("one.wav"), QStringLiteral("two tone.wav"), QStringLiteral("drei ä.wav")};
+    for (const QString& n : names) {
+        folder.Write(QStringLiteral("music/") + n, SineWav(700));
+        main->AddFile(folder.File(QStringLiteral("music/") + n));
+    }
+    const QList<TFileEntry> before = main->FileEntries();
+    Encode();
+
+    for (const QString& n : names) {
+        const QFileInfo mp3(folder.File(QStringLiteral("music/") + QString(n).replace(QStringLiteral(".wav"), QStringLiteral(".mp3"))));
+        EXPECT_TRUE(mp3.isFile() && mp3.size() > 1000) << mp3.filePath().toStdString();
+    }
+    EXPECT_TRUE(boxes.Asked().empty());
+    EXPECT_FALSE(GlobalVars.ErrorOccurred) << GlobalVars.Log.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(GlobalVars.FilesDone, 3);
+    // The log file holds the run log.
+    QByteArray expected;
+    for (const QString& l : GlobalVars.Log)
+        expected += l.toUtf8() + "\r\n";
+    EXPECT_FALSE(GlobalVars.Log.isEmpty());
+    EXPECT_EQ(LogFileBytes(), expected);
+    EXPECT_TRUE(GlobalVars.Log.contains(QStringLiteral("Encoding: ") + folder.File(QStringLiteral("music/drei ä.wav"))));
+    // Idle again, the list as it was.
+    EXPECT_EQ(main->ProgressForm, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return !main->GUI2Console1->Running(); }));
+    EXPECT_EQ(main->FileEntries(), before);
+    EXPECT_EQ(main->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
+}
+
+TEST_F(BatchRun, MissingEncoderOrEmptyListStartsNothing)
+{
+    GlobalVars.Log = QStringList{QStringLiteral("kept")};
+    AddFiles({QStringLiteral("/a/x.wav")});
+    const QString missing = folder.File(QStringLiteral("gone/Blade Enc"));
+    GlobalVars.BladeEncPath = missing;
+    boxes.Answer(IDOK);
+    Encode();
+    // A folder where the encoder should be counts as missing too.
+    GlobalVars.BladeEncPath = folder.Path();
+    boxes.Answer(IDOK);
+    Encode();
+    ASSERT_EQ(boxes.Asked().size(), 2u);
+    EXPECT_EQ(boxes.Asked()[0].Text,
+              QStringLiteral("The file \"") + missing
+                  + QStringLiteral("\" couldn't be found.\r\nPlease go to the options and specify the correct "
+                                   "location of BladeEnc."));
+    EXPECT_EQ(boxes.Asked()[0].Caption, QStringLiteral("Hint"));
+    EXPECT_EQ(boxes.Asked()[0].Flags, unsigned(MB_OK | MB_ICONWARNING));
+
+    GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
+    main->ListViewFiles->clear();
+    boxes.Answer(IDOK);
+    main->ActionEncodeExecute(); // the command itself is disabled with an empty list
+    ASSERT_EQ(boxes.Asked().size(), 3u);
+    EXPECT_EQ(boxes.Asked()[2].Text, QStringLiteral("There are no files to encode!"));
+    EXPECT_EQ(boxes.Asked()[2].Caption, QStringLiteral("Hint"));
+    EXPECT_EQ(boxes.Asked()[2].Flags, unsigned(MB_OK | MB_ICONWARNING));
+
+    EXPECT_FALSE(main->GUI2Console1->Running());
+    EXPECT_TRUE(lines.isEmpty());
+    EXPECT_EQ(GlobalVars.Log, QStringList{QStringLiteral("kept")});
+    EXPECT_TRUE(LogFileBytes().isEmpty());
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<TFormProgress*>(w), nullptr);
+}
+
+TEST_F(BatchRun, EncoderThatCannotStartOffersTheRunnersError)
+{
+    // A file that exists but cannot be executed.
+    folder.Write(QStringLiteral("BladeEnc"), "not a program");
+    GlobalVars.BladeEncPath = folder.File(QStringLiteral("BladeEnc"));
+    AddFiles({QStringLiteral("/a/x.wav")});
+    boxes.Answer(IDNO);
+    Encode();
+    ASSERT_EQ(boxes.Asked().size(), 1u);
+    EXPECT_EQ(boxes.Asked()[0].Caption, QStringLiteral("Error"));
+    ASSERT_EQ(GlobalVars.Log.size(), 1);
+    EXPECT_TRUE(GlobalVars.Log[0].startsWith(QStringLiteral("Error: Error Creating Process  Error Code :")))
+        << GlobalVars.Log[0].toStdString();
+    EXPECT_EQ(main->ProgressForm, nullptr);
+}
+
+TEST_F(BatchRun, LogThatCannotBeSavedIsReportedAndTheProgramGoesOn)
+{
+    // A folder standing where the log file goes: no one can replace it with a file.
+    ASSERT_TRUE(QDir().mkpath(folder.File(QStringLiteral("Tonewright.log/inner"))));
+    Script("print Files to encode: 1\nprint Encoding: /a/x.wav\nprint Completed. Encoding time: 0:00:01\n");
+    AddFiles({QStringLiteral("/a/x.wav")});
+    beforeLine = [&](int index) {
+        if (index == 0)
+            main->ProgressForm->CheckBoxShutdown->setChecked(true);
+    };
+    OnWindow<TFormShutdown>(main.get(), [](TFormShutdown* countdown) {
+        ADD_FAILURE() << "countdown after a failed log save";
+        countdown->done(IDCANCEL);
+    });
+    boxes.Answer(IDOK);
+    Encode();
+    ASSERT_EQ(boxes.Asked().size(), 1u);
+    EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("Cannot create file ") + folder.File(QStringLiteral("Tonewright.log")));
+    EXPECT_EQ(boxes.Asked()[0].Caption, QStringLiteral("Error"));
+    EXPECT_EQ(main->ProgressForm, nullptr);
+    EXPECT_TRUE(QFileInfo(folder.File(QStringLiteral("Tonewright.log/inner"))).isDir());
+
+    // The next batch runs normally.
+    beforeLine = {};
+    ASSERT_TRUE(QDir(folder.File(QStringLiteral("Tonewright.log"))).removeRecursively());
+    PumpUntil([&] { return !main->GUI2Console1->Running(); });
+    Encode();
+    EXPECT_EQ(LogFileBytes(), QByteArray("Files to encode: 1\r\nEncoding: /a/x.wav\r\nCompleted. Encoding time: 0:00:01\r\n"));
+    EXPECT_EQ(shutdowns, 0);
+}
+
+TEST_F(BatchRun, NextBatchRightAfterAnAbortStartsCleanly)
+{
+    Script("print Files to encode: 1\nsleep 60000\n");
+    AddFiles({QStringLiteral("/a/x.wav")});
+    beforeLine = [&](int) {
+        QTimer::singleShot(0, main.get(), [&] {
+            boxes.Answer(IDYES);
+            main->ProgressForm->ButtonCancel->click();
+        });
+    };
+    Encode();
+    // At once, before the stopped run has reported its end.
+    beforeLine = {};
+    lines.clear();
+    Script("print Files to encode: 1\nprint Encoding: /a/x.wav\nprint Completed. Encoding time: 0:00:01\n");
+    Encode();
+    EXPECT_EQ(lines.size(), 3);
+    EXPECT_FALSE(GlobalVars.ErrorOccurred) << GlobalVars.Log.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(GlobalVars.Log.size(), 3);
+    EXPECT_EQ(boxes.Asked().size(), 1u);
+}
+
+TEST_F(BatchRun, LastLogShowsTheRunLogAndChangesNothing)
+{
+    folder.Write(QStringLiteral("Tonewright.log"), "a\r\nb\r\n");
+    GlobalVars.Log = QStringList{QStringLiteral("first"), QStringLiteral("second line")};
+    QString shown;
+    OnWindow<TFormLog>(main.get(), [&](TFormLog* log) {
+        shown = log->MemoLog->toPlainText();
+        log->ButtonOK->click();
+    });
+    main->ActionList1Update();
+    main->ActionViewLog->trigger();
+    EXPECT_EQ(shown, QStringLiteral("first\nsecond line"));
+    EXPECT_EQ(LogFileBytes(), QByteArray("a\r\nb\r\n"));
+    EXPECT_EQ(GlobalVars.Log.size(), 2);
+}

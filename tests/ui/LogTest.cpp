@@ -1,0 +1,121 @@
+#include "Log.h"
+
+#include "Dialogs.h"
+#include "WindowTestSupport.h"
+#include "globals.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+// Readable failure messages for texts.
+static void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+using namespace wintest;
+
+namespace {
+// ShowModal with `action` run inside its loop; a hang guard closes the window after a while.
+int ShowWith(TFormLog& form, std::function<void()> action)
+{
+    QTimer::singleShot(0, &form, std::move(action));
+    QTimer::singleShot(20000, &form, [&form] {
+        ADD_FAILURE() << "the log window did not close";
+        form.done(-1);
+    });
+    return form.ShowModal();
+}
+} // namespace
+
+TEST(LogWindow, ShowsTheLinesItIsGivenAndTypingChangesNothing)
+{
+    QWidget owner;
+    TFormLog form(&owner);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Tonewright Log"));
+    const QStringList lines{QStringLiteral("Blade's MP3 Encoder"), QStringLiteral("  indented <b>&amp;</b>"),
+                            QString(), QStringLiteral("Done.")};
+    GlobalVars.Log = lines;
+    form.SetLines(GlobalVars.Log);
+    EXPECT_EQ(form.MemoLog->toPlainText().split(QLatin1Char('\n')), lines);
+
+    form.show();
+    form.MemoLog->setFocus();
+    Key(form.MemoLog, Qt::Key_X, QStringLiteral("x"));
+    Key(form.MemoLog, Qt::Key_Backspace);
+    Key(form.MemoLog, Qt::Key_Delete);
+    form.MemoLog->selectAll();
+    Key(form.MemoLog, Qt::Key_Y, QStringLiteral("y"));
+    EXPECT_EQ(form.MemoLog->toPlainText().split(QLatin1Char('\n')), lines);
+    EXPECT_EQ(GlobalVars.Log, lines);
+
+    form.SetLines({QStringLiteral("other")});
+    EXPECT_EQ(form.MemoLog->toPlainText(), QStringLiteral("other"));
+    GlobalVars.Log.clear();
+}
+
+TEST(LogWindow, KeepsOkCentredAndTheMemoFillingTheWindowWhenResized)
+{
+    QWidget owner;
+    TFormLog form(&owner);
+    form.show();
+    for (const int width : {400, 301, 640, 90, 60}) {
+        SCOPED_TRACE(width);
+        form.resize(width, 250);
+        QApplication::processEvents();
+        const int inner = form.PanelBottom->contentsRect().width();
+        EXPECT_EQ(form.ButtonOK->x(), (inner - 75) / 2);
+        EXPECT_EQ(form.ButtonOK->y(), 7);
+        EXPECT_EQ(form.ButtonOK->size(), QSize(75, 25));
+        EXPECT_EQ(form.PanelBottom->height(), 40);
+        EXPECT_EQ(form.MemoLog->width(), form.width());
+        EXPECT_EQ(form.MemoLog->height(), form.height() - 40);
+    }
+    // Narrower than the button: the left edge goes negative, truncated toward zero.
+    form.setMinimumWidth(0);
+    form.resize(60, 250);
+    QApplication::processEvents();
+    if (form.width() == 60) {
+        EXPECT_EQ(form.ButtonOK->x(), -7);
+    }
+
+    form.resize(400, 400);
+    QApplication::processEvents();
+    EXPECT_EQ(form.MemoLog->height(), 360);
+}
+
+TEST(LogWindow, EnterEscapeAndTheButtonCloseItWithOk)
+{
+    const std::vector<std::pair<const char*, std::function<void(TFormLog&)>>> ways = {
+        {"button", [](TFormLog& f) { f.ButtonOK->click(); }},
+        {"Enter on the button", [](TFormLog& f) { Key(f.ButtonOK, Qt::Key_Return); }},
+        {"Escape on the button", [](TFormLog& f) { Key(f.ButtonOK, Qt::Key_Escape); }},
+        {"Enter in the memo",
+         [](TFormLog& f) {
+             f.MemoLog->setFocus();
+             Key(f.MemoLog, Qt::Key_Return);
+         }},
+        {"Escape in the memo",
+         [](TFormLog& f) {
+             f.MemoLog->setFocus();
+             Key(f.MemoLog, Qt::Key_Escape);
+         }},
+    };
+    for (const auto& [name, way] : ways) {
+        SCOPED_TRACE(name);
+        QWidget owner;
+        TFormLog form(&owner);
+        form.SetLines({QStringLiteral("a"), QStringLiteral("b")});
+        EXPECT_EQ(ShowWith(form, [&] { way(form); }), IDOK);
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_EQ(form.MemoLog->toPlainText(), QStringLiteral("a\nb")) << "Enter must not reach the text";
+    }
+    QWidget owner;
+    TFormLog form(&owner);
+    EXPECT_EQ(ShowWith(form, [&] { form.close(); }), IDCANCEL);
+}

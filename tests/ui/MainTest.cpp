@@ -1,0 +1,597 @@
+#include "EnhListView.h"
+#include "FileSizeLimit.h"
+#include "Main.h"
+#include "ResStr.h"
+#include "ScriptedDialogs.h"
+#include "TempProgramFolder.h"
+#include "globals.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QDropEvent>
+#include <QEventLoop>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// Qt's own entry for delivering a shortcut as the platform does when a key is pressed.
+Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
+                                               const QString& text, bool autorep, ushort count);
+
+namespace {
+// Lets the event loop wait once, as it does when the user is idle.
+void Idle()
+{
+    QEventLoop loop;
+    QTimer::singleShot(5, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QStringList Names(const TFormMain& form)
+{
+    QStringList names;
+    for (const TFileEntry& e : form.FileEntries())
+        names << e.File;
+    return names;
+}
+
+// A drag as the platform delivers it: enter at the first point, move over the rest, drop.
+// Returns whether the list accepted the drag.
+bool Drag(TEnhListView* list, const QMimeData* data, const QList<QPoint>& path, const QPoint& dropAt)
+{
+    QDragEnterEvent enter(path.first(), Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &enter);
+    if (!enter.isAccepted())
+        return false;
+    for (const QPoint& p : path) {
+        QDragMoveEvent move(p, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &move);
+    }
+    QDropEvent drop(QPointF(dropAt), Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &drop);
+    return drop.isAccepted();
+}
+
+QStringList CheckedIn(const QMenu* menu)
+{
+    QStringList checked;
+    for (const QAction* a : menu->actions())
+        if (a->isChecked())
+            checked << a->text();
+    return checked;
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override { GlobalVars = TGlobalVars(); }
+    void TearDown() override { form.reset(); }
+
+    TFormMain& Create()
+    {
+        form = std::make_unique<TFormMain>();
+        return *form;
+    }
+    TFormMain& CreateShown()
+    {
+        Create();
+        form->show();
+        form->activateWindow();
+        QApplication::setActiveWindow(form.get());
+        Idle();
+        return *form;
+    }
+    QByteArray Ini() const { return folder.Read(QStringLiteral("tonewright.ini")); }
+    void Fill(const QStringList& names)
+    {
+        for (const QString& n : names)
+            form->AddFile(QStringLiteral("/music/") + n);
+    }
+    void Press(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        qt_sendShortcutOverrideEvent(QApplication::focusWidget() ? static_cast<QObject*>(QApplication::focusWidget())
+                                                                 : form.get(),
+                                     0, key, mods, QString(), false, 1);
+    }
+    void Select(const QList<int>& rows)
+    {
+        form->ListViewFiles->clearSelection();
+        for (int r : rows)
+            form->ListViewFiles->topLevelItem(r)->setSelected(true);
+    }
+    QString CountText() const { return form->StatusPanelCount->text(); }
+
+    TempProgramFolder folder;
+    ScriptedMessageBoxes boxes;
+    ScriptedFileDialogs dialogs;
+    std::unique_ptr<TFormMain> form;
+};
+
+const QByteArray DefaultSettings(const QString& programFolder)
+{
+    return "[System]\nBladeEnc=" + programFolder.toUtf8()
+           + "BladeEnc\nBitrate=128\nPriority=1\n[Flags]\nMono=0\nCrc=0\nDelete=0\n"
+             "[Mp3Flags]\nOriginal=0\nCopy=0\nPrivate=0\nCopyright=0\n";
+}
+} // namespace
+
+TEST_F(MainWindow, FirstStartWritesTheSettingsAndTheRestoredLayout)
+{
+    Create();
+    EXPECT_EQ(Ini(), DefaultSettings(folder.Path()) + "[Toolbar]\nLayout=3\n");
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Tonewright 1.2"));
+    EXPECT_EQ(form->StatusPanelProduct->text(), QStringLiteral("Tonewright 1.2"));
+    EXPECT_EQ(CountText(), QStringLiteral("No files"));
+    EXPECT_EQ(GlobalVars.BladeEncPath, folder.File(QStringLiteral("BladeEnc")));
+    EXPECT_EQ(GlobalVars.Bitrate, 128);
+    EXPECT_EQ(GlobalVars.Priority, 1);
+    EXPECT_TRUE(form->ActionToolbarBoth->isChecked());
+    EXPECT_EQ(form->ToolBar1->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    EXPECT_TRUE(form->ActionToolbar->isChecked());
+    EXPECT_TRUE(form->ToolBar1->isVisibleTo(form.get()));
+    EXPECT_TRUE(boxes.Asked().empty());
+}
+
+TEST_F(MainWindow, StartReadsTheSettingsAndTheStoredLayout)
+{
+    folder.Write(QStringLiteral("tonewright.ini"), "[System]\nBitrate=256\n[Toolbar]\nLayout=2\nVisible=0\n");
+    Create();
+    EXPECT_EQ(GlobalVars.Bitrate, 256);
+    EXPECT_TRUE(form->ActionToolbarCaptions->isChecked());
+    EXPECT_EQ(form->ToolBar1->toolButtonStyle(), Qt::ToolButtonTextOnly);
+    EXPECT_FALSE(form->ActionToolbar->isChecked());
+    EXPECT_FALSE(form->ToolBar1->isVisibleTo(form.get()));
+    // The layout writes itself back unchanged; the file exists, so no settings are added.
+    EXPECT_EQ(Ini(), QByteArray("[System]\nBitrate=256\n[Toolbar]\nLayout=2\nVisible=0\n"));
+}
+
+TEST_F(MainWindow, AnUnknownLayoutKeepsTheDesignStateAndTheValue)
+{
+    folder.Write(QStringLiteral("tonewright.ini"), "[Toolbar]\nLayout=7\n");
+    Create();
+    EXPECT_TRUE(form->ActionToolbarIcons->isChecked());
+    EXPECT_EQ(form->ToolBar1->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    EXPECT_EQ(Ini(), QByteArray("[Toolbar]\nLayout=7\n"));
+}
+
+TEST_F(MainWindow, ThePreviousLogIsReadBackAndEnablesLastLog)
+{
+    folder.Write(QStringLiteral("Tonewright.log"), "line one\r\nline two\n");
+    Create();
+    EXPECT_EQ(GlobalVars.Log, (QStringList{QStringLiteral("line one"), QStringLiteral("line two")}));
+    Idle();
+    EXPECT_TRUE(form->ActionViewLog->isEnabled());
+}
+
+TEST_F(MainWindow, WithoutALogLastLogIsGreyed)
+{
+    GlobalVars.Log = QStringList{QStringLiteral("stale")};
+    Create();
+    EXPECT_TRUE(GlobalVars.Log.isEmpty());
+    Idle();
+    EXPECT_FALSE(form->ActionViewLog->isEnabled());
+}
+
+TEST_F(MainWindow, AStartThatCannotWriteShowsTheErrorAndSkipsTheRest)
+{
+    folder.Write(QStringLiteral("Tonewright.log"), "old run\n");
+    boxes.Answer(IDOK);
+    {
+        FileSizeLimit limit(8);
+        Create();
+    }
+    ASSERT_EQ(boxes.Asked().size(), 1u);
+    EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("Unable to write to ") + folder.File(QStringLiteral("tonewright.ini")));
+    EXPECT_EQ(boxes.Asked()[0].Caption, QStringLiteral("Error"));
+    // The log is read after the settings: skipped.
+    EXPECT_TRUE(GlobalVars.Log.isEmpty());
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Tonewright 1.2"));
+    EXPECT_FALSE(QFileInfo::exists(folder.File(QStringLiteral("tonewright.ini"))));
+}
+
+TEST_F(MainWindow, DisplayModesAreRadioEntriesInBothMenusAndPersistAtOnce)
+{
+    Create();
+    form->ActionToolbarIcons->trigger();
+    form->ActionToolbarCaptions->trigger();
+    EXPECT_EQ(form->ToolBar1->toolButtonStyle(), Qt::ToolButtonTextOnly);
+    EXPECT_TRUE(Ini().endsWith("[Toolbar]\nLayout=2\n"));
+    form->ActionToolbarIcons->trigger();
+    EXPECT_EQ(CheckedIn(form->MenuViewDisplay), QStringList{ResStr::ActionToolbarIconsCaption});
+    EXPECT_EQ(CheckedIn(form->PopupMenuToolbarDisplay), QStringList{ResStr::ActionToolbarIconsCaption});
+    EXPECT_EQ(form->ToolBar1->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    EXPECT_EQ(form->ToolBar1->widgetForAction(form->ActionEncode)->size(), QSize(24, 24));
+    EXPECT_TRUE(Ini().endsWith("[Toolbar]\nLayout=1\n"));
+
+    form->ActionToolbarBoth->trigger();
+    EXPECT_EQ(form->ToolBar1->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    EXPECT_GT(form->ToolBar1->widgetForAction(form->ActionChooseFiles)->sizeHint().width(), 24);
+    EXPECT_TRUE(Ini().endsWith("[Toolbar]\nLayout=3\n"));
+}
+
+TEST_F(MainWindow, ShowToolbarHidesShowsPersistsAndGreysTheModes)
+{
+    Create();
+    form->ActionToolbar->trigger();
+    EXPECT_FALSE(form->ActionToolbar->isChecked());
+    EXPECT_FALSE(form->ToolBar1->isVisibleTo(form.get()));
+    EXPECT_TRUE(Ini().endsWith("Layout=3\nVisible=0\n"));
+    Idle();
+    EXPECT_FALSE(form->ActionToolbarIcons->isEnabled());
+    EXPECT_FALSE(form->ActionToolbarCaptions->isEnabled());
+    EXPECT_FALSE(form->ActionToolbarBoth->isEnabled());
+
+    form->ActionToolbar->trigger();
+    EXPECT_TRUE(form->ToolBar1->isVisibleTo(form.get()));
+    EXPECT_TRUE(Ini().endsWith("Layout=3\nVisible=1\n"));
+    Idle();
+    EXPECT_TRUE(form->ActionToolbarBoth->isEnabled());
+}
+
+TEST_F(MainWindow, AToolbarChangeThatCannotBeSavedShowsTheErrorButTakesEffect)
+{
+    Create();
+    const QByteArray before = Ini();
+    boxes.Answer(IDOK);
+    {
+        FileSizeLimit limit(8);
+        form->ActionToolbarIcons->trigger();
+    }
+    ASSERT_EQ(boxes.Asked().size(), 1u);
+    EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("Unable to write to ") + folder.File(QStringLiteral("tonewright.ini")));
+    EXPECT_EQ(form->ToolBar1->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    EXPECT_EQ(Ini(), before);
+}
+
+TEST_F(MainWindow, DuplicatesAreNamesWithoutCaseInTheSameFolder)
+{
+    Create();
+    form->AddFile(QStringLiteral("/Music/song.WAV"));
+    form->AddFile(QStringLiteral("/Music/Song.wav"));
+    EXPECT_EQ(form->FileCount(), 1);
+    form->AddFile(QStringLiteral("/music/Song.wav")); // the folder's case counts
+    form->AddFile(QStringLiteral("/Other/Song.wav"));
+    EXPECT_EQ(form->FileCount(), 3);
+    EXPECT_EQ(form->FileEntries().at(0).FullPath(), QStringLiteral("/Music/song.WAV"));
+    EXPECT_EQ(form->FileEntries().at(1).Folder, QStringLiteral("/music/"));
+    EXPECT_EQ(CountText(), QStringLiteral("3 files"));
+    EXPECT_TRUE(boxes.Asked().empty());
+}
+
+TEST_F(MainWindow, RowsShowTheFourTextsOfAFile)
+{
+    Create();
+    folder.Write(QStringLiteral("a.wav"), QByteArray(10, 'x'));
+    form->AddFile(folder.File(QStringLiteral("a.wav")));
+    form->AddFile(QStringLiteral("/gone/b.wav"));
+    const TFileEntry a = MakeFileEntry(folder.File(QStringLiteral("a.wav")));
+    EXPECT_EQ(form->FileEntries().at(0), a);
+    EXPECT_EQ(form->FileEntries().at(1).Bytes, QStringLiteral("-1"));
+    EXPECT_EQ(form->ListViewFiles->topLevelItem(0)->textAlignment(2) & Qt::AlignRight, Qt::AlignRight);
+}
+
+TEST_F(MainWindow, CountTextFollowsAddsDeletesAndClear)
+{
+    Create();
+    Fill({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    EXPECT_EQ(CountText(), QStringLiteral("3 files"));
+    Select({0});
+    form->ActionDeleteExecute();
+    EXPECT_EQ(CountText(), QStringLiteral("2 files"));
+    Select({1});
+    form->ActionDeleteExecute();
+    EXPECT_EQ(CountText(), QStringLiteral("One file"));
+    form->ActionClearListExecute();
+    EXPECT_EQ(CountText(), QStringLiteral("No files"));
+    form->AddFile(QStringLiteral("/x/a"));
+    EXPECT_EQ(CountText(), QStringLiteral("One file"));
+}
+
+TEST_F(MainWindow, ChooseFilesAddsTheNewOnesInDialogOrder)
+{
+    Create();
+    Fill({QStringLiteral("t1.wav"), QStringLiteral("t2.wav"), QStringLiteral("t3.wav")});
+    QStringList chosen;
+    for (int i = 1; i <= 7; ++i)
+        chosen << QStringLiteral("/new/n%1.wav").arg(i);
+    chosen.insert(2, QStringLiteral("/music/T1.WAV"));
+    chosen.insert(5, QStringLiteral("/music/t2.wav"));
+    chosen.insert(9, QStringLiteral("/music/t3.Wav"));
+    ASSERT_EQ(chosen.size(), 10);
+    dialogs.AnswerOpen(chosen);
+    form->ActionChooseFiles->trigger();
+
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("t1.wav"), QStringLiteral("t2.wav"), QStringLiteral("t3.wav"),
+                                         QStringLiteral("n1.wav"), QStringLiteral("n2.wav"), QStringLiteral("n3.wav"),
+                                         QStringLiteral("n4.wav"), QStringLiteral("n5.wav"), QStringLiteral("n6.wav"),
+                                         QStringLiteral("n7.wav")}));
+    ASSERT_EQ(dialogs.Requests().size(), 1u);
+    EXPECT_EQ(dialogs.Requests()[0].Filter, ResStr::ChooseFilesFilter);
+    EXPECT_TRUE(dialogs.Requests()[0].Filter.startsWith(QStringLiteral("Audio-Files|*.wav;*.aif;*.aiff|")));
+    EXPECT_EQ(dialogs.Requests()[0].FilterIndex, 1);
+    EXPECT_TRUE(dialogs.Requests()[0].MultiSelect);
+    EXPECT_EQ(CountText(), QStringLiteral("10 files"));
+
+    dialogs.AnswerOpen({});
+    form->ActionChooseFiles->trigger();
+    EXPECT_EQ(form->FileCount(), 10);
+}
+
+TEST_F(MainWindow, DeleteRemovesTheSelectedRowsAndKeepsTheOthersInOrder)
+{
+    Create();
+    Fill({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d"), QStringLiteral("e")});
+    Select({0, 2, 3});
+    form->ActionDeleteExecute();
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("b"), QStringLiteral("e")}));
+    // A deleted file can be added again; a kept one still counts as listed.
+    form->AddFile(QStringLiteral("/music/A"));
+    form->AddFile(QStringLiteral("/music/B"));
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("b"), QStringLiteral("e"), QStringLiteral("A")}));
+
+    // Without a selection nothing happens.
+    form->ListViewFiles->clearSelection();
+    form->ActionDeleteExecute();
+    EXPECT_EQ(form->FileCount(), 3);
+}
+
+TEST_F(MainWindow, DeletingManyRowsAtOnceKeepsOrderAndIndex)
+{
+    Create();
+    QStringList names;
+    for (int i = 0; i < 300; ++i)
+        names << QStringLiteral("f%1").arg(i, 3, 10, QLatin1Char('0'));
+    Fill(names);
+    QList<int> even;
+    for (int i = 0; i < 300; i += 2)
+        even << i;
+    Select(even);
+    form->ActionDeleteExecute();
+    QStringList odd;
+    for (int i = 1; i < 300; i += 2)
+        odd << names.at(i);
+    EXPECT_EQ(Names(*form), odd);
+    EXPECT_EQ(CountText(), QStringLiteral("150 files"));
+    form->AddFile(QStringLiteral("/music/F000"));
+    form->AddFile(QStringLiteral("/music/F001"));
+    EXPECT_EQ(form->FileCount(), 151);
+    EXPECT_EQ(Names(*form).last(), QStringLiteral("F000"));
+}
+
+TEST_F(MainWindow, ClearListEmptiesTheListAndItsIndex)
+{
+    Create();
+    Fill({QStringLiteral("a"), QStringLiteral("b")});
+    Idle();
+    form->ActionClearList->trigger();
+    EXPECT_EQ(form->FileCount(), 0);
+    Fill({QStringLiteral("a")});
+    EXPECT_EQ(form->FileCount(), 1);
+}
+
+TEST_F(MainWindow, RowsChangedByOtherCodeStillFollowTheDuplicateRule)
+{
+    Create();
+    Fill({QStringLiteral("a"), QStringLiteral("b")});
+    form->ListViewFiles->topLevelItem(0)->setText(1, QStringLiteral("/elsewhere/"));
+    form->AddFile(QStringLiteral("/music/a"));
+    form->AddFile(QStringLiteral("/elsewhere/A"));
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("a")}));
+}
+
+TEST_F(MainWindow, EnablingFollowsTheListWhenIdle)
+{
+    Create();
+    Idle();
+    EXPECT_FALSE(form->ActionEncode->isEnabled());
+    EXPECT_FALSE(form->ActionClearList->isEnabled());
+    EXPECT_FALSE(form->ActionDelete->isEnabled());
+    EXPECT_FALSE(form->ToolBar1->widgetForAction(form->ActionEncode)->isEnabled());
+    EXPECT_TRUE(form->ActionChooseFiles->isEnabled());
+    EXPECT_TRUE(form->ActionOptions->isEnabled());
+    EXPECT_TRUE(form->ActionAbout->isEnabled());
+
+    Fill({QStringLiteral("a"), QStringLiteral("b")});
+    Idle();
+    EXPECT_TRUE(form->ActionEncode->isEnabled());
+    EXPECT_TRUE(form->ActionClearList->isEnabled());
+    EXPECT_TRUE(form->ToolBar1->widgetForAction(form->ActionEncode)->isEnabled());
+    EXPECT_FALSE(form->ActionDelete->isEnabled());
+
+    Select({1});
+    Idle();
+    EXPECT_TRUE(form->ActionDelete->isEnabled());
+    form->ActionClearListExecute();
+    Idle();
+    EXPECT_FALSE(form->ActionDelete->isEnabled());
+    EXPECT_FALSE(form->ActionEncode->isEnabled());
+}
+
+TEST_F(MainWindow, ShortcutsOfDisabledCommandsDoNothing)
+{
+    CreateShown();
+    Fill({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    Idle();
+    form->ListViewFiles->setFocus();
+    // Rows but no selection: Del does nothing.
+    Press(Qt::Key_Delete);
+    EXPECT_EQ(form->FileCount(), 3);
+
+    Select({1});
+    Idle();
+    Press(Qt::Key_Delete);
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("a"), QStringLiteral("c")}));
+
+    Idle();
+    Press(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(form->FileCount(), 0);
+}
+
+TEST_F(MainWindow, ACommandThatBecameDisabledDoesNotRun)
+{
+    Create();
+    Fill({QStringLiteral("a")});
+    Idle();
+    ASSERT_TRUE(form->ActionClearList->isEnabled());
+    // The list empties without an idle pass in between: the check before the command runs
+    // catches it, and Delete with the stale enabled state finds nothing selected.
+    form->ListViewFiles->clear();
+    form->ActionClearList->trigger();
+    EXPECT_FALSE(form->ActionClearList->isEnabled());
+}
+
+TEST_F(MainWindow, DraggingAnEntryOntoTheFirstMovesItToTheTop)
+{
+    CreateShown();
+    Fill({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")});
+    TEnhListView* list = form->ListViewFiles;
+    list->setCurrentItem(list->topLevelItem(2));
+    form->ListViewFiles->SetShowSortArrows(true);
+
+    TListViewDragData data(list);
+    const QPoint onFirst = list->visualItemRect(list->topLevelItem(0)).center();
+    EXPECT_TRUE(Drag(list, &data, {onFirst}, onFirst));
+
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("c"), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("d")}));
+    EXPECT_EQ(list->currentItem()->text(0), QStringLiteral("c"));
+    EXPECT_FALSE(list->ShowSortArrows());
+    EXPECT_EQ(list->UpdateLock(), 0);
+    EXPECT_EQ(CountText(), QStringLiteral("4 files"));
+}
+
+TEST_F(MainWindow, DroppingBelowTheLastEntryMovesItToTheEnd)
+{
+    CreateShown();
+    Fill({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")});
+    TEnhListView* list = form->ListViewFiles;
+    list->setCurrentItem(list->topLevelItem(0));
+    Select({0, 1}); // only the focused entry moves
+    list->setCurrentItem(list->topLevelItem(0), 0, QItemSelectionModel::NoUpdate);
+
+    TListViewDragData data(list);
+    const QRect last = list->visualItemRect(list->topLevelItem(3));
+    const QPoint below(last.center().x(), last.bottom() + 3 * last.height());
+    ASSERT_LT(below.y(), list->viewport()->height());
+    EXPECT_TRUE(Drag(list, &data, {list->visualItemRect(list->topLevelItem(1)).center(), last.center(), below}, below));
+
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d"), QStringLiteral("a")}));
+    // The index survives the move: neither name can be added twice.
+    form->AddFile(QStringLiteral("/music/A"));
+    form->AddFile(QStringLiteral("/music/D"));
+    EXPECT_EQ(form->FileCount(), 4);
+}
+
+TEST_F(MainWindow, DropsFromOutsideTheListAreRefused)
+{
+    CreateShown();
+    Fill({QStringLiteral("a"), QStringLiteral("b")});
+    TEnhListView* list = form->ListViewFiles;
+    list->setCurrentItem(list->topLevelItem(1));
+    QMimeData foreign;
+    foreign.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/x.wav"))});
+    const QPoint onFirst = list->visualItemRect(list->topLevelItem(0)).center();
+    EXPECT_FALSE(Drag(list, &foreign, {onFirst}, onFirst));
+    // Even a drop delivered without an accepted drag changes nothing.
+    QDropEvent drop(QPointF(onFirst), Qt::MoveAction, &foreign, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &drop);
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+}
+
+TEST_F(MainWindow, DroppedTextAddsEveryLine)
+{
+    Create();
+    form->UOTextTarget1Drop(nullptr, QStringLiteral("/a/1.wav\r\n/a/2.wav\n\n/a/1.WAV\n"));
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("1.wav"), QStringLiteral("2.wav")}));
+    EXPECT_EQ(form->ListViewFiles->UpdateLock(), 0);
+}
+
+TEST_F(MainWindow, AddingAFileSwitchesTheSortArrowsOff)
+{
+    Create();
+    form->ListViewFiles->SetShowSortArrows(true);
+    form->AddFile(QStringLiteral("/a/1.wav"));
+    EXPECT_FALSE(form->ListViewFiles->ShowSortArrows());
+}
+
+TEST_F(MainWindow, WindowLayoutColumnsAndFocus)
+{
+    CreateShown();
+    EXPECT_EQ(form->size(), QSize(536, 374));
+    EXPECT_EQ(form->minimumSize(), QSize(100, 100));
+    EXPECT_EQ(QApplication::focusWidget(), form->ListViewFiles);
+    const QTreeWidgetItem* header = form->ListViewFiles->headerItem();
+    EXPECT_EQ(header->text(0), QStringLiteral("File"));
+    EXPECT_EQ(header->text(1), QStringLiteral("Folder"));
+    EXPECT_EQ(header->text(2), QStringLiteral("Bytes"));
+    EXPECT_EQ(header->text(3), QStringLiteral("Date"));
+    EXPECT_EQ(form->ListViewFiles->columnWidth(0), 100);
+    EXPECT_EQ(form->ListViewFiles->columnWidth(1), 150);
+    EXPECT_EQ(form->ListViewFiles->columnWidth(2), 75);
+    EXPECT_EQ(form->ListViewFiles->columnWidth(3), 100);
+    EXPECT_EQ(form->ListViewFiles->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(form->ListViewFiles->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_EQ(form->StatusPanelProduct->width(), 100);
+}
+
+TEST_F(MainWindow, MenusHoldTheEntriesWithTheHiddenOnesHidden)
+{
+    Create();
+    const QList<QAction*> file = form->MenuFile->actions();
+    ASSERT_EQ(file.size(), 4);
+    EXPECT_EQ(file[0], form->ActionChooseFiles);
+    EXPECT_FALSE(file[1]->isVisible());
+    EXPECT_EQ(file[1]->text(), QStringLiteral("Open filelist"));
+    EXPECT_TRUE(file[2]->isSeparator());
+    EXPECT_EQ(file[3]->text(), QStringLiteral("E&xit"));
+    EXPECT_FALSE(form->MenuQuickEncode->isVisible());
+    EXPECT_FALSE(form->MenuContents->isVisible());
+    EXPECT_FALSE(form->MenuKeywordSearch->isVisible());
+
+    const QList<QAction*> popup = form->PopupMenuList->actions();
+    ASSERT_EQ(popup.size(), 7);
+    EXPECT_EQ(popup[0], form->ActionChooseFiles);
+    EXPECT_EQ(popup[2], form->ActionDelete);
+    EXPECT_EQ(popup[3], form->ActionClearList);
+    EXPECT_EQ(popup[5], form->ActionEncode);
+    EXPECT_EQ(popup[6], form->ActionOptions);
+
+    EXPECT_EQ(form->ActionChooseFiles->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_EQ(form->ActionEncode->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+    EXPECT_EQ(form->ActionDelete->shortcut(), QKeySequence(Qt::Key_Delete));
+    EXPECT_EQ(form->ActionClearList->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    EXPECT_EQ(form->ActionEncode->toolTip(), QStringLiteral("Starts encoding the listed files"));
+    for (QAction* a : {form->ActionChooseFiles, form->ActionEncode, form->ActionDelete, form->ActionClearList,
+                       form->ActionOptions, form->ActionAbout})
+        EXPECT_FALSE(a->icon().isNull());
+}
+
+TEST_F(MainWindow, HomePagesOpenInTheBrowser)
+{
+    Create();
+    QList<QUrl> opened;
+    form->OpenUrl = [&](const QUrl& url) { opened << url; };
+    form->MenuBladeEncHomepage->trigger();
+    form->MenuTonewrightHomepage->trigger();
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_EQ(opened[0], QUrl(ResStr::BladeEncHomepageUrl));
+    EXPECT_EQ(opened[1], QUrl(ResStr::TonewrightHomepageUrl));
+    EXPECT_TRUE(ResStr::TonewrightHomepageUrl.startsWith(QStringLiteral("http://")));
+}
+
+TEST_F(MainWindow, ExitClosesTheWindow)
+{
+    CreateShown();
+    ASSERT_TRUE(form->isVisible());
+    form->MenuExit->trigger();
+    EXPECT_FALSE(form->isVisible());
+}

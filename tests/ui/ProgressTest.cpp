@@ -1,0 +1,280 @@
+#include "progress.h"
+
+#include "Dialogs.h"
+#include "ResStr.h"
+#include "RxTrayIcon.h"
+#include "ScriptedDialogs.h"
+#include "TitleBarButton.h"
+#include "WindowTestSupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+// Readable failure messages for texts.
+static void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+#include <functional>
+#include <vector>
+
+using namespace wintest;
+
+TEST(ProgressWindow, OpensWithTheBareDisplayAndCancelAsDefaultButton)
+{
+    QWidget owner;
+    TFormProgress form(&owner);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Encoding in progress"));
+    EXPECT_EQ(form.size(), QSize(371, 178));
+    EXPECT_FALSE(form.Finished);
+    for (QProgressBar* bar : {form.ProgressBarStatus, form.ProgressBarBatch}) {
+        EXPECT_EQ(bar->minimum(), 0);
+        EXPECT_EQ(bar->maximum(), 1000);
+        EXPECT_EQ(bar->value(), 0);
+    }
+    EXPECT_EQ(form.LabelStatus->text(), QStringLiteral("Status=0%"));
+    EXPECT_EQ(form.LabelBatch->text(), QStringLiteral("Batch=0%"));
+    EXPECT_EQ(form.LabelStatusETA->text(), QStringLiteral("Estimated time: "));
+    EXPECT_EQ(form.LabelBatchETA->text(), QStringLiteral("Estimated time: "));
+    EXPECT_EQ(form.LabelWorking->text(), QStringLiteral("Working on "));
+    EXPECT_EQ(form.LabelInput->text(), QStringLiteral("Inputformat: "));
+    EXPECT_EQ(form.LabelOutput->text(), QStringLiteral("Outputformat: "));
+    EXPECT_EQ(form.CheckBoxShutdown->text(), QStringLiteral("Shutdown computer when done"));
+    EXPECT_FALSE(form.CheckBoxShutdown->isChecked());
+    EXPECT_TRUE(form.ButtonCancel->isDefault());
+    // A file name is shown as it is: no markup, no accelerator.
+    EXPECT_EQ(form.LabelWorking->textFormat(), Qt::PlainText);
+
+    // ResetDisplay brings everything back after a run has written to it.
+    form.LabelWorking->setText(QStringLiteral("Working on x.wav"));
+    TFormProgress::SetBarPosition(form.ProgressBarBatch, 700);
+    form.ResetDisplay();
+    EXPECT_EQ(form.LabelWorking->text(), QStringLiteral("Working on "));
+    EXPECT_EQ(form.ProgressBarBatch->value(), 0);
+}
+
+TEST(ProgressWindow, BarPositionsOutsideTheRangeShowClamped)
+{
+    QProgressBar bar;
+    bar.setRange(0, 1000);
+    TFormProgress::SetBarPosition(&bar, 500);
+    EXPECT_EQ(bar.value(), 500);
+    // A bare setValue would leave the bar at 500 here.
+    TFormProgress::SetBarPosition(&bar, 1200);
+    EXPECT_EQ(bar.value(), 1000);
+    TFormProgress::SetBarPosition(&bar, -3);
+    EXPECT_EQ(bar.value(), 0);
+    TFormProgress::SetBarPosition(&bar, 1000);
+    EXPECT_EQ(bar.value(), 1000);
+    TFormProgress::SetBarPosition(nullptr, 5); // no bar: nothing happens
+}
+
+TEST(ProgressWindowClose, NoOrCancelKeepsTheRunGoingAndTheEndClosesWithOkWithoutAQuestion)
+{
+    QWidget owner;
+    TFormProgress form(&owner);
+    ScriptedMessageBoxes boxes;
+    boxes.Answer(IDNO);
+    boxes.Answer(IDCANCEL);
+    const int result = RunModal(form, {
+        [&] { form.ButtonCancel->click(); },
+        [&] {
+            EXPECT_TRUE(form.isVisible());
+            EXPECT_TRUE(form.InModalLoop());
+            form.close(); // the close box
+        },
+        [&] {
+            EXPECT_TRUE(form.InModalLoop());
+            RunEnds(form);
+        },
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(form.ModalResult(), IDOK);
+    EXPECT_FALSE(form.isVisible());
+    ASSERT_EQ(boxes.Asked().size(), 2u);
+    EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("Really abort encoding?"));
+    EXPECT_EQ(boxes.Asked()[0].Caption, QStringLiteral("Question"));
+    EXPECT_EQ(boxes.Asked()[0].Flags, unsigned(MB_YESNOCANCEL | MB_ICONQUESTION));
+}
+
+TEST(ProgressWindowClose, EveryCloseRequestAsksAndYesEndsWithCancel)
+{
+    const std::vector<std::pair<const char*, std::function<void(TFormProgress&)>>> requests = {
+        {"Cancel button", [](TFormProgress& f) { f.ButtonCancel->click(); }},
+        {"Escape", [](TFormProgress& f) { Key(f.ButtonCancel, Qt::Key_Escape); }},
+        {"Enter", [](TFormProgress& f) { Key(f.ButtonCancel, Qt::Key_Return); }},
+        {"Enter on the check box",
+         [](TFormProgress& f) {
+             f.CheckBoxShutdown->setFocus();
+             Key(f.CheckBoxShutdown, Qt::Key_Enter);
+         }},
+        {"close box", [](TFormProgress& f) { f.close(); }},
+        {"reject", [](TFormProgress& f) { f.reject(); }},
+    };
+    for (const auto& [name, request] : requests) {
+        SCOPED_TRACE(name);
+        QWidget owner;
+        TFormProgress form(&owner);
+        ScriptedMessageBoxes boxes;
+        boxes.Answer(IDYES);
+        const int result = RunModal(form, {[&] { request(form); }});
+        EXPECT_EQ(result, IDCANCEL);
+        EXPECT_EQ(boxes.Asked().size(), 1u);
+        EXPECT_FALSE(form.CheckBoxShutdown->isChecked()) << "Enter must not tick the box";
+    }
+}
+
+TEST(ProgressWindowClose, TheRunEndingWhileTheQuestionIsOpenClosesWithCancelWhateverTheAnswer)
+{
+    for (const int answer : {int(IDYES), int(IDNO), int(IDCANCEL)}) {
+        SCOPED_TRACE(answer);
+        QWidget owner;
+        TFormProgress form(&owner);
+        ScriptedMessageBoxes boxes;
+        boxes.OnNextBox([&](const AskedMessage&) {
+            EXPECT_TRUE(form.Asking());
+            // The end-of-run handler arrives through the box's own loop.
+            RunEnds(form);
+            // A second close request meanwhile (the tray's "Stop encoding") asks nothing more.
+            form.close();
+        });
+        boxes.Answer(answer);
+        const int result = RunModal(form, {[&] { form.ButtonCancel->click(); }});
+        EXPECT_EQ(result, IDCANCEL);
+        EXPECT_EQ(boxes.Asked().size(), 1u);
+        EXPECT_FALSE(form.Asking());
+    }
+}
+
+TEST(ProgressWindowClose, ARequestAfterTheRunEndedOrOutsideTheLoopAsksNothing)
+{
+    QWidget owner;
+    TFormProgress form(&owner);
+    ScriptedMessageBoxes boxes; // any question would fail the test
+    form.close();
+    Key(form.ButtonCancel, Qt::Key_Escape);
+    EXPECT_EQ(boxes.Asked().size(), 0u);
+
+    // The end arrives, then a close request before the loop has returned: the result stays OK.
+    const int result = RunModal(form, {[&] {
+        RunEnds(form);
+        form.close();
+    }});
+    EXPECT_EQ(result, IDOK);
+    form.close(); // after the loop
+    EXPECT_EQ(boxes.Asked().size(), 0u);
+}
+
+TEST(ProgressWindowModal, HidingAndShowingKeepTheLoopAndItsEventsRunning)
+{
+    QWidget owner;
+    TFormProgress form(&owner);
+    int ticksWhileHidden = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, &form, [&] {
+        if (!form.isVisible())
+            ++ticksWhileHidden;
+    });
+    QElapsedTimer hiddenFor;
+    const int result = RunModal(form, {
+        [&] {
+            EXPECT_TRUE(form.isVisible());
+            EXPECT_TRUE(form.isModal());
+            form.hide();
+            ticker.start(1);
+            hiddenFor.start();
+        },
+        [&] {
+            // Stay hidden until the event loop has served a few timer events.
+            while (ticksWhileHidden < 3 && hiddenFor.elapsed() < 10000)
+                QApplication::processEvents(QEventLoop::AllEvents, 50);
+            EXPECT_TRUE(form.InModalLoop());
+            form.show();
+        },
+        [&] {
+            EXPECT_TRUE(form.isVisible());
+            EXPECT_TRUE(form.InModalLoop());
+            form.hide();
+        },
+        [&] { RunEnds(form); }, // the run ends while the window is hidden
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_GE(ticksWhileHidden, 3);
+    EXPECT_FALSE(form.InModalLoop());
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST(ProgressWindowModal, ARunThatEndedBeforeTheLoopStartedReturnsAtOnce)
+{
+    QWidget owner;
+    TFormProgress form(&owner);
+    RunEnds(form);
+    EXPECT_EQ(form.ShowModal(), IDOK);
+    EXPECT_FALSE(form.isVisible());
+
+    // A stale result without the end of the run does not end a new loop.
+    TFormProgress second(&owner);
+    second.SetModalResult(IDCANCEL);
+    EXPECT_EQ(RunModal(second, {[&] {
+                  EXPECT_TRUE(second.InModalLoop());
+                  RunEnds(second);
+              }}),
+              IDOK);
+}
+
+TEST(ProgressWindowModal, DestroyingTheWindowInsideItsLoopEndsTheLoopAsCancel)
+{
+    QWidget owner;
+    auto* form = new TFormProgress(&owner);
+    QTimer::singleShot(0, &owner, [form] { delete form; });
+    EXPECT_EQ(form->ShowModal(), IDCANCEL);
+}
+
+TEST(ProgressWindow, MinimizingTakesTheApplicationAlongAndRestoringBringsItBack)
+{
+    QWidget owner;
+    owner.show();
+    TFormProgress form(&owner);
+    form.show();
+    form.showMinimized();
+    EXPECT_TRUE(owner.isMinimized());
+
+    owner.showNormal();
+    EXPECT_FALSE(owner.isMinimized());
+    EXPECT_FALSE(form.isMinimized());
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST(ProgressWindow, TheTrayButtonHidesToTheTrayOnlyWhereTheDesktopHasOne)
+{
+    QWidget owner;
+    TFormProgress form(&owner);
+    EXPECT_EQ(form.TrayButton->isEnabled(), TRxTrayIcon::Available());
+    // It sits in the top right corner, clear of the labels (which end at x 353).
+    EXPECT_GE(form.TrayButton->x(), 354);
+    EXPECT_LE(form.TrayButton->geometry().right(), 370);
+
+    int clicks = 0;
+    form.OnTrayButtonClick = [&] { ++clicks; };
+    form.TrayButton->setEnabled(true);
+    Click(form.TrayButton);
+    EXPECT_EQ(clicks, 1);
+
+    // An error in the handler reaches the error display, not the event loop.
+    ScriptedMessageBoxes boxes;
+    boxes.Answer(IDOK);
+    form.OnTrayButtonClick = [] { throw std::runtime_error("tray gone"); };
+    form.TrayButton->OnClick(form.TrayButton, 0, false);
+    ASSERT_EQ(boxes.Asked().size(), 1u);
+    EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("tray gone"));
+}
