@@ -14,6 +14,7 @@
 #include <mutex>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -144,7 +145,17 @@ TConsoleThread::TConsoleThread(TGUI2Console* owner, const TConsoleProperties& pr
                                  QString::fromLocal8Bit(std::strerror(code)));
         }
     }
+    FWakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     FThread = std::thread([this] { ThreadMain(); });
+}
+
+void TConsoleThread::Terminate()
+{
+    FTerminated.store(true);
+    if (FWakeFd >= 0) {
+        const std::uint64_t one = 1;
+        (void)!write(FWakeFd, &one, sizeof one);
+    }
 }
 
 TConsoleThread::~TConsoleThread()
@@ -153,6 +164,8 @@ TConsoleThread::~TConsoleThread()
         FThread.join();
     if (FLog)
         std::fclose(FLog);
+    if (FWakeFd >= 0)
+        close(FWakeFd);
 }
 
 void TConsoleThread::Resume()
@@ -317,6 +330,7 @@ void TConsoleThread::ApplyNiceValue()
 void TConsoleThread::ReadLoop()
 {
     FIdleTime = 0;
+    FIdleMark = std::chrono::steady_clock::now();
     FSplitter.Clear();
     for (;;) {
         FLastCount = Poll();
@@ -348,6 +362,7 @@ int TConsoleThread::Poll()
         } while (n < 0 && errno == EINTR);
         if (n > 0) {
             FIdleTime = 0;
+            FIdleMark = std::chrono::steady_clock::now();
             SplitChunk(static_cast<int>(n));
             return static_cast<int>(n);
         }
@@ -386,10 +401,19 @@ void TConsoleThread::SplitChunk(int count)
 
 void TConsoleThread::IdleTick()
 {
-    FIdleTime += 5;
+    // Silence is counted in whole 5 ms steps of the monotonic clock, at least one step per
+    // empty poll, so a long wait counts for all the time it slept.
+    const auto now = std::chrono::steady_clock::now();
+    const auto steps = std::max<std::int64_t>(
+        1, std::chrono::duration_cast<std::chrono::milliseconds>(now - FIdleMark).count() / 5);
+    FIdleMark += std::chrono::milliseconds(steps * 5);
+    if (FIdleMark > now)
+        FIdleMark = now;
+    FIdleTime = static_cast<int>(std::min<std::int64_t>(FIdleTime + steps * 5, FProps.TimeOutDelay));
     if (FIdleTime < FProps.TimeOutDelay)
         return;
     FIdleTime = 0;
+    FIdleMark = now;
     if (FPromptSeen) {
         FPendingLine = FSplitter.Fragment();
         if (FLink->Events.OnPrompt) {
@@ -415,13 +439,22 @@ void TConsoleThread::IdleTick()
 
 bool TConsoleThread::WaitForChild()
 {
-    pollfd fds[2];
+    pollfd fds[3];
     nfds_t count = 0;
     if (FPidFd >= 0)
         fds[count++] = pollfd{FPidFd, POLLIN, 0};
     if (!FPipeEnded)
         fds[count++] = pollfd{FOutRead, POLLIN, 0};
-    const int r = poll(fds, count, 5);
+    if (FWakeFd >= 0)
+        fds[count++] = pollfd{FWakeFd, POLLIN, 0};
+    // New output, the child's end and a stop request all wake the worker at once, so while
+    // the child is silent it sleeps until the silence could matter (the time-out delay)
+    // instead of waking every 5 ms. Without a pidfd the child's end is only seen by
+    // looking, so then it looks every 5 ms.
+    int timeout = 5;
+    if (FPidFd >= 0 && FWakeFd >= 0)
+        timeout = std::max(5, FProps.TimeOutDelay - FIdleTime);
+    const int r = poll(fds, count, timeout);
     if (r < 0) {
         if (errno == EINTR)
             return false;
@@ -498,7 +531,7 @@ TGUI2Console::~TGUI2Console()
     FWorker->Terminate();
 
     // The worker no longer needs this thread for anything, so waiting cannot deadlock; it
-    // sees the request within one 5 ms wait, then kills and reaps the child.
+    // is woken from its wait by the request, then kills and reaps the child.
     {
         std::unique_lock lock(link.Mutex);
         if (!link.Changed.wait_for(lock, std::chrono::seconds(10), [&] { return link.Finished; })) {

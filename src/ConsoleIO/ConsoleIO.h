@@ -12,6 +12,7 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -153,8 +154,8 @@ public:
     void Resume();
     void Cancel();  // ends a never-resumed thread without running the body
 
-    // Any thread: the stop request.
-    void Terminate() { FTerminated.store(true); }
+    // Any thread: the stop request. It also wakes the worker from its wait.
+    void Terminate();
     bool Terminated() const { return FTerminated.load(); }
 
 private:
@@ -189,13 +190,15 @@ private:
 
     // Owner's thread and worker.
     std::atomic<bool> FTerminated{false};
+    int FWakeFd = -1;  // eventfd written by Terminate, polled by the worker
 
     // Worker's own.
     bool FPromptSeen = false;
     TLineSplitter FSplitter;
     std::vector<QByteArray> FLines;
     std::vector<char> FReadBuffer;
-    int FIdleTime = 0;
+    int FIdleTime = 0;  // silence so far, in whole 5 ms steps
+    std::chrono::steady_clock::time_point FIdleMark;  // when FIdleTime was last brought up to date
     int FLastCount = 0;
     QByteArray FPendingLine;  // the line being delivered, or the unfinished fragment
     QString FStatusText;      // the text for OnStatus and OnError

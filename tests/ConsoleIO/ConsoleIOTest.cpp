@@ -274,6 +274,26 @@ TEST(ConsoleStop, StopFromOutsideWhileTheChildIsSilent)
     EXPECT_EQ(r->Done, 1);
 }
 
+TEST(ConsoleStop, StopWakesAWorkerThatSleepsThroughALongSilence)
+{
+    // With the longest time-out delay the worker sleeps until the silence could matter; the
+    // stop request must wake it rather than wait out the 10 seconds.
+    TGUI2Console c;
+    auto r = Record(c);
+    c.SetTimeOutDelay(MaxTimeOutDelay);
+    bool timedOut = false;
+    c.OnTimeOut = [&](TGUI2Console*, bool&) { timedOut = true; };
+    c.SetCommand(ChildCommand({S("out:ready\\n"), S("hang")}));
+    c.Start();
+    ASSERT_TRUE(SpinUntil([&] { return !r->Lines.empty(); }));
+    SpinFor(50);
+    c.Stop();
+    ASSERT_TRUE(SpinUntil([&] { return !c.Running(); }, MaxTimeOutDelay / 2));
+    EXPECT_FALSE(timedOut);
+    EXPECT_EQ(r->Events.back(), "done");
+    EXPECT_TRUE(ChildrenOfThisProcess().empty());
+}
+
 TEST(ConsoleFailure, MissingProgramReportsFileNotFound)
 {
     TGUI2Console c;
