@@ -127,6 +127,8 @@ std::int32_t ParseDecimalIntOrZero(const QString& text)
 
 QString FileNamePart(const QString& path)
 {
+    // Only Windows separates with a backslash and a drive colon; elsewhere both are ordinary
+    // characters of a file name ("b\ c.wav" is one name), and cutting there shows a wrong name.
     qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
 #ifdef Q_OS_WIN
     cut = std::max({cut, path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char(':'))});

@@ -21,6 +21,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QScopeGuard>
+#include <QTimer>
 
 namespace {
 
@@ -67,8 +68,12 @@ TInterpreterTexts InterpreterTexts()
 void WaitForRunnerIdle(TGUI2Console& runner)
 {
     const QDeadlineTimer deadline(10000);
+    // processEvents with a time limit never sleeps (it drops WaitForMoreEvents) and would spin;
+    // this timer instead wakes the sleeping wait often enough to see the deadline.
+    QTimer wake;
+    wake.start(20);
     while (runner.Running() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents, 20);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
 }
 
 } // namespace
@@ -195,7 +200,8 @@ void TFormMain::SaveRunLog()
 
 void TFormMain::GUI2Console1Line(TGUI2Console* /*Sender*/, const QByteArray& Line)
 {
-    m_outputInterpreter->HandleLine(QString::fromUtf8(Line), ProgressForm ? m_progressDisplay.get() : nullptr);
+    // Decoded so that the log file gets back the very bytes the encoder wrote.
+    m_outputInterpreter->HandleLine(DecodeLogBytes(Line), ProgressForm ? m_progressDisplay.get() : nullptr);
 }
 
 void TFormMain::GUI2Console1Done(TGUI2Console* /*Sender*/)

@@ -52,3 +52,30 @@ TEST(LogFile, AFailedSaveReportsFalse)
     EXPECT_FALSE(SaveLogFile(folder.File(QStringLiteral("Tonewright.log")), {QStringLiteral("x")}));
     EXPECT_FALSE(SaveLogFile(folder.File(QStringLiteral("no/such/folder.log")), {QStringLiteral("x")}));
 }
+
+TEST(LogFile, BytesOutsideUtf8SurviveDecodingAndSaving)
+{
+    // Latin-1, a stray continuation byte, an overlong form, an encoded surrogate, a code point
+    // above U+10FFFF, a sequence cut short at the end; and valid characters around them, one of
+    // them beyond U+FFFF with a low half in the range used for kept bytes (U+10080).
+    const QByteArray raw = "caf\xe9 \x80 \xc0\xaf \xed\xa0\x80 \xf4\x90\x80\x80 "
+                           "Gr\xc3\xbc\xc3\x9f" "e \xf0\x90\x82\x80 \xf0\x9f\x8e\xb5 \xe2\x82";
+    const QString text = DecodeLogBytes(raw);
+    EXPECT_EQ(text.left(4), QStringLiteral("caf") + QChar(char16_t(0xDCE9)));
+    EXPECT_TRUE(text.contains(QStringLiteral("Grüße")));
+    EXPECT_TRUE(text.contains(QString::fromUtf8("\xf0\x90\x82\x80")));
+    EXPECT_EQ(EncodeLogText(text), raw);
+    // Valid UTF-8 decodes as it always did.
+    const QByteArray valid = "Encoding: /m/M\xc3\xbcller \xe6\x97\xa5\xe6\x9c\xac.wav";
+    EXPECT_EQ(DecodeLogBytes(valid), QString::fromUtf8(valid));
+    EXPECT_EQ(EncodeLogText(QString::fromUtf8(valid)), valid);
+
+    TempProgramFolder folder;
+    const QString path = folder.File(QStringLiteral("Tonewright.log"));
+    folder.Write(QStringLiteral("Tonewright.log"), raw + "\r\nnext\r\n");
+    const QStringList lines = LoadLogFile(path);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines.first(), text);
+    ASSERT_TRUE(SaveLogFile(path, lines));
+    EXPECT_EQ(folder.Read(QStringLiteral("Tonewright.log")), raw + "\r\nnext\r\n");
+}

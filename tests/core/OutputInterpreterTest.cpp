@@ -169,6 +169,10 @@ TEST(OutputRules, FileNamePartFollowsTheLastSlash)
     EXPECT_EQ(FileNamePart(QStringLiteral("/a/b/c.wav")), QStringLiteral("c.wav"));
     EXPECT_EQ(FileNamePart(QStringLiteral("c.wav")), QStringLiteral("c.wav"));
     EXPECT_EQ(FileNamePart(QStringLiteral("/music/")), QString());
+#ifndef Q_OS_WIN
+    // Backslashes and colons belong to the name here.
+    EXPECT_EQ(FileNamePart(QStringLiteral("/m/b\\ c:d.wav")), QStringLiteral("b\\ c:d.wav"));
+#endif
 }
 
 TEST_F(OutputInterpreterTest, CommaLocaleShowsCommasEverywhere)

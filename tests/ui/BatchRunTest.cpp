@@ -380,6 +380,19 @@ TEST_F(BatchRun, ErrorQuestionAnsweredNoOrCancelKeepsThePreviousLogFile)
     EXPECT_EQ(shutdowns, 0);
 }
 
+TEST_F(BatchRun, LogFileHoldsTheBytesTheEncoderWrote)
+{
+    // An encoder that writes Latin-1 rather than UTF-8: the saved log keeps its bytes as they are.
+    const QByteArray lines = "Files to encode: 1\r\nEncoding: /a/caf\xe9.wav\r\n"
+                             "Completed. Encoding time: 0:00:01\r\n";
+    Script("print Files to encode: 1\nprint Encoding: /a/caf\xe9.wav\nprint Completed. Encoding time: 0:00:01\n");
+    AddFiles({QStringLiteral("/a/caf\u00e9.wav")});
+    Encode();
+    EXPECT_FALSE(GlobalVars.ErrorOccurred);
+    EXPECT_TRUE(boxes.Asked().empty());
+    EXPECT_EQ(LogFileBytes(), lines);
+}
+
 TEST_F(BatchRun, CommandLineReachesTheEncoderInTheListsOrder)
 {
     const QString argsOut = folder.File(QStringLiteral("args"));
