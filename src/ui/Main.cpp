@@ -6,6 +6,7 @@
 #include "LogFile.h"
 #include "MainImages.h"
 #include "ResStr.h"
+#include "RxTrayIcon.h"
 #include "globals.h"
 
 #include <QAbstractEventDispatcher>
@@ -60,6 +61,10 @@ TFileEntry EntryOf(const QTreeWidgetItem* item)
 TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
 {
     OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    // The program's picture in the title bar and the task bar, also for the windows it owns; the
+    // tray icon shows the same one.
+    if (windowIcon().isNull())
+        setWindowIcon(TRxTrayIcon::DefaultIcon());
 
     CreateActions();
     CreateList();

@@ -190,7 +190,10 @@ public:
     void MenuItemTrayShowClick();
     // Just before the menu opens: "Stop encoding" while a batch runs, else "Exit Tonewright".
     void PopupMenuTrayPopup();
-    // Closes the progress window as the user would (asking first), else the main window.
+    // Closes the progress window as the user would (asking first), else the main window, which
+    // ends the program also while the window is hidden in the tray.
     void MenuItemTrayExitClick();
+    // Ends the application's event loop; tests replace it.
+    std::function<void()> QuitApplication;
     // --- end of tray block ---
 };

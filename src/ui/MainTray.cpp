@@ -8,10 +8,12 @@
 #include "progress.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 
 void TFormMain::CreateTray()
 {
+    QuitApplication = [] { QCoreApplication::quit(); };
     RxTrayIcon1 = new TRxTrayIcon(this);
     RxTrayIcon1->SetIcon(windowIcon().isNull() ? TRxTrayIcon::DefaultIcon() : windowIcon());
     RxTrayIcon1->SetHint(ResStr::TrayInitialHint);
@@ -74,5 +76,9 @@ void TFormMain::MenuItemTrayExitClick()
     }
     // Ending the program from the tray: the icon leaves with the window.
     RxTrayIcon1->SetActive(false);
-    close();
+    // Closing a window that is already hidden is not the last window closing: the program would
+    // go on running with nothing on screen and no icon, so it is ended here.
+    const bool hidden = !isVisible();
+    if (close() && hidden && QuitApplication)
+        QuitApplication();
 }

@@ -21,6 +21,7 @@ inline const QString ColumnDate = QStringLiteral("Date");
 inline const QString NoFiles = QStringLiteral("No files");
 inline const QString OneFile = QStringLiteral("One file");
 inline const QString SomeFiles = QStringLiteral("%1 files");
+// "All Files" is "*", not "*.*": on Linux many files have no dot in their names.
 inline const QString ChooseFilesFilter = QStringLiteral(
     "Audio-Files|*.wav;*.aif;*.aiff|Wave-Files (*.wav)|*.wav|AIFF-Files (*.aif, *.aiff)|*.aif;*.aiff|All Files|*");
 inline const QString UnableToWrite = QStringLiteral("Unable to write to %1");
@@ -93,6 +94,7 @@ inline const QString ProgressBatchDone = QStringLiteral("Batch done");
 inline const QString ProgressEncodingFinished = QStringLiteral("Encoding finished");
 // Progress window, tray, log window and shutdown countdown.
 inline const QString ProgressCaption = QStringLiteral("Encoding in progress");
+// Elsewhere than on Windows the program switches off the computer, so the texts name that.
 #ifdef Q_OS_WIN
 inline const QString ProgressShutdownWhenDone = QStringLiteral("Shutdown windows when done");
 #else

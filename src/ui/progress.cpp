@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QEvent>
 #include <QEventLoop>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
@@ -21,7 +22,7 @@ constexpr int ClientWidth = 371;
 constexpr int ClientHeight = 178;
 constexpr int PanelHeight = 137; // the bottom strip of 41 pixels lies below it
 constexpr int Left = 8;
-constexpr int FullWidth = 345;   // x 8 to x 353
+constexpr int FullWidth = 345;   // x 8 to x 353 with the design font
 constexpr int BarMaximum = 1000;
 
 QLabel* MakeLabel(QWidget* parent, const QRect& geometry, Qt::Alignment alignment)
@@ -39,14 +40,37 @@ QLabel* MakeLabel(QWidget* parent, const QRect& geometry, Qt::Alignment alignmen
     return label;
 }
 
-QProgressBar* MakeBar(QWidget* parent, int y)
+QProgressBar* MakeBar(QWidget* parent, int y, int width)
 {
     auto* bar = new QProgressBar(parent);
-    bar->setGeometry(Left, y, FullWidth, 13);
+    bar->setGeometry(Left, y, width, 13);
     bar->setRange(0, BarMaximum);
     bar->setTextVisible(false);
     bar->setValue(0);
     return bar;
+}
+
+// The longest texts the encoder's lines put into the rows that share a line.
+QString WidestStatusEta() { return ResStr::ProgressEstimatedTime + QStringLiteral("99:59:59"); }
+QString WidestStatus() { return ResStr::ProgressStatus + QStringLiteral("100.0%"); }
+QString WidestBatch() { return ResStr::ProgressBatch + QStringLiteral("100.0%"); }
+QString WidestInput() { return ResStr::ProgressInputFormat + QStringLiteral("11.025 kHz stereo"); }
+QString WidestOutput() { return ResStr::ProgressOutputFormat + QStringLiteral("320 kBit stereo"); }
+
+// One line with a left-aligned and a right-aligned label: each gets at least its design width
+// and the width of its longest text, with a gap between them.
+struct TPairedRow {
+    int LeftWidth;
+    int RightWidth;
+    int Width() const { return LeftWidth + PairGap + RightWidth; }
+    static constexpr int PairGap = 10;
+};
+
+TPairedRow PairFor(const QFontMetrics& fm, int leftDesign, const QString& left, int rightDesign,
+                   const QString& right)
+{
+    return {std::max(leftDesign, fm.horizontalAdvance(left) + 2),
+            std::max(rightDesign, fm.horizontalAdvance(right) + 2)};
 }
 } // namespace
 
@@ -55,32 +79,47 @@ TFormProgress::TFormProgress(QWidget* owner) : QDialog(owner), m_owner(owner)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(ResStr::ProgressCaption);
-    setFixedSize(ClientWidth, ClientHeight);
+
+    // The window was drawn for a small 8-point font. A desktop font that is wider gets a wider
+    // window, so that the percentages and the formats on the shared lines are never cut off or
+    // drawn over each other.
+    const QFontMetrics fm = fontMetrics();
+    const TPairedRow statusRow = PairFor(fm, 180, WidestStatusEta(), 153, WidestStatus());
+    const TPairedRow batchRow = PairFor(fm, 180, WidestStatusEta(), 153, WidestBatch());
+    const TPairedRow formatRow = PairFor(fm, 165, WidestInput(), 170, WidestOutput());
+    CheckBoxShutdown = new QCheckBox(ResStr::ProgressShutdownWhenDone, this);
+    const int fullWidth = std::max({FullWidth, statusRow.Width(), batchRow.Width(), formatRow.Width(),
+                                    CheckBoxShutdown->sizeHint().width()});
+    const int clientWidth = ClientWidth - FullWidth + fullWidth;
+    setFixedSize(clientWidth, ClientHeight);
     setSizeGripEnabled(false);
 
-    LabelStatusETA = MakeLabel(this, QRect(Left, 8, 190, 16), Qt::AlignLeft);
-    LabelStatus = MakeLabel(this, QRect(200, 8, 153, 16), Qt::AlignRight);
-    ProgressBarStatus = MakeBar(this, 24);
-    ProgressBarBatch = MakeBar(this, 40);
-    LabelBatchETA = MakeLabel(this, QRect(Left, 60, 190, 16), Qt::AlignLeft);
-    LabelBatch = MakeLabel(this, QRect(200, 60, 153, 16), Qt::AlignRight);
-    LabelWorking = MakeLabel(this, QRect(Left, 80, FullWidth, 16), Qt::AlignLeft);
-    LabelWorking->setFixedWidth(FullWidth);
-    LabelInput = MakeLabel(this, QRect(Left, 96, 170, 16), Qt::AlignLeft);
-    LabelOutput = MakeLabel(this, QRect(183, 96, 170, 16), Qt::AlignRight);
+    const auto leftOf = [](const TPairedRow& row) { return QRect(Left, 0, row.LeftWidth, 16); };
+    const auto rightOf = [fullWidth](const TPairedRow& row) {
+        return QRect(Left + fullWidth - row.RightWidth, 0, row.RightWidth, 16);
+    };
+    LabelStatusETA = MakeLabel(this, leftOf(statusRow).translated(0, 8), Qt::AlignLeft);
+    LabelStatus = MakeLabel(this, rightOf(statusRow).translated(0, 8), Qt::AlignRight);
+    ProgressBarStatus = MakeBar(this, 24, fullWidth);
+    ProgressBarBatch = MakeBar(this, 40, fullWidth);
+    LabelBatchETA = MakeLabel(this, leftOf(batchRow).translated(0, 60), Qt::AlignLeft);
+    LabelBatch = MakeLabel(this, rightOf(batchRow).translated(0, 60), Qt::AlignRight);
+    LabelWorking = MakeLabel(this, QRect(Left, 80, fullWidth, 16), Qt::AlignLeft);
+    LabelWorking->setFixedWidth(fullWidth);
+    LabelInput = MakeLabel(this, leftOf(formatRow).translated(0, 96), Qt::AlignLeft);
+    LabelOutput = MakeLabel(this, rightOf(formatRow).translated(0, 96), Qt::AlignRight);
 
-    CheckBoxShutdown = new QCheckBox(ResStr::ProgressShutdownWhenDone, this);
-    CheckBoxShutdown->setGeometry(Left, 120, FullWidth, 17);
+    CheckBoxShutdown->setGeometry(Left, 120, fullWidth, 17);
     CheckBoxShutdown->setChecked(false);
 
     ButtonCancel = new QPushButton(ResStr::ProgressCancel, this);
-    ButtonCancel->setGeometry(148, PanelHeight + 8, 75, 25);
+    ButtonCancel->setGeometry((clientWidth - 75) / 2, PanelHeight + 8, 75, 25);
     ButtonCancel->setDefault(true);
     ButtonCancel->setAutoDefault(true);
     connect(ButtonCancel, &QPushButton::clicked, this, Guarded([this](bool) { CloseQuery(); }));
 
     TrayButton = new TTitleBarButton(this, 0);
-    TrayButton->move(ClientWidth - TTitleBarButton::ButtonWidth - 1, 1);
+    TrayButton->move(clientWidth - TTitleBarButton::ButtonWidth - 1, 1);
     TrayButton->setToolTip(ResStr::ProgressTrayButtonHint);
     // Hiding every window with no icon to bring them back would strand the user.
     TrayButton->setEnabled(TRxTrayIcon::Available());

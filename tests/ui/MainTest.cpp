@@ -2,6 +2,7 @@
 #include "FileSizeLimit.h"
 #include "Main.h"
 #include "ResStr.h"
+#include "RxTrayIcon.h"
 #include "ScriptedDialogs.h"
 #include "TempProgramFolder.h"
 #include "globals.h"
@@ -9,6 +10,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QDialog>
 #include <QDropEvent>
 #include <QEventLoop>
 #include <QHeaderView>
@@ -541,6 +543,12 @@ TEST_F(MainWindow, WindowLayoutColumnsAndFocus)
     EXPECT_EQ(form->ListViewFiles->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_EQ(form->ListViewFiles->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_EQ(form->StatusPanelProduct->width(), 100);
+    // The program has a picture of its own in the title bar and the task bar, also on the
+    // windows it owns, and the tray shows it too.
+    EXPECT_FALSE(form->windowIcon().isNull());
+    QDialog owned(form.get());
+    EXPECT_FALSE(owned.windowIcon().isNull());
+    EXPECT_EQ(form->RxTrayIcon1->Icon().cacheKey(), form->windowIcon().cacheKey());
 }
 
 TEST_F(MainWindow, MenusHoldTheEntriesWithTheHiddenOnesHidden)
@@ -594,4 +602,19 @@ TEST_F(MainWindow, ExitClosesTheWindow)
     ASSERT_TRUE(form->isVisible());
     form->MenuExit->trigger();
     EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(MainWindow, ExitTonewrightFromTheTrayEndsTheProgramAlsoWhileHidden)
+{
+    CreateShown();
+    int quits = 0;
+    form->QuitApplication = [&] { ++quits; };
+    // Hidden in the tray after a run: closing a window that is already hidden does not end the
+    // program by itself, which would leave it running with nothing on screen.
+    form->hide();
+    form->PopupMenuTrayPopup();
+    ASSERT_EQ(form->MenuItemTrayExit->text(), QStringLiteral("Exit Tonewright"));
+    form->MenuItemTrayExit->trigger();
+    EXPECT_EQ(quits, 1);
+    EXPECT_FALSE(form->RxTrayIcon1->Active());
 }
