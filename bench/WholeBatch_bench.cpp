@@ -12,6 +12,7 @@
 #include "ConsoleIO.h"
 #include "Dialogs.h"
 #include "Main.h"
+#include "WavFile.h"
 #include "globals.h"
 
 #include <QApplication>
@@ -77,20 +78,7 @@ QByteArray MusicWav(int seconds, double base, unsigned seed)
         p[2] = char(right & 0xff);
         p[3] = char((right >> 8) & 0xff);
     }
-    auto le32 = [](quint32 x) {
-        QByteArray b(4, 0);
-        for (int i = 0; i < 4; ++i)
-            b[i] = char((x >> (8 * i)) & 0xff);
-        return b;
-    };
-    auto le16 = [](quint16 x) {
-        QByteArray b(2, 0);
-        b[0] = char(x & 0xff);
-        b[1] = char(x >> 8);
-        return b;
-    };
-    return "RIFF" + le32(quint32(36 + pcm.size())) + "WAVEfmt " + le32(16) + le16(1) + le16(2) + le32(rate)
-           + le32(rate * 4) + le16(4) + le16(16) + "data" + le32(quint32(pcm.size())) + pcm;
+    return Stereo16Wav(pcm, rate);
 }
 
 double Seconds(const timeval& tv)

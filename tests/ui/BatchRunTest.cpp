@@ -12,6 +12,7 @@
 #include "ScriptedDialogs.h"
 #include "Shutdown.h"
 #include "TempProgramFolder.h"
+#include "WavFile.h"
 #include "globals.h"
 #include "progress.h"
 
@@ -90,21 +91,7 @@ QByteArray SineWav(int ms)
             pcm += char((v >> 8) & 0xff);
         }
     }
-    auto le32 = [](quint32 x) {
-        QByteArray b(4, 0);
-        for (int i = 0; i < 4; ++i)
-            b[i] = char((x >> (8 * i)) & 0xff);
-        return b;
-    };
-    auto le16 = [](quint16 x) {
-        QByteArray b(2, 0);
-        b[0] = char(x & 0xff);
-        b[1] = char(x >> 8);
-        return b;
-    };
-    QByteArray wav = "RIFF" + le32(36 + pcm.size()) + "WAVEfmt " + le32(16) + le16(1) + le16(2) + le32(rate)
-                     + le32(rate * 4) + le16(4) + le16(16) + "data" + le32(pcm.size());
-    return wav + pcm;
+    return Stereo16Wav(pcm, rate);
 }
 
 class BatchRun : public ::testing::Test {
