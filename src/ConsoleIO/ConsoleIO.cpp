@@ -552,7 +552,7 @@ void TGUI2Console::Start()
             OnError(this, QLatin1String(SProcessAlreadyRunning));
         return;
     }
-    const TConsoleEvents events{OnStart, OnDone, OnLine, OnError, OnTimeOut, OnStatus, OnPrompt, OnPreTerminate};
+    const TConsoleEvents& events = *this;
     auto worker = std::make_unique<TConsoleThread>(this, FProps, events);
     worker->SetPriority(tpLower);
     if (!worker->LogError().isEmpty() && OnError) {

@@ -214,7 +214,9 @@ private:
 
 // The component. Lives on the thread that creates it (the main thread), which calls Start,
 // Stop and the destructor and runs every event handler.
-class TGUI2Console : public QObject {
+// Its events (OnStart, OnLine, ...; an empty one is skipped) are the public members of
+// TConsoleEvents, which a run copies into its worker.
+class TGUI2Console : public QObject, public TConsoleEvents {
     Q_OBJECT
 public:
     explicit TGUI2Console(QObject* parent = nullptr);
@@ -263,16 +265,6 @@ public:
     void SetTimeOutDelay(int value);  // kept within 10..10000
     TThreadPriority Priority() const { return FProps.Priority; }
     void SetPriority(TThreadPriority value) { FProps.Priority = value; }
-
-    // Events; an empty one is skipped.
-    TStartEvent OnStart;
-    TDoneEvent OnDone;
-    TSendLine OnLine;
-    TError OnError;
-    TTimeOut OnTimeOut;
-    TStatusEvent OnStatus;
-    TPromptEvent OnPrompt;
-    TPreTerminateEvent OnPreTerminate;
 
 private:
     friend class TConsoleThread;
