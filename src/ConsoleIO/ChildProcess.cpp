@@ -1,8 +1,11 @@
 #include "ChildProcess.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -133,6 +136,29 @@ bool HasEnded(pid_t pid)
     if (r < 0)
         return errno == ECHILD;  // already collected elsewhere
     return info.si_pid != 0;
+}
+
+bool TerminateGroup(pid_t pid, int pidFd, int graceMs)
+{
+    if (pid <= 0)
+        return true;
+    (void)kill(-pid, SIGTERM);
+    (void)kill(pid, SIGTERM);  // in case it left its group
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(graceMs);
+    for (;;) {
+        if (HasEnded(pid))
+            return true;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now()).count();
+        if (left <= 0)
+            return false;
+        if (pidFd >= 0) {
+            pollfd fd{pidFd, POLLIN, 0};
+            (void)poll(&fd, 1, static_cast<int>(left));
+        } else {
+            usleep(static_cast<useconds_t>(std::min<long long>(left, 5) * 1000));
+        }
+    }
 }
 
 void KillGroup(pid_t pid)

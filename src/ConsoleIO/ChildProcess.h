@@ -39,6 +39,10 @@ int Spawn(const SpawnRequest& request, pid_t& pid);
 int OpenPidFd(pid_t pid);
 // True when the child has ended (it stays unreaped).
 bool HasEnded(pid_t pid);
+// SIGTERM to the child and to every process of its group, so that they may clean up, then
+// waits up to `graceMs` for the child to end: on `pidFd` when there is one, else by looking
+// every 5 ms. True when the child has ended.
+bool TerminateGroup(pid_t pid, int pidFd, int graceMs);
 // SIGKILL to the child and to every process of its group. Ended processes are no error.
 void KillGroup(pid_t pid);
 // Waits for the child to end and collects it.

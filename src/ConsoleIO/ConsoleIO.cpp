@@ -107,6 +107,9 @@ namespace {
 // from Start may itself call Start and be refused instead of deadlocking.
 std::recursive_mutex StartLock;
 
+// How long a stopped child may take to end after SIGTERM before it is killed.
+constexpr int StopGraceMs = 500;
+
 // "NAME=value" items separated by NUL characters or line breaks.
 std::vector<QByteArray> EnvironmentItems(const QString& environment)
 {
@@ -480,6 +483,10 @@ void TConsoleThread::EndChild()
 {
     if (!FChildLive)
         return;
+    // A child still running is asked to end first, so that it can remove what it has half
+    // written (an encoder's temporary file); only one that does not end in time is killed.
+    if (!ChildProcess::HasEnded(FPid))
+        (void)ChildProcess::TerminateGroup(FPid, FPidFd, StopGraceMs);
     // The group goes too: a process the child left behind must not keep our pipe or run on.
     ChildProcess::KillGroup(FPid);
     ChildProcess::Reap(FPid);

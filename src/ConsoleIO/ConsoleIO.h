@@ -228,8 +228,8 @@ public:
     // also between OnDone and that), only calls OnError with "Process Already Running".
     void Start();
     // Asks the running worker to stop; returns at once. The worker then delivers
-    // OnPreTerminate, OnStatus "Normal Thread Termination", kills the child and ends with
-    // OnDone.
+    // OnPreTerminate, OnStatus "Normal Thread Termination", ends the child (SIGTERM to its
+    // process group, SIGKILL after 500 ms) and ends with OnDone.
     void Stop();
     // True from Start until the worker's end has been processed on the owner's thread.
     bool Running() const { return FWorker != nullptr; }

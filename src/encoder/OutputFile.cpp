@@ -94,6 +94,10 @@ bool OutputFile::Open(const std::string& finalPath, bool allowUnnamed)
 #ifdef O_TMPFILE
     // Linking an unnamed file into place goes through /proc/self/fd (AT_EMPTY_PATH needs a
     // privilege): without /proc, a named temporary file it is.
+    // BLADEENC_NO_O_TMPFILE (non-empty) takes the named way, as on a file system without it.
+    const char* noUnnamed = std::getenv("BLADEENC_NO_O_TMPFILE");
+    if (noUnnamed && *noUnnamed)
+        allowUnnamed = false;
     if (allowUnnamed && access("/proc/self/fd", X_OK) == 0) {
         fd_ = open(folder_.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
         if (fd_ >= 0) {
