@@ -1,9 +1,12 @@
 #include "AtomicFile.h"
 
+#include <QByteArrayView>
 #include <QFile>
 
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,13 +26,32 @@ bool WriteAll(int fd, const char* data, qsizetype size)
     }
     return true;
 }
+
+// The template's suffix as mkstemp fills it in.
+constexpr qsizetype TemporarySuffixLength = 6;
+
+QByteArray TemporaryPrefix(const QByteArray& name)
+{
+    return '.' + name + '.';
+}
+
+bool IsTemporaryName(QByteArrayView entry, const QByteArray& prefix)
+{
+    if (entry.size() != prefix.size() + TemporarySuffixLength || !entry.startsWith(prefix))
+        return false;
+    for (const char c : entry.sliced(prefix.size()))
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    return true;
+}
 } // namespace
 
 bool WriteFileAtomically(const QString& path, const QByteArray& data)
 {
     const QByteArray target = QFile::encodeName(path);
     const qsizetype slash = target.lastIndexOf('/');
-    QByteArray tmpl = target.left(slash + 1) + '.' + target.mid(slash + 1) + ".XXXXXX";
+    QByteArray tmpl = target.left(slash + 1) + TemporaryPrefix(target.mid(slash + 1))
+                      + QByteArray(TemporarySuffixLength, 'X');
 
     const int fd = ::mkstemp(tmpl.data());
     if (fd < 0)
@@ -53,4 +75,25 @@ bool WriteFileAtomically(const QString& path, const QByteArray& data)
     if (!ok)
         ::unlink(tmpl.constData());
     return ok;
+}
+
+void RemoveStaleTemporaryFiles(const QString& path, int minAgeSeconds)
+{
+    const QByteArray target = QFile::encodeName(path);
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : target.left(slash + 1);
+    const QByteArray prefix = TemporaryPrefix(target.mid(slash + 1));
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    const std::time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!IsTemporaryName(QByteArrayView(entry->d_name), prefix))
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)
+            && now - st.st_mtime > minAgeSeconds)
+            (void)::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
 }

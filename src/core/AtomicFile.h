@@ -8,3 +8,9 @@
 // `path`. Keeps the old file's permission bits. Returns false (and removes the temporary file)
 // when any step fails.
 bool WriteFileAtomically(const QString& path, const QByteArray& data);
+
+// Removes what WriteFileAtomically leaves when the program is killed while writing `path`:
+// regular files named "." + the file's name + "." + six letters or digits, in the file's own
+// folder, last changed more than `minAgeSeconds` ago (a younger one may be another running
+// program's write). Nothing else is touched; failures are ignored.
+void RemoveStaleTemporaryFiles(const QString& path, int minAgeSeconds = 60);

@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "AtomicFile.h"
 #include "ConsoleIO.h"
 #include "Dialogs.h"
 #include "EnhListView.h"
@@ -349,6 +350,9 @@ void TFormMain::FormCreate()
         StatusPanelProduct->setText(ResStr::ProductCaption);
         UpdateFileCount();
 
+        // What a kill in the middle of a save left behind.
+        RemoveStaleTemporaryFiles(SettingsFilePath());
+        RemoveStaleTemporaryFiles(LogFilePath());
         SetDefaultSettings();
         LoadSettings();
 
