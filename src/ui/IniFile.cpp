@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <unistd.h>
+
 namespace {
 bool ParseHex(QStringView digits, std::int32_t* value)
 {
@@ -239,6 +242,10 @@ void TIniFile::UpdateFile() const
     const QFileInfo info(m_path);
     if (info.isSymLink())
         target = info.symLinkTarget();
+    // The rename over the file needs only the folder's permission: a file made read-only
+    // must not be replaced all the same.
+    if (::access(QFile::encodeName(target).constData(), W_OK) != 0 && errno != ENOENT)
+        throw Exception(ResStr::UnableToWrite.arg(m_path));
     if (!WriteFileAtomically(target, Content()))
         throw Exception(ResStr::UnableToWrite.arg(m_path));
 }

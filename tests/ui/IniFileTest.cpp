@@ -10,6 +10,11 @@
 #include <limits>
 #include <optional>
 
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -164,4 +169,55 @@ TEST(IniFile, WritingThroughASymbolicLinkKeepsTheLink)
     ini.UpdateFile();
     EXPECT_TRUE(QFileInfo(folder.File(QStringLiteral("t.ini"))).isSymLink());
     EXPECT_EQ(folder.Read(QStringLiteral("real/settings.ini")), QByteArray("[S]\nk=2\n"));
+}
+
+TEST(IniFile, AReadOnlyFileIsNotReplacedEvenWhenTheFolderIsWritable)
+{
+    // Root may write anything: the writer runs as nobody, in a child of its own.
+    TempProgramFolder folder;
+    folder.Write(QStringLiteral("ro.ini"), "[S]\nk=1\n");
+    folder.Write(QStringLiteral("rw.ini"), "[S]\nk=1\n");
+    const passwd* nobody = ::getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    const uid_t uid = nobody->pw_uid;
+    const gid_t gid = nobody->pw_gid;
+    for (const char* name : {"", "ro.ini", "rw.ini"})
+        ASSERT_EQ(::chown(QFile::encodeName(folder.File(QString::fromLatin1(name))).constData(), uid, gid), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder.File(QStringLiteral("ro.ini"))).constData(), 0444), 0);
+
+    // Exit code: 0 refused with the message, 1 replaced, 2 another message; 10 + the same
+    // for the writable file, which must be replaced (0).
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::getuid() == 0 && (::setgid(gid) != 0 || ::setuid(uid) != 0))
+            ::_exit(99);
+        TIniFile ro(folder.File(QStringLiteral("ro.ini")));
+        ro.WriteInteger(QStringLiteral("S"), QStringLiteral("k"), 2);
+        try {
+            ro.UpdateFile();
+            ::_exit(1);
+        } catch (const Exception& e) {
+            if (e.Message() != QStringLiteral("Unable to write to ") + folder.File(QStringLiteral("ro.ini")))
+                ::_exit(2);
+        }
+        TIniFile rw(folder.File(QStringLiteral("rw.ini")));
+        rw.WriteInteger(QStringLiteral("S"), QStringLiteral("k"), 2);
+        try {
+            rw.UpdateFile();
+        } catch (...) {
+            ::_exit(11);
+        }
+        ::_exit(0);
+    }
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(folder.Read(QStringLiteral("ro.ini")), QByteArray("[S]\nk=1\n"));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(folder.File(QStringLiteral("ro.ini"))).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    EXPECT_EQ(folder.Read(QStringLiteral("rw.ini")), QByteArray("[S]\nk=2\n"));
+    EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary left
 }
