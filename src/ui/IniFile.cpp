@@ -98,10 +98,6 @@ TIniFile::TIniFile(const QString& path) : m_path(path)
         return;
     m_unreadable = false;
 
-    const qsizetype firstBreak = data.indexOf('\n');
-    if (firstBreak > 0 && data.at(firstBreak - 1) == '\r')
-        m_lineBreak = "\r\n";
-
     qsizetype start = 0;
     while (start < data.size()) {
         qsizetype end = data.indexOf('\n', start);
@@ -111,6 +107,8 @@ TIniFile::TIniFile(const QString& path) : m_path(path)
         if (stop > start && data.at(stop - 1) == '\r')
             --stop;
         m_lines << ParseLine(data.mid(start, stop - start), m_lines.isEmpty());
+        if (end < data.size())  // a last line without one gains the break of the line before
+            m_lines.last().Break = data.mid(stop, end + 1 - stop);
         start = end + 1;
     }
 }
@@ -195,6 +193,7 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     if (existing >= 0) {
         Line& line = m_lines[existing];
         line.Raw = (line.Key + QLatin1Char('=') + value).toUtf8();
+        line.Break.clear();
         line.Value = value.trimmed();
         return;
     }
@@ -225,9 +224,12 @@ void TIniFile::WriteBool(const QString& section, const QString& key, bool value)
 QByteArray TIniFile::Content() const
 {
     QByteArray data;
+    QByteArray previous = "\n";
     for (const Line& line : m_lines) {
+        if (!line.Break.isEmpty())
+            previous = line.Break;
         data += line.Raw;
-        data += m_lineBreak;
+        data += previous;
     }
     return data;
 }

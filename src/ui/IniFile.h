@@ -2,7 +2,7 @@
 // Our reader and writer of INI-style text files: "[Section]" lines and "Key=Value" lines,
 // names matched without regard to case. Writing replaces a value in place, puts a new key at
 // the end of its section and a new section at the end of the file, and keeps every other line
-// byte for byte. Main thread only.
+// byte for byte, its line break included. Main thread only.
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -46,6 +46,8 @@ public:
 private:
     struct Line {
         QByteArray Raw;  // as in the file, without its line break
+        QByteArray Break; // its own line break; empty for a new or changed line, which takes
+                          // the break of the line before it
         QString Section; // the name when this line opens a section, else empty
         bool IsSection = false;
         QString Key;     // the trimmed key name of a "Key=Value" line, else empty
@@ -59,6 +61,5 @@ private:
     QString m_path;
     bool m_existed = false;
     bool m_unreadable = false; // something stood at the path but could not be read
-    QByteArray m_lineBreak = "\n";
     QList<Line> m_lines;
 };

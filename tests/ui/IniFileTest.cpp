@@ -221,3 +221,20 @@ TEST(IniFile, AReadOnlyFileIsNotReplacedEvenWhenTheFolderIsWritable)
     EXPECT_EQ(folder.Read(QStringLiteral("rw.ini")), QByteArray("[S]\nk=2\n"));
     EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary left
 }
+
+TEST(IniFile, EachLineKeepsItsOwnBreakAndANewOrChangedLineTakesTheOneBeforeIt)
+{
+    TempProgramFolder folder;
+    TIniFile ini = IniWith(folder, "; written on two systems\r\n[System]\nBitrate=128\r\nPriority=1\nBladeEnc=x\r\n"
+                                   "[Flags]\r\nMono=0\nCrc=1");
+    ini.WriteInteger(QStringLiteral("System"), QStringLiteral("Bitrate"), 160); // after an LF line
+    ini.WriteString(QStringLiteral("System"), QStringLiteral("BladeEnc"), QStringLiteral("y")); // the same
+    ini.WriteBool(QStringLiteral("Flags"), QStringLiteral("Mono"), true);       // after a CR LF line
+    ini.WriteBool(QStringLiteral("Flags"), QStringLiteral("Delete"), true);     // after the last line
+    ini.WriteBool(QStringLiteral("Mp3Flags"), QStringLiteral("Copy"), true);
+    EXPECT_EQ(ini.Content(), QByteArray("; written on two systems\r\n[System]\nBitrate=160\nPriority=1\nBladeEnc=y\n"
+                                        "[Flags]\r\nMono=1\r\nCrc=1\r\nDelete=1\r\n[Mp3Flags]\r\nCopy=1\r\n"));
+    // Written unchanged, the file stays as it was, byte for byte.
+    const QByteArray mixed = "[S]\r\na=1\nb=2\r\n\n[T]\nc=3\r\n";
+    EXPECT_EQ(IniWith(folder, mixed).Content(), mixed);
+}
