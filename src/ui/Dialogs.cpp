@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QWidget>
 
 #include <exception>
@@ -65,6 +66,22 @@ int RealMessageBox(const QString& text, const QString& caption, unsigned flags)
         if (c.Button == pressed)
             return c.Result;
     return (flags & MB_BUTTONMASK) == MB_OK ? IDOK : IDCANCEL;
+}
+
+// A name that already ends with its patterns in brackets ("Wave-Files (*.wav)"), written with
+// blanks, commas or semicolons between them, without that part: Qt adds the list itself, in
+// its own form (a comma would become part of a pattern there).
+QString WithoutOwnPatterns(const QString& name, const QStringList& patterns)
+{
+    const QString trimmed = name.trimmed();
+    const qsizetype open = trimmed.lastIndexOf(QLatin1Char('('));
+    if (open < 0 || !trimmed.endsWith(QLatin1Char(')')))
+        return name;
+    static const QRegularExpression separators(QStringLiteral("[\\s,;]+"));
+    const QStringList own = trimmed.sliced(open + 1, trimmed.size() - open - 2).split(separators, Qt::SkipEmptyParts);
+    if (own != patterns)
+        return name;
+    return trimmed.left(open).trimmed();
 }
 
 QString QtFilterOf(const FileDialogRequest& request, QString* selected)
@@ -137,7 +154,8 @@ QStringList ToQtFilters(const QString& filter)
         QStringList patterns = parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
         for (QString& p : patterns)
             p = p.trimmed();
-        result << parts.at(i) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        result << WithoutOwnPatterns(parts.at(i), patterns) + QStringLiteral(" (") + patterns.join(QLatin1Char(' '))
+                      + QLatin1Char(')');
     }
     return result;
 }

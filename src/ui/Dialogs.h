@@ -55,7 +55,8 @@ QString ShowSaveFileDialog(const FileDialogRequest& request);
 OpenFilesHook SetOpenFilesHook(OpenFilesHook hook);
 SaveFileHook SetSaveFileHook(SaveFileHook hook);
 
-// "Audio-Files|*.wav;*.aif" becomes Qt's "Audio-Files (*.wav *.aif)" list.
+// "Audio-Files|*.wav;*.aif" becomes Qt's "Audio-Files (*.wav *.aif)" list. A name that already
+// shows its patterns in brackets ("Wave-Files (*.wav)|*.wav") shows them once.
 QStringList ToQtFilters(const QString& filter);
 
 // Places `window` centred over `owner` by their outer frames: top = owner's top + (owner's height

@@ -33,3 +33,13 @@ TEST(FileDialogFilters, BecomeQtFilterLists)
     const QStringList f = ToQtFilters(QStringLiteral("Audio-Files|*.wav;*.aif;*.aiff|All Files|*.*"));
     EXPECT_EQ(f, (QStringList{QStringLiteral("Audio-Files (*.wav *.aif *.aiff)"), QStringLiteral("All Files (*.*)")}));
 }
+
+TEST(FileDialogFilters, ANameThatShowsItsPatternsShowsThemOnce)
+{
+    EXPECT_EQ(ToQtFilters(ResStr::ChooseFilesFilter),
+              (QStringList{QStringLiteral("Audio-Files (*.wav *.aif *.aiff)"), QStringLiteral("Wave-Files (*.wav)"),
+                           QStringLiteral("AIFF-Files (*.aif *.aiff)"), QStringLiteral("All Files (*)")}));
+    // Brackets that are not the patterns are part of the name.
+    EXPECT_EQ(ToQtFilters(QStringLiteral("Sound (lossless)|*.wav|Wave (*.wav)|*.wav;*.wave")),
+              (QStringList{QStringLiteral("Sound (lossless) (*.wav)"), QStringLiteral("Wave (*.wav) (*.wav *.wave)")}));
+}
