@@ -51,18 +51,27 @@ bool NamesExistingFile(const QString& candidate)
         const QFileInfo info(candidate);
         return info.isFile();
     }
+    return !ResolveProgramPath(candidate).isEmpty();
+}
+
+}  // namespace
+
+QString ResolveProgramPath(const QString& program)
+{
+    if (program.contains(u'/'))
+        return program;
+    if (program.isEmpty())
+        return {};
     QString path = qEnvironmentVariable("PATH");
     if (path.isNull())
         path = QStringLiteral("/bin:/usr/bin");
     for (const QString& folder : path.split(u':')) {
-        const QFileInfo info(QDir(folder.isEmpty() ? QStringLiteral(".") : folder), candidate);
+        const QFileInfo info(QDir(folder.isEmpty() ? QStringLiteral(".") : folder), program);
         if (info.isFile() && info.isExecutable())
-            return true;
+            return info.absoluteFilePath();
     }
-    return false;
+    return {};
 }
-
-}  // namespace
 
 QStringList SplitCommandLineArguments(const QString& arguments)
 {

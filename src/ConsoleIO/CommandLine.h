@@ -26,6 +26,12 @@
 #include <QString>
 #include <QStringList>
 
+// The file the spawn starts for `program`: a path with a '/' as it is; a bare name looked up
+// in the folders of PATH ("/bin:/usr/bin" without one; an empty folder is the working folder),
+// as the first executable file of that name there, with its absolute path. Empty when a bare
+// name names no such file.
+QString ResolveProgramPath(const QString& program);
+
 // The program first, then its arguments; empty for a text of blanks only.
 QStringList SplitCommandLine(const QString& commandLine);
 // The same rules without the program look-up: every item, as an argument.

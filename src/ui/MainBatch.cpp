@@ -2,6 +2,7 @@
 // run and the shutdown after a clean batch.
 #include "Main.h"
 
+#include "CommandLine.h"
 #include "ConsoleIO.h"
 #include "Dialogs.h"
 #include "EncoderCommandLine.h"
@@ -120,7 +121,10 @@ void TFormMain::ActionEncodeExecute()
     // One batch at a time: the running one owns the progress window and the runner.
     if (ProgressForm)
         return;
-    if (!QFileInfo(GlobalVars.BladeEncPath).isFile()) {
+    // The file that will be started: a bare name is looked up in PATH, as the start would, and
+    // the run starts the very file checked here.
+    const QString encoder = ResolveProgramPath(GlobalVars.BladeEncPath);
+    if (encoder.isEmpty() || !QFileInfo(encoder).isFile()) {
         ShowMessageBox(ResStr::EncoderNotFound.arg(GlobalVars.BladeEncPath), ResStr::CaptionHint,
                        MB_OK | MB_ICONWARNING);
         return;
@@ -134,7 +138,7 @@ void TFormMain::ActionEncodeExecute()
     files.reserve(entries.size());
     for (const TFileEntry& entry : entries)
         files << entry.FullPath();
-    GUI2Console1->SetCommand(BuildEncoderCommandLine(GlobalVars.BladeEncPath, BuildEncoderOptions(), files));
+    GUI2Console1->SetCommand(BuildEncoderCommandLine(encoder, BuildEncoderOptions(), files));
     GUI2Console1->SetPriority(GlobalVars.Priority <= tpTimeCritical ? TThreadPriority(GlobalVars.Priority)
                                                                     : tpNormal);
 

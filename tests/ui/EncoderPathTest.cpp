@@ -1,0 +1,91 @@
+// An encoder named without a folder: the batch checks and starts the same file, the one the
+// folders of PATH hold, never one that merely lies in the working folder.
+#include "ConsoleIO.h"
+#include "Dialogs.h"
+#include "Main.h"
+#include "ScriptedDialogs.h"
+#include "TempProgramFolder.h"
+#include "globals.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class EncoderPath : public ::testing::Test {
+protected:
+    TempProgramFolder folder;
+    ScriptedMessageBoxes boxes;
+    std::unique_ptr<TFormMain> main;
+    QString oldCurrent = QDir::currentPath();
+    QByteArray oldPath = qgetenv("PATH");
+
+    void SetUp() override
+    {
+        GlobalVars = TGlobalVars{};
+        main = std::make_unique<TFormMain>();
+        main->show();
+        main->AddFile(QStringLiteral("/a/x.wav"));
+        qputenv("FAKE_BLADEENC_SCRIPT_TEXT",
+                "print Files to encode: 1\nprint Encoding: /a/x.wav\nprint Completed. Encoding time: 0:00:01\n");
+        ASSERT_TRUE(QDir().mkpath(folder.File(QStringLiteral("work"))));
+        ASSERT_TRUE(QDir().mkpath(folder.File(QStringLiteral("bin"))));
+        ASSERT_TRUE(QDir::setCurrent(folder.File(QStringLiteral("work"))));
+    }
+
+    void TearDown() override
+    {
+        QDir::setCurrent(oldCurrent);
+        qputenv("PATH", oldPath);
+        qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
+        const QDeadlineTimer deadline(20000);
+        while (main->GUI2Console1->Running() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        main.reset();
+        GlobalVars = TGlobalVars{};
+    }
+
+    // Puts the scripted encoder at `relative` in the test folder under the name tw-bare-encoder.
+    void PlaceEncoder(const QString& relative)
+    {
+        ASSERT_TRUE(QFile::link(QString::fromUtf8(TW_FAKE_BLADEENC),
+                                folder.File(relative + QStringLiteral("/tw-bare-encoder"))));
+    }
+
+    void Encode()
+    {
+        GlobalVars.BladeEncPath = QStringLiteral("tw-bare-encoder");
+        main->ActionList1Update();
+        main->ActionEncode->trigger();
+    }
+};
+
+} // namespace
+
+TEST_F(EncoderPath, ABareNameInTheWorkingFolderOnlyIsNotFound)
+{
+    PlaceEncoder(QStringLiteral("work"));
+    boxes.Answer(IDOK);
+    Encode();
+    ASSERT_EQ(boxes.Asked().size(), 1u);
+    EXPECT_EQ(boxes.Asked()[0].Text.toStdString(),
+              "The file \"tw-bare-encoder\" couldn't be found.\r\nPlease go to the options and specify the correct "
+              "location of BladeEnc.");
+    EXPECT_FALSE(main->GUI2Console1->Running());
+    EXPECT_TRUE(GlobalVars.Log.isEmpty());
+}
+
+TEST_F(EncoderPath, ABareNameInAFolderOfPathIsCheckedAndStarted)
+{
+    PlaceEncoder(QStringLiteral("bin"));
+    qputenv("PATH", QFile::encodeName(folder.File(QStringLiteral("bin"))) + ':' + oldPath);
+    Encode();
+    EXPECT_TRUE(boxes.Asked().empty());
+    EXPECT_FALSE(GlobalVars.ErrorOccurred) << GlobalVars.Log.join(QLatin1Char('\n')).toStdString();
+    ASSERT_FALSE(GlobalVars.Log.isEmpty());
+    EXPECT_EQ(GlobalVars.Log.last().toStdString(), "Completed. Encoding time: 0:00:01");
+}
