@@ -114,7 +114,9 @@ pid_t Spawn(const std::string& exe, const std::vector<std::string>& args,
     sigset_t all;
     sigfillset(&all);
     posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    // Its own process group, so that a test can end whatever the child leaves behind.
+    posix_spawnattr_setpgroup(&attr, 0);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
 
     std::vector<std::string> argStrings{exe};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
@@ -178,8 +180,9 @@ Child::Child(const std::string& exe, const std::vector<std::string>& args,
 
 Child::~Child()
 {
+    if (pid_ > 0)
+        kill(-pid_, SIGKILL);
     if (pid_ > 0 && !reaped_) {
-        kill(pid_, SIGKILL);
         int status;
         waitpid(pid_, &status, 0);
     }
@@ -225,21 +228,46 @@ void Child::Kill(int sig)
         kill(pid_, sig);
 }
 
-ProcessResult Child::Finish()
+void Child::KillGroup(int sig)
 {
-    if (pid_ <= 0) {
-        result_.exitCode = 127;
-        return result_;
-    }
+    if (pid_ > 0)
+        kill(-pid_, sig);
+}
+
+int Child::Reap()
+{
+    if (pid_ <= 0)
+        return -1;
     if (!reaped_) {
-        while (ReadSome(1000)) {
-        }
         int status = 0;
         while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
         }
         reaped_ = true;
         Decode(status, result_);
     }
+    return result_.exitCode;
+}
+
+bool Child::OutputEnded()
+{
+    while (fd_ >= 0) {
+        pollfd p{fd_, POLLIN, 0};
+        if (poll(&p, 1, 0) <= 0)
+            return false; // nothing waiting and a writer still holds the pipe
+        ReadSome(0);      // takes what waits, or closes the pipe at its end
+    }
+    return true;
+}
+
+ProcessResult Child::Finish()
+{
+    if (pid_ <= 0) {
+        result_.exitCode = 127;
+        return result_;
+    }
+    while (ReadSome(1000)) {
+    }
+    Reap();
     result_.output = output_;
     return result_;
 }

@@ -51,7 +51,13 @@ public:
     // Reads until a line beginning with prefix has arrived (true) or the output ends (false).
     bool WaitForLineStartingWith(const std::string& prefix, double timeoutSeconds = 60);
     void Kill(int sig);
-    ProcessResult Finish();  // reads the rest and reaps
+    // Signals the child's whole process group (it leads one), grandchildren included.
+    void KillGroup(int sig);
+    // Waits for the child's end without reading on; its exit code, -1 after a signal.
+    int Reap();
+    // Whether the output pipe has reached end-of-file: every writer has closed it.
+    bool OutputEnded();
+    ProcessResult Finish();  // reads the rest (until end-of-file) and reaps
     const std::string& output() const { return output_; }
     pid_t pid() const { return pid_; }
 private:
