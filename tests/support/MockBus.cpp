@@ -19,34 +19,34 @@ QString MockInterface() { return QStringLiteral("org.freedesktop.DBus.Mock"); }
 MockBus::MockBus(const QString& mockTemplate, const QString& service)
 {
     static std::atomic<int> count{0};
-    m_connectionName = QStringLiteral("mock-bus-%1").arg(++count);
-    m_daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+    FConnectionName = QStringLiteral("mock-bus-%1").arg(++count);
+    FDaemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
                                                    QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
-    if (!m_daemon.waitForStarted(10000) || !m_daemon.waitForReadyRead(10000))
+    if (!FDaemon.waitForStarted(10000) || !FDaemon.waitForReadyRead(10000))
         return;
-    Address = QString::fromUtf8(m_daemon.readLine().trimmed());
+    Address = QString::fromUtf8(FDaemon.readLine().trimmed());
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), Address);
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), Address);
-    m_mock.setProcessEnvironment(env);
-    m_mock.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    FMock.setProcessEnvironment(env);
+    FMock.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // Debian's python: the first one on PATH may lack dbusmock.
-    m_mock.start(QStringLiteral("/usr/bin/python3"),
+    FMock.start(QStringLiteral("/usr/bin/python3"),
                  {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"), mockTemplate});
-    if (!m_mock.waitForStarted(10000))
+    if (!FMock.waitForStarted(10000))
         return;
     QDBusConnection bus = Connection();
     Ready = SpinUntil([&] {
-        return m_mock.state() != QProcess::Running
+        return FMock.state() != QProcess::Running
             || (bus.isConnected() && bus.interface()->isServiceRegistered(service).value());
-    }, 20000) && m_mock.state() == QProcess::Running;
+    }, 20000) && FMock.state() == QProcess::Running;
 }
 
 MockBus::~MockBus()
 {
-    QDBusConnection::disconnectFromBus(m_connectionName);
-    for (QProcess* p : {&m_mock, &m_daemon}) {
+    QDBusConnection::disconnectFromBus(FConnectionName);
+    for (QProcess* p : {&FMock, &FDaemon}) {
         p->terminate();
         if (!p->waitForFinished(5000)) {
             p->kill();
@@ -57,7 +57,7 @@ MockBus::~MockBus()
 
 QDBusConnection MockBus::Connection() const
 {
-    return QDBusConnection::connectToBus(Address, m_connectionName);
+    return QDBusConnection::connectToBus(Address, FConnectionName);
 }
 
 QDBusMessage CallOnBus(QDBusConnection bus, const QString& service, const QString& path, const QString& iface,

@@ -25,9 +25,9 @@ public:
     bool Ready = false; // the daemon runs and the mock has taken its name
 
 private:
-    QProcess m_daemon;
-    QProcess m_mock;
-    QString m_connectionName;
+    QProcess FDaemon;
+    QProcess FMock;
+    QString FConnectionName;
 };
 
 // Calls a method without blocking this thread (the object being asked may live on it); the
