@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS  ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps configure build run test test-tsan bench fuzz clean
+.PHONY: all deps configure build run test test-asan test-tsan bench fuzz clean
 
 all: build
 
@@ -16,11 +16,23 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
-run: build
+# Only what it starts: the program and our encoder, not the test suite.
+run: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target tonewright BladeEnc
 	$(BUILD)/tonewright
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 300
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in a build folder of its
+# own. Any finding fails its test; the suppressions cover leaks inside Qt itself only.
+LSAN_SUPPRESSIONS := $(CURDIR)/tests/sanitizers/lsan-qt.supp
+test-asan: deps
+	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTONEWRIGHT_SANITIZE=address,undefined >/dev/null
+	@cmake --build build-asan -j$(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  LSAN_OPTIONS=suppressions=$(LSAN_SUPPRESSIONS) \
+	  ctest --output-on-failure -j$(JOBS) --timeout 600
 
 # The console runner's tests under ThreadSanitizer, in a build folder of their own.
 test-tsan: deps
@@ -41,4 +53,4 @@ fuzz: deps
 	build-fuzz/tests/update/http_fuzz -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus tests/update/corpus/http_response
 
 clean:
-	rm -rf $(BUILD) build-tsan build-bench build-fuzz
+	rm -rf $(BUILD) build-asan build-tsan build-bench build-fuzz

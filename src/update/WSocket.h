@@ -2,7 +2,7 @@
 // TWSocket: a non-blocking TCP client socket. Name lookups, connection, incoming data, the end
 // of sending and closure are reported as events on the thread that created the socket, by
 // its event loop; every member belongs to that thread.
-#include "../core/Errors.h"
+#include "Errors.h"
 #include "WSockbuf.h"
 
 #include <QObject>

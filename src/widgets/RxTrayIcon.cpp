@@ -8,10 +8,10 @@
 
 TRxTrayIcon::TRxTrayIcon(QObject* owner) : QObject(owner)
 {
-    m_icon = new QSystemTrayIcon(this);
-    m_image = DefaultIcon();
-    m_icon->setIcon(m_image);
-    connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    FIcon = new QSystemTrayIcon(this);
+    FImage = DefaultIcon();
+    FIcon->setIcon(FImage);
+    connect(FIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::DoubleClick && OnDblClick)
             OnDblClick(this);
     });
@@ -20,47 +20,47 @@ TRxTrayIcon::TRxTrayIcon(QObject* owner) : QObject(owner)
 TRxTrayIcon::~TRxTrayIcon()
 {
     // Leave the notification area before the menu (owned elsewhere) may go.
-    m_icon->hide();
-    m_icon->setContextMenu(nullptr);
+    FIcon->hide();
+    FIcon->setContextMenu(nullptr);
 }
 
 void TRxTrayIcon::SetActive(bool active)
 {
-    if (m_active == active)
+    if (FActive == active)
         return;
-    m_active = active;
+    FActive = active;
     if (active) {
-        m_icon->setToolTip(ToolTip());
-        m_icon->show();
+        FIcon->setToolTip(ToolTip());
+        FIcon->show();
     } else {
-        m_icon->hide();
+        FIcon->hide();
     }
 }
 
 void TRxTrayIcon::SetHint(const QString& hint)
 {
-    if (hint == m_hint)
+    if (hint == FHint)
         return;
-    m_hint = hint;
+    FHint = hint;
     const QString tip = ToolTip();
-    if (m_icon->toolTip() != tip)
-        m_icon->setToolTip(tip);
+    if (FIcon->toolTip() != tip)
+        FIcon->setToolTip(tip);
 }
 
 void TRxTrayIcon::SetIcon(const QIcon& icon)
 {
-    m_image = icon.isNull() ? DefaultIcon() : icon;
-    m_icon->setIcon(m_image);
+    FImage = icon.isNull() ? DefaultIcon() : icon;
+    FIcon->setIcon(FImage);
 }
 
 void TRxTrayIcon::SetPopupMenu(QMenu* menu)
 {
-    if (m_menuConnection)
-        disconnect(m_menuConnection);
-    m_menu = menu;
-    m_icon->setContextMenu(menu);
+    if (FMenuConnection)
+        disconnect(FMenuConnection);
+    FMenu = menu;
+    FIcon->setContextMenu(menu);
     if (menu)
-        m_menuConnection = connect(menu, &QMenu::aboutToShow, this, [this] {
+        FMenuConnection = connect(menu, &QMenu::aboutToShow, this, [this] {
             if (OnPopup)
                 OnPopup(this);
         });

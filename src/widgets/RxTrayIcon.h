@@ -22,21 +22,21 @@ public:
     ~TRxTrayIcon() override;
 
     // True: the icon is in the notification area. Setting it adds or removes the icon.
-    bool Active() const { return m_active; }
+    bool Active() const { return FActive; }
     void SetActive(bool active);
 
     // The tooltip text; a change shows at once on an active icon.
-    QString Hint() const { return m_hint; }
+    QString Hint() const { return FHint; }
     void SetHint(const QString& hint);
     // What the notification area shows of the hint (see TrayToolTip).
-    QString ToolTip() const { return TrayToolTip(m_hint); }
+    QString ToolTip() const { return TrayToolTip(FHint); }
 
     // The icon's image; by default a small picture drawn here.
-    QIcon Icon() const { return m_image; }
+    QIcon Icon() const { return FImage; }
     void SetIcon(const QIcon& icon);
 
     // The menu a right click opens (not owned); null: no menu.
-    QMenu* PopupMenu() const { return m_menu; }
+    QMenu* PopupMenu() const { return FMenu; }
     void SetPopupMenu(QMenu* menu);
 
     // A left double click on the icon.
@@ -52,13 +52,13 @@ public:
     static QIcon DefaultIcon();
 
     // The platform icon, for tests that look at what the desktop is given.
-    QSystemTrayIcon* SystemTrayIcon() const { return m_icon; }
+    QSystemTrayIcon* SystemTrayIcon() const { return FIcon; }
 
 private:
-    QSystemTrayIcon* m_icon = nullptr;
-    QPointer<QMenu> m_menu;
-    QMetaObject::Connection m_menuConnection;
-    QIcon m_image;
-    QString m_hint;
-    bool m_active = false;
+    QSystemTrayIcon* FIcon = nullptr;
+    QPointer<QMenu> FMenu;
+    QMetaObject::Connection FMenuConnection;
+    QIcon FImage;
+    QString FHint;
+    bool FActive = false;
 };

@@ -8,7 +8,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
-TTitleBarButton::TTitleBarButton(QWidget* parent, int index) : QWidget(parent), m_index(index)
+TTitleBarButton::TTitleBarButton(QWidget* parent, int index) : QWidget(parent), FIndex(index)
 {
     setFixedSize(ButtonWidth, ButtonHeight);
     setFocusPolicy(Qt::NoFocus);
@@ -22,17 +22,17 @@ QSize TTitleBarButton::sizeHint() const
 
 void TTitleBarButton::SetToggled(bool toggled)
 {
-    if (m_toggled == toggled)
+    if (FToggled == toggled)
         return;
-    m_toggled = toggled;
+    FToggled = toggled;
     update();
 }
 
 void TTitleBarButton::SetDown(bool down)
 {
-    if (m_down == down)
+    if (FDown == down)
         return;
-    m_down = down;
+    FDown = down;
     update();
 }
 
@@ -50,8 +50,8 @@ void TTitleBarButton::paintEvent(QPaintEvent*)
     QStyleOptionButton option;
     option.initFrom(this);
     option.state &= ~(QStyle::State_HasFocus | QStyle::State_MouseOver);
-    option.state |= m_down ? QStyle::State_Sunken : QStyle::State_Raised;
-    if (m_toggled)
+    option.state |= FDown ? QStyle::State_Sunken : QStyle::State_Raised;
+    if (FToggled)
         option.state |= QStyle::State_On;
     option.features = QStyleOptionButton::None;
     style()->drawPrimitive(QStyle::PE_PanelButtonCommand, &option, &painter, this);
@@ -61,7 +61,7 @@ void TTitleBarButton::paintEvent(QPaintEvent*)
     pen.setCapStyle(Qt::SquareCap);
     pen.setJoinStyle(Qt::MiterJoin);
     painter.setPen(pen);
-    painter.drawPolyline(MarkPolyline(m_down));
+    painter.drawPolyline(MarkPolyline(FDown));
 }
 
 void TTitleBarButton::mousePressEvent(QMouseEvent* event)
@@ -71,14 +71,14 @@ void TTitleBarButton::mousePressEvent(QMouseEvent* event)
         return;
     }
     // Qt grabs the mouse for the widget that took the press until every button is released.
-    m_tracking = true;
+    FTracking = true;
     SetDown(true);
     event->accept();
 }
 
 void TTitleBarButton::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!m_tracking) {
+    if (!FTracking) {
         event->ignore();
         return;
     }
@@ -88,23 +88,23 @@ void TTitleBarButton::mouseMoveEvent(QMouseEvent* event)
 
 void TTitleBarButton::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || !m_tracking) {
+    if (event->button() != Qt::LeftButton || !FTracking) {
         event->ignore();
         return;
     }
     const bool over = rect().contains(event->position().toPoint());
-    m_tracking = false;
+    FTracking = false;
     SetDown(false);
     event->accept();
     if (over && OnClick)
-        OnClick(this, m_index, m_toggled);
+        OnClick(this, FIndex, FToggled);
 }
 
 void TTitleBarButton::changeEvent(QEvent* event)
 {
     // A button disabled while held must not click on a later release.
     if (event->type() == QEvent::EnabledChange && !isEnabled()) {
-        m_tracking = false;
+        FTracking = false;
         SetDown(false);
     }
     QWidget::changeEvent(event);
@@ -112,7 +112,7 @@ void TTitleBarButton::changeEvent(QEvent* event)
 
 void TTitleBarButton::hideEvent(QHideEvent* event)
 {
-    m_tracking = false;
+    FTracking = false;
     SetDown(false);
     QWidget::hideEvent(event);
 }

@@ -17,16 +17,16 @@ public:
     explicit TTitleBarButton(QWidget* parent = nullptr, int index = 0);
 
     // The button's number among the extra caption buttons of its window (this one is 0).
-    int Index() const { return m_index; }
+    int Index() const { return FIndex; }
     // The toggle state carried by the click event; clicking leaves it unchanged.
-    bool Toggled() const { return m_toggled; }
+    bool Toggled() const { return FToggled; }
     void SetToggled(bool toggled);
 
     // True while the left button, pressed on the button, is held and the pointer is over it:
     // the button is drawn sunken.
-    bool Down() const { return m_down; }
+    bool Down() const { return FDown; }
     // True from a left press on the button until the release, wherever the pointer goes.
-    bool Tracking() const { return m_tracking; }
+    bool Tracking() const { return FTracking; }
 
     // A click: the left button pressed on it and released over it. Arguments: the sender, its
     // index and its toggle state.
@@ -49,8 +49,8 @@ protected:
 private:
     void SetDown(bool down);
 
-    int m_index = 0;
-    bool m_toggled = false;
-    bool m_down = false;
-    bool m_tracking = false;
+    int FIndex = 0;
+    bool FToggled = false;
+    bool FDown = false;
+    bool FTracking = false;
 };

@@ -1,16 +1,12 @@
 #pragma once
-// Helpers of the runner's tests: the scripted child, a recorder of every event, an event
-// loop spun until a condition holds (with a deadline that only guards against hangs), and
-// the processes and descriptors this test process holds.
+// Helpers of the runner's tests: the scripted child, a recorder of every event, and the
+// processes and descriptors this test process holds.
 #include "ConsoleIO.h"
+#include "Spin.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QStringList>
-#include <QTimer>
 
 #include <dirent.h>
 #include <unistd.h>
@@ -56,29 +52,6 @@ inline QString ChildCommand(const QStringList& steps)
     for (const QString& s : steps)
         command += u' ' + QuoteArgument(s);
     return command;
-}
-
-// Spins the event loop until done() holds; false when the hang guard ran out.
-inline bool SpinUntil(const std::function<bool()>& done, int guardMs = 60000)
-{
-    QTimer tick;  // wakes the wait below now and then to look at done()
-    tick.start(2);
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > guardMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
-// Spins the event loop for a while (to give unwanted events a chance to show up).
-inline void SpinFor(int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    SpinUntil([&] { return clock.elapsed() >= ms; });
 }
 
 // Every event of a runner as a text, in order. Kept in a shared record so that events

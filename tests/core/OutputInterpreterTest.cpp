@@ -2,16 +2,12 @@
 // prefixes, the throttle and the batch counters.
 #include "OutputInterpreter.h"
 
+#include "QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 #include <ostream>
-
-// Readable failure messages for texts.
-static void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

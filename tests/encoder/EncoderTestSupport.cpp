@@ -30,19 +30,19 @@ ScratchFolder::ScratchFolder()
     std::string pattern = std::string(base && *base ? base : "/tmp") + "/tw-encoder-test-XXXXXX";
     if (!mkdtemp(pattern.data()))
         std::abort();
-    path_ = pattern;
+    FPath = pattern;
 }
 
 ScratchFolder::~ScratchFolder()
 {
     std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
+    std::filesystem::remove_all(FPath, ec);
 }
 
 std::vector<std::string> ScratchFolder::Entries() const
 {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_))
+    for (const auto& entry : std::filesystem::directory_iterator(FPath))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
@@ -114,7 +114,9 @@ pid_t Spawn(const std::string& exe, const std::vector<std::string>& args,
     sigset_t all;
     sigfillset(&all);
     posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    // Its own process group, so that a test can end whatever the child leaves behind.
+    posix_spawnattr_setpgroup(&attr, 0);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
 
     std::vector<std::string> argStrings{exe};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
@@ -173,36 +175,37 @@ ProcessResult RunProcess(const std::string& exe, const std::vector<std::string>&
 Child::Child(const std::string& exe, const std::vector<std::string>& args,
              const std::vector<std::string>& env)
 {
-    pid_ = Spawn(exe, args, env, fd_);
+    FPid = Spawn(exe, args, env, FFd);
 }
 
 Child::~Child()
 {
-    if (pid_ > 0 && !reaped_) {
-        kill(pid_, SIGKILL);
+    if (FPid > 0)
+        kill(-FPid, SIGKILL);
+    if (FPid > 0 && !FReaped) {
         int status;
-        waitpid(pid_, &status, 0);
+        waitpid(FPid, &status, 0);
     }
-    if (fd_ >= 0)
-        close(fd_);
+    if (FFd >= 0)
+        close(FFd);
 }
 
 bool Child::ReadSome(int timeoutMs)
 {
-    if (fd_ < 0)
+    if (FFd < 0)
         return false;
-    pollfd p{fd_, POLLIN, 0};
+    pollfd p{FFd, POLLIN, 0};
     int ready = poll(&p, 1, timeoutMs);
     if (ready <= 0)
         return ready == 0;  // nothing yet: keep waiting
     char buffer[4096];
-    ssize_t n = read(fd_, buffer, sizeof buffer);
+    ssize_t n = read(FFd, buffer, sizeof buffer);
     if (n <= 0) {
-        close(fd_);
-        fd_ = -1;
+        close(FFd);
+        FFd = -1;
         return false;
     }
-    output_.append(buffer, size_t(n));
+    FOutput.append(buffer, size_t(n));
     return true;
 }
 
@@ -210,7 +213,7 @@ bool Child::WaitForLineStartingWith(const std::string& prefix, double timeoutSec
 {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
     while (std::chrono::steady_clock::now() < deadline) {
-        for (const std::string& line : Lines(output_))
+        for (const std::string& line : Lines(FOutput))
             if (line.rfind(prefix, 0) == 0)
                 return true;
         if (!ReadSome(100))
@@ -221,27 +224,52 @@ bool Child::WaitForLineStartingWith(const std::string& prefix, double timeoutSec
 
 void Child::Kill(int sig)
 {
-    if (pid_ > 0 && !reaped_)
-        kill(pid_, sig);
+    if (FPid > 0 && !FReaped)
+        kill(FPid, sig);
+}
+
+void Child::KillGroup(int sig)
+{
+    if (FPid > 0)
+        kill(-FPid, sig);
+}
+
+int Child::Reap()
+{
+    if (FPid <= 0)
+        return -1;
+    if (!FReaped) {
+        int status = 0;
+        while (waitpid(FPid, &status, 0) < 0 && errno == EINTR) {
+        }
+        FReaped = true;
+        Decode(status, FResult);
+    }
+    return FResult.exitCode;
+}
+
+bool Child::OutputEnded()
+{
+    while (FFd >= 0) {
+        pollfd p{FFd, POLLIN, 0};
+        if (poll(&p, 1, 0) <= 0)
+            return false; // nothing waiting and a writer still holds the pipe
+        ReadSome(0);      // takes what waits, or closes the pipe at its end
+    }
+    return true;
 }
 
 ProcessResult Child::Finish()
 {
-    if (pid_ <= 0) {
-        result_.exitCode = 127;
-        return result_;
+    if (FPid <= 0) {
+        FResult.exitCode = 127;
+        return FResult;
     }
-    if (!reaped_) {
-        while (ReadSome(1000)) {
-        }
-        int status = 0;
-        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-        }
-        reaped_ = true;
-        Decode(status, result_);
+    while (ReadSome(1000)) {
     }
-    result_.output = output_;
-    return result_;
+    Reap();
+    FResult.output = FOutput;
+    return FResult;
 }
 
 std::vector<std::string> Lines(const std::string& output)

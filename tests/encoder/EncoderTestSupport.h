@@ -16,11 +16,11 @@ class ScratchFolder {
 public:
     ScratchFolder();
     ~ScratchFolder();
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& path() const { return FPath; }
+    std::string operator/(const std::string& name) const { return FPath + "/" + name; }
     std::vector<std::string> Entries() const;  // names in the folder, sorted
 private:
-    std::string path_;
+    std::string FPath;
 };
 
 // Writes a 440 Hz sine with libsndfile; format is an SF_FORMAT_* major|sub combination.
@@ -51,16 +51,22 @@ public:
     // Reads until a line beginning with prefix has arrived (true) or the output ends (false).
     bool WaitForLineStartingWith(const std::string& prefix, double timeoutSeconds = 60);
     void Kill(int sig);
-    ProcessResult Finish();  // reads the rest and reaps
-    const std::string& output() const { return output_; }
-    pid_t pid() const { return pid_; }
+    // Signals the child's whole process group (it leads one), grandchildren included.
+    void KillGroup(int sig);
+    // Waits for the child's end without reading on; its exit code, -1 after a signal.
+    int Reap();
+    // Whether the output pipe has reached end-of-file: every writer has closed it.
+    bool OutputEnded();
+    ProcessResult Finish();  // reads the rest (until end-of-file) and reaps
+    const std::string& output() const { return FOutput; }
+    pid_t pid() const { return FPid; }
 private:
     bool ReadSome(int timeoutMs);
-    pid_t pid_ = -1;
-    int fd_ = -1;
-    std::string output_;
-    bool reaped_ = false;
-    ProcessResult result_;
+    pid_t FPid = -1;
+    int FFd = -1;
+    std::string FOutput;
+    bool FReaped = false;
+    ProcessResult FResult;
 };
 
 std::vector<std::string> Lines(const std::string& output);  // split at \r and \n, empty dropped

@@ -4,55 +4,55 @@
 
 ScriptedMessageBoxes::ScriptedMessageBoxes()
 {
-    m_previous = SetMessageBoxHook([this](const QString& text, const QString& caption, unsigned flags) {
+    FPrevious = SetMessageBoxHook([this](const QString& text, const QString& caption, unsigned flags) {
         const AskedMessage asked{text, caption, flags};
-        m_asked.push_back(asked);
-        if (!m_actions.empty()) {
-            auto action = std::move(m_actions.front());
-            m_actions.pop_front();
+        FAsked.push_back(asked);
+        if (!FActions.empty()) {
+            auto action = std::move(FActions.front());
+            FActions.pop_front();
             action(asked);
         }
-        if (m_answers.empty()) {
+        if (FAnswers.empty()) {
             ADD_FAILURE() << "unexpected message box: [" << caption.toStdString() << "] " << text.toStdString();
             return (flags & MB_BUTTONMASK) == MB_OK ? int(IDOK) : int(IDCANCEL);
         }
-        const int answer = m_answers.front();
-        m_answers.pop_front();
+        const int answer = FAnswers.front();
+        FAnswers.pop_front();
         return answer;
     });
 }
 
 ScriptedMessageBoxes::~ScriptedMessageBoxes()
 {
-    SetMessageBoxHook(std::move(m_previous));
+    SetMessageBoxHook(std::move(FPrevious));
 }
 
 ScriptedFileDialogs::ScriptedFileDialogs()
 {
-    m_previousOpen = SetOpenFilesHook([this](const FileDialogRequest& r) {
-        m_requests.push_back(r);
-        if (m_open.empty()) {
+    FPreviousOpen = SetOpenFilesHook([this](const FileDialogRequest& r) {
+        FRequests.push_back(r);
+        if (FOpen.empty()) {
             ADD_FAILURE() << "unexpected open-file dialog";
             return QStringList();
         }
-        QStringList paths = m_open.front();
-        m_open.pop_front();
+        QStringList paths = FOpen.front();
+        FOpen.pop_front();
         return paths;
     });
-    m_previousSave = SetSaveFileHook([this](const FileDialogRequest& r) {
-        m_requests.push_back(r);
-        if (m_save.empty()) {
+    FPreviousSave = SetSaveFileHook([this](const FileDialogRequest& r) {
+        FRequests.push_back(r);
+        if (FSave.empty()) {
             ADD_FAILURE() << "unexpected save-file dialog";
             return QString();
         }
-        QString path = m_save.front();
-        m_save.pop_front();
+        QString path = FSave.front();
+        FSave.pop_front();
         return path;
     });
 }
 
 ScriptedFileDialogs::~ScriptedFileDialogs()
 {
-    SetOpenFilesHook(std::move(m_previousOpen));
-    SetSaveFileHook(std::move(m_previousSave));
+    SetOpenFilesHook(std::move(FPreviousOpen));
+    SetSaveFileHook(std::move(FPreviousSave));
 }

@@ -21,18 +21,18 @@ public:
     ScriptedMessageBoxes& operator=(const ScriptedMessageBoxes&) = delete;
 
     // Queues the answer to the next message box.
-    void Answer(int button) { m_answers.push_back(button); }
+    void Answer(int button) { FAnswers.push_back(button); }
     // Runs `action` when the next message box is shown (before it is answered), e.g. to make
     // something happen while a question is open.
-    void OnNextBox(std::function<void(const AskedMessage&)> action) { m_actions.push_back(std::move(action)); }
-    const std::vector<AskedMessage>& Asked() const { return m_asked; }
-    int Pending() const { return static_cast<int>(m_answers.size()); }
+    void OnNextBox(std::function<void(const AskedMessage&)> action) { FActions.push_back(std::move(action)); }
+    const std::vector<AskedMessage>& Asked() const { return FAsked; }
+    int Pending() const { return static_cast<int>(FAnswers.size()); }
 
 private:
-    std::deque<int> m_answers;
-    std::deque<std::function<void(const AskedMessage&)>> m_actions;
-    std::vector<AskedMessage> m_asked;
-    MessageBoxHook m_previous;
+    std::deque<int> FAnswers;
+    std::deque<std::function<void(const AskedMessage&)>> FActions;
+    std::vector<AskedMessage> FAsked;
+    MessageBoxHook FPrevious;
 };
 
 class ScriptedFileDialogs {
@@ -43,15 +43,15 @@ public:
     ScriptedFileDialogs& operator=(const ScriptedFileDialogs&) = delete;
 
     // Queues the paths the next open dialog returns (empty list: the user cancels).
-    void AnswerOpen(const QStringList& paths) { m_open.push_back(paths); }
+    void AnswerOpen(const QStringList& paths) { FOpen.push_back(paths); }
     // Queues the path the next save dialog returns (empty text: the user cancels).
-    void AnswerSave(const QString& path) { m_save.push_back(path); }
-    const std::vector<FileDialogRequest>& Requests() const { return m_requests; }
+    void AnswerSave(const QString& path) { FSave.push_back(path); }
+    const std::vector<FileDialogRequest>& Requests() const { return FRequests; }
 
 private:
-    std::deque<QStringList> m_open;
-    std::deque<QString> m_save;
-    std::vector<FileDialogRequest> m_requests;
-    OpenFilesHook m_previousOpen;
-    SaveFileHook m_previousSave;
+    std::deque<QStringList> FOpen;
+    std::deque<QString> FSave;
+    std::vector<FileDialogRequest> FRequests;
+    OpenFilesHook FPreviousOpen;
+    SaveFileHook FPreviousSave;
 };

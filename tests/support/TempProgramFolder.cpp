@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-TempProgramFolder::TempProgramFolder(const QString& exeName) : m_exeName(exeName)
+TempProgramFolder::TempProgramFolder(const QString& exeName) : FExeName(exeName)
 {
-    EXPECT_TRUE(m_dir.isValid());
+    EXPECT_TRUE(FDir.isValid());
     SetExecutablePathOverride(ExePath());
 }
 
@@ -21,7 +21,7 @@ TempProgramFolder::~TempProgramFolder()
 
 QString TempProgramFolder::Path() const
 {
-    return m_dir.path() + QLatin1Char('/');
+    return FDir.path() + QLatin1Char('/');
 }
 
 QString TempProgramFolder::File(const QString& name) const

@@ -15,7 +15,7 @@ public:
     QString Path() const;
     // Path() + name.
     QString File(const QString& name) const;
-    QString ExePath() const { return File(m_exeName); }
+    QString ExePath() const { return File(FExeName); }
 
     // Writes `data` to File(name), creating folders as needed.
     void Write(const QString& name, const QByteArray& data) const;
@@ -23,6 +23,6 @@ public:
     QByteArray Read(const QString& name) const;
 
 private:
-    QTemporaryDir m_dir;
-    QString m_exeName;
+    QTemporaryDir FDir;
+    QString FExeName;
 };

@@ -3,13 +3,16 @@
 #include "Main.h"
 
 #include "Dialogs.h"
+#include "MockBus.h"
+#include "QtPrinters.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
 #include "ScriptedDialogs.h"
+#include "Spin.h"
 #include "TempProgramFolder.h"
 #include "TitleBarButton.h"
 #include "progress.h"
-#include "../ui/WindowTestSupport.h"
+#include "WindowTestSupport.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -17,11 +20,9 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QProcess>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QImage>
 #include <QMenu>
 #include <QMouseEvent>
@@ -33,12 +34,6 @@
 
 #include <gtest/gtest.h>
 
-// Readable failure messages for texts.
-static void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-
 #include <functional>
 #include <memory>
 #include <vector>
@@ -46,21 +41,9 @@ static void PrintTo(const QString& text, std::ostream* os)
 using namespace wintest;
 
 namespace {
-// Processes events until `done` holds or the hang guard runs out; returns whether it held.
-bool WaitFor(const std::function<bool()>& done, int ms = 15000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    return true;
-}
-
 bool TrayHostUp()
 {
-    static const bool up = WaitFor([] { return TRxTrayIcon::Available(); }, 20000);
+    static const bool up = SpinUntil([] { return TRxTrayIcon::Available(); }, 20000);
     return up;
 }
 
@@ -98,7 +81,7 @@ QString HoverToolTip()
     QToolTip::hideText();
     QHelpEvent hover(QEvent::ToolTip, QPoint(4, 4), w->mapToGlobal(QPoint(4, 4)));
     QApplication::sendEvent(w, &hover);
-    WaitFor([] { return QToolTip::isVisible(); }, 3000);
+    SpinUntil([] { return QToolTip::isVisible(); }, 3000);
     const QString text = QToolTip::isVisible() ? QToolTip::text() : QString();
     QToolTip::hideText();
     return text;
@@ -128,7 +111,7 @@ TEST_F(TrayTest, TheIconShowsOnlyWhileActiveWithTheHintCutForItsTooltip)
     icon.SetActive(true);
     EXPECT_TRUE(icon.Active());
     EXPECT_EQ(icon.SystemTrayIcon()->toolTip(), QString(63, QLatin1Char('A')));
-    EXPECT_TRUE(WaitFor([&] { return IconPixelsOnScreen() > before + 20; })) << "the icon never appeared";
+    EXPECT_TRUE(SpinUntil([&] { return IconPixelsOnScreen() > before + 20; })) << "the icon never appeared";
     EXPECT_EQ(HoverToolTip(), QString(63, QLatin1Char('A')));
 
     // A change shows at once on the shown icon.
@@ -140,13 +123,13 @@ TEST_F(TrayTest, TheIconShowsOnlyWhileActiveWithTheHintCutForItsTooltip)
 
     icon.SetActive(false);
     EXPECT_FALSE(icon.Active());
-    EXPECT_TRUE(WaitFor([&] { return IconPixelsOnScreen() <= before; })) << "the icon stayed";
+    EXPECT_TRUE(SpinUntil([&] { return IconPixelsOnScreen() <= before; })) << "the icon stayed";
 
     // Shown again, it carries the hint set while it was away.
     icon.SetHint(QStringLiteral("Finished encoding"));
     icon.SetActive(true);
     EXPECT_EQ(icon.SystemTrayIcon()->toolTip(), QStringLiteral("Finished encoding"));
-    EXPECT_TRUE(WaitFor([&] { return IconPixelsOnScreen() > before + 20; }));
+    EXPECT_TRUE(SpinUntil([&] { return IconPixelsOnScreen() > before + 20; }));
     icon.SetActive(false);
 }
 
@@ -156,7 +139,7 @@ TEST_F(TrayTest, DuringARunTheWindowsHideToTheTrayAndComeBackWhileTheRunGoesOn)
     ScriptedMessageBoxes boxes;
     TFormMain main;
     main.show();
-    ASSERT_TRUE(WaitFor([&] { return main.isVisible(); }));
+    ASSERT_TRUE(SpinUntil([&] { return main.isVisible(); }));
     EXPECT_FALSE(main.RxTrayIcon1->Active());
     EXPECT_EQ(main.RxTrayIcon1->Hint(), QStringLiteral("Encoding in progress"));
 
@@ -182,12 +165,12 @@ TEST_F(TrayTest, DuringARunTheWindowsHideToTheTrayAndComeBackWhileTheRunGoesOn)
         [&] { Click(form->TrayButton); },
         [&] {
             hidden();
-            ASSERT_TRUE(WaitFor([] { return TrayIconWidget() != nullptr; }));
+            ASSERT_TRUE(SpinUntil([] { return TrayIconWidget() != nullptr; }));
             // A right click on the icon opens the menu; its second item names the running batch.
             QWidget* iconWidget = TrayIconWidget();
             Mouse(iconWidget, QEvent::MouseButtonPress, QPoint(4, 4), Qt::RightButton, Qt::RightButton);
             Mouse(iconWidget, QEvent::MouseButtonRelease, QPoint(4, 4), Qt::RightButton, Qt::NoButton);
-            EXPECT_TRUE(WaitFor([&] { return main.PopupMenuTray->isVisible(); }));
+            EXPECT_TRUE(SpinUntil([&] { return main.PopupMenuTray->isVisible(); }));
             EXPECT_EQ(main.MenuItemTrayExit->text(), QStringLiteral("Stop encoding"));
             EXPECT_EQ(main.MenuItemTrayShow->text(), QStringLiteral("Show"));
             main.PopupMenuTray->hide();
@@ -248,7 +231,7 @@ TEST_F(TrayTest, ExitTonewrightClosesTheMainWindowEvenWhileItIsHidden)
     TempProgramFolder folder;
     TFormMain main;
     main.show();
-    ASSERT_TRUE(WaitFor([&] { return main.isVisible(); }));
+    ASSERT_TRUE(SpinUntil([&] { return main.isVisible(); }));
     // Hidden in the tray after a run: the close must still reach the window.
     main.RxTrayIcon1->SetActive(true);
     main.hide();
@@ -274,95 +257,25 @@ TEST_F(TrayTest, ExitTonewrightClosesTheMainWindowEvenWhileItIsHidden)
 }
 
 namespace {
-// A private bus with a StatusNotifierWatcher on it (python3-dbusmock and our template).
-class PrivateWatcherBus {
-public:
-    PrivateWatcherBus()
-    {
-        m_daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                       QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
-        if (!m_daemon.waitForStarted(10000) || !m_daemon.waitForReadyRead(10000))
-            return;
-        Address = QString::fromUtf8(m_daemon.readLine().trimmed());
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), Address);
-        m_mock.setProcessEnvironment(env);
-        m_mock.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_mock.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-m"), QStringLiteral("dbusmock"),
-                                                          QStringLiteral("--template"), QStringLiteral(TW_SNI_TEMPLATE)});
-        if (!m_mock.waitForStarted(10000))
-            return;
-        QDBusConnection bus = QDBusConnection::connectToBus(Address, QStringLiteral("watcher-probe"));
-        Ready = WaitFor([&] {
-            return m_mock.state() != QProcess::Running
-                || (bus.isConnected()
-                    && bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher")).value());
-        }, 20000) && m_mock.state() == QProcess::Running;
-    }
-    ~PrivateWatcherBus()
-    {
-        QDBusConnection::disconnectFromBus(QStringLiteral("watcher-probe"));
-        for (QProcess* p : {&m_mock, &m_daemon}) {
-            p->terminate();
-            if (!p->waitForFinished(5000)) {
-                p->kill();
-                p->waitForFinished(5000);
-            }
-        }
-    }
-    QString Address;
-    bool Ready = false;
-
-private:
-    QProcess m_daemon;
-    QProcess m_mock;
-};
-
-// A call made without blocking this thread: the item being asked lives on it.
-QDBusMessage Ask(QDBusConnection& bus, const QString& service, const QString& path, const QString& iface,
-                 const QString& method, const QVariantList& args)
-{
-    QDBusMessage m = QDBusMessage::createMethodCall(service, path, iface, method);
-    m.setArguments(args);
-    QDBusPendingCall pending = bus.asyncCall(m, 5000);
-    WaitFor([&] { return pending.isFinished(); }, 10000);
-    return pending.reply();
-}
+QString WatcherService() { return QStringLiteral("org.kde.StatusNotifierWatcher"); }
 
 // The services that registered an item with the watcher, in order.
 QStringList RegisteredItems(QDBusConnection& bus)
 {
-    const QDBusMessage reply = Ask(bus, QStringLiteral("org.kde.StatusNotifierWatcher"),
-                                   QStringLiteral("/StatusNotifierWatcher"), QStringLiteral("org.freedesktop.DBus.Mock"),
-                                   QStringLiteral("GetMethodCalls"), {QStringLiteral("RegisterStatusNotifierItem")});
     QStringList services;
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return services;
-    const QDBusArgument calls = reply.arguments().at(0).value<QDBusArgument>();
-    calls.beginArray();
-    while (!calls.atEnd()) {
-        calls.beginStructure();
-        qulonglong when = 0;
-        calls >> when;
-        calls.beginArray();
-        while (!calls.atEnd()) {
-            QDBusVariant v;
-            calls >> v;
-            services << v.variant().toString();
-        }
-        calls.endArray();
-        calls.endStructure();
-    }
-    calls.endArray();
+    for (const QVariantList& call : MockMethodCalls(bus, WatcherService(), QStringLiteral("/StatusNotifierWatcher"),
+                                                    QStringLiteral("RegisterStatusNotifierItem")))
+        for (const QVariant& arg : call)
+            services << arg.toString();
     return services;
 }
 
 // The tooltip title the item offers the desktop: ToolTip is (icon name, pixmaps, title, text).
 QString ItemToolTip(QDBusConnection& bus, const QString& service)
 {
-    const QDBusMessage reply = Ask(bus, service, QStringLiteral("/StatusNotifierItem"),
-                                   QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
-                                   {QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("ToolTip")});
+    const QDBusMessage reply = CallOnBus(bus, service, QStringLiteral("/StatusNotifierItem"),
+                                         QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+                                         {QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("ToolTip")});
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return QStringLiteral("<no reply: %1>").arg(reply.errorMessage());
     const QDBusArgument tip = reply.arguments().at(0).value<QDBusVariant>().variant().value<QDBusArgument>();
@@ -402,23 +315,23 @@ TEST(DISABLED_StatusNotifierChild, TheIconRegistersAndOffersItsCutToolTip)
     EXPECT_TRUE(RegisteredItems(bus).isEmpty()) << "nothing shows before the icon is active";
     icon.SetActive(true);
     QStringList items;
-    ASSERT_TRUE(WaitFor([&] { return !(items = RegisteredItems(bus)).isEmpty(); }));
+    ASSERT_TRUE(SpinUntil([&] { return !(items = RegisteredItems(bus)).isEmpty(); }));
     const QString service = items.constFirst();
     EXPECT_EQ(ItemToolTip(bus, service), QString(63, QLatin1Char('A')));
 
     icon.SetHint(QStringLiteral("Track 1.wav: 12.3%, Batch: 4.1%|x"));
-    EXPECT_TRUE(WaitFor([&] { return ItemToolTip(bus, service) == QStringLiteral("Track 1.wav: 12.3%, Batch: 4.1%"); }))
+    EXPECT_TRUE(SpinUntil([&] { return ItemToolTip(bus, service) == QStringLiteral("Track 1.wav: 12.3%, Batch: 4.1%"); }))
         << ItemToolTip(bus, service).toStdString();
 
     icon.SetActive(false);
-    EXPECT_TRUE(WaitFor([&] { return !bus.interface()->isServiceRegistered(service).value(); }))
+    EXPECT_TRUE(SpinUntil([&] { return !bus.interface()->isServiceRegistered(service).value(); }))
         << "the item must leave the desktop";
     QDBusConnection::disconnectFromBus(QStringLiteral("item-probe"));
 }
 
 TEST(StatusNotifierTray, ADesktopWithAStatusNotifierHostGetsTheIconAndItsCutToolTipOverDBus)
 {
-    PrivateWatcherBus watcher;
+    MockBus watcher(QStringLiteral(TW_SNI_TEMPLATE), WatcherService());
     ASSERT_TRUE(watcher.Ready) << "dbus-daemon and python3-dbusmock (scripts/install-deps) are needed";
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

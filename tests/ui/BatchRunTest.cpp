@@ -7,9 +7,11 @@
 #include "Log.h"
 #include "Main.h"
 #include "OutputInterpreter.h"
+#include "QtPrinters.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
 #include "ScriptedDialogs.h"
+#include "Spin.h"
 #include "Shutdown.h"
 #include "TempProgramFolder.h"
 #include "WavFile.h"
@@ -19,7 +21,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,11 +34,6 @@
 
 #include <cmath>
 #include <ostream>
-
-static void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
@@ -65,16 +61,6 @@ void OnWindow(QObject* context, F action)
         }
     });
     timer->start();
-}
-
-// Runs the event loop until `done` holds or the hang guard expires.
-template <class F>
-bool PumpUntil(F done, int ms = 20000)
-{
-    const QDeadlineTimer deadline(ms);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
 }
 
 // A 16-bit stereo sine WAV of `ms` milliseconds at 44.1 kHz.
@@ -150,7 +136,7 @@ protected:
         qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
         qunsetenv("FAKE_BLADEENC_ARGS_OUT");
         if (main)
-            PumpUntil([&] { return !main->GUI2Console1->Running(); });
+            SpinUntil([&] { return !main->GUI2Console1->Running(); });
         main.reset();
         GlobalVars = TGlobalVars{};
     }
@@ -361,7 +347,7 @@ TEST_F(BatchRun, ErrorQuestionAnsweredNoOrCancelKeepsThePreviousLogFile)
                                                QStringLiteral("Something went wrong"),
                                                QStringLiteral("Completed. Encoding time: 0:00:01")}));
         EXPECT_EQ(main->ProgressForm, nullptr);
-        PumpUntil([&] { return !main->GUI2Console1->Running(); });
+        SpinUntil([&] { return !main->GUI2Console1->Running(); });
     }
     EXPECT_EQ(boxes.Asked().size(), 2u);
     EXPECT_EQ(shutdowns, 0);
@@ -462,7 +448,7 @@ TEST_F(BatchRun, AbortQuestionNoKeepsRunningYesEndsWithCancelAndNoCountdown)
     EXPECT_FALSE(GlobalVars.ErrorOccurred);
     EXPECT_EQ(LogFileBytes(), QByteArray("Files to encode: 1\r\nEncoding: /a/long.wav\r\n"));
     // The encoder was killed: the run ends long before its minute of sleep.
-    EXPECT_TRUE(PumpUntil([&] { return !main->GUI2Console1->Running(); }, 30000));
+    EXPECT_TRUE(SpinUntil([&] { return !main->GUI2Console1->Running(); }, 30000));
     EXPECT_EQ(main->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
     EXPECT_EQ(shutdowns, 0);
 }
@@ -481,7 +467,7 @@ TEST_F(BatchRun, BatchEndingWhileTheAbortQuestionIsOpenClosesWithCancel)
             QTimer::singleShot(0, main.get(), [&, answer] {
                 boxes.OnNextBox([&](const AskedMessage&) {
                     // The question stays open until the run has ended.
-                    finishedWhileAsking = PumpUntil([&] { return main->ProgressForm->Finished; });
+                    finishedWhileAsking = SpinUntil([&] { return main->ProgressForm->Finished; });
                 });
                 boxes.Answer(answer);
                 main->ProgressForm->ButtonCancel->click();
@@ -497,7 +483,7 @@ TEST_F(BatchRun, BatchEndingWhileTheAbortQuestionIsOpenClosesWithCancel)
         EXPECT_EQ(lines.size(), 3) << answer;
         EXPECT_EQ(main->ProgressForm, nullptr);
         EXPECT_FALSE(LogFileBytes().isEmpty());
-        PumpUntil([&] { return !main->GUI2Console1->Running(); });
+        SpinUntil([&] { return !main->GUI2Console1->Running(); });
     }
     EXPECT_EQ(boxes.Asked().size(), 2u);
     EXPECT_EQ(shutdowns, 0);
@@ -531,7 +517,7 @@ TEST_F(BatchRun, CleanBatchWithShutdownTickedCountsDownAndShutsDownOnce)
         countdown->Button1->click();
         cancelled = true;
     });
-    PumpUntil([&] { return !main->GUI2Console1->Running(); });
+    SpinUntil([&] { return !main->GUI2Console1->Running(); });
     lines.clear();
     Encode();
     EXPECT_TRUE(cancelled);
@@ -567,7 +553,7 @@ TEST_F(BatchRun, CleanBatchWithTheRealEncoder)
     EXPECT_TRUE(GlobalVars.Log.contains(QStringLiteral("Encoding: ") + folder.File(QStringLiteral("music/drei ä.wav"))));
     // Idle again, the list as it was.
     EXPECT_EQ(main->ProgressForm, nullptr);
-    EXPECT_TRUE(PumpUntil([&] { return !main->GUI2Console1->Running(); }));
+    EXPECT_TRUE(SpinUntil([&] { return !main->GUI2Console1->Running(); }));
     EXPECT_EQ(main->FileEntries(), before);
     EXPECT_EQ(main->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
 }
@@ -650,7 +636,7 @@ TEST_F(BatchRun, LogThatCannotBeSavedIsReportedAndTheProgramGoesOn)
     // The next batch runs normally.
     beforeLine = {};
     ASSERT_TRUE(QDir(folder.File(QStringLiteral("Tonewright.log"))).removeRecursively());
-    PumpUntil([&] { return !main->GUI2Console1->Running(); });
+    SpinUntil([&] { return !main->GUI2Console1->Running(); });
     Encode();
     EXPECT_EQ(LogFileBytes(), QByteArray("Files to encode: 1\r\nEncoding: /a/x.wav\r\nCompleted. Encoding time: 0:00:01\r\n"));
     EXPECT_EQ(shutdowns, 0);

@@ -1,6 +1,7 @@
 #include "Log.h"
 
 #include "Dialogs.h"
+#include "QtPrinters.h"
 #include "WindowTestSupport.h"
 #include "globals.h"
 
@@ -11,12 +12,6 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
-
-// Readable failure messages for texts.
-static void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 using namespace wintest;
 

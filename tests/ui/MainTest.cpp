@@ -1,3 +1,4 @@
+#include "DefaultSettings.h"
 #include "EnhListView.h"
 #include "FileSizeLimit.h"
 #include "Main.h"
@@ -118,19 +119,12 @@ protected:
     ScriptedFileDialogs dialogs;
     std::unique_ptr<TFormMain> form;
 };
-
-const QByteArray DefaultSettings(const QString& programFolder)
-{
-    return "[System]\nBladeEnc=" + programFolder.toUtf8()
-           + "BladeEnc\nBitrate=128\nPriority=1\n[Flags]\nMono=0\nCrc=0\nDelete=0\n"
-             "[Mp3Flags]\nOriginal=0\nCopy=0\nPrivate=0\nCopyright=0\n";
-}
 } // namespace
 
 TEST_F(MainWindow, FirstStartWritesTheSettingsAndTheRestoredLayout)
 {
     Create();
-    EXPECT_EQ(Ini(), DefaultSettings(folder.Path()) + "[Toolbar]\nLayout=3\n");
+    EXPECT_EQ(Ini(), DefaultSettingsText(folder.Path()) + "[Toolbar]\nLayout=3\n");
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Tonewright 1.2"));
     EXPECT_EQ(form->StatusPanelProduct->text(), QStringLiteral("Tonewright 1.2"));
     EXPECT_EQ(CountText(), QStringLiteral("No files"));

@@ -1,6 +1,7 @@
 #include "progress.h"
 
 #include "Dialogs.h"
+#include "QtPrinters.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
 #include "ScriptedDialogs.h"
@@ -18,12 +19,6 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
-
-// Readable failure messages for texts.
-static void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 #include <functional>
 #include <utility>

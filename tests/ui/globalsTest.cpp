@@ -1,4 +1,5 @@
 #include "AppPaths.h"
+#include "DefaultSettings.h"
 #include "Errors.h"
 #include "FileSizeLimit.h"
 #include "TempProgramFolder.h"
@@ -22,13 +23,6 @@ protected:
 
     TempProgramFolder folder;
 };
-
-const QByteArray DefaultContent(const QString& programFolder)
-{
-    return "[System]\nBladeEnc=" + programFolder.toUtf8()
-           + "BladeEnc\nBitrate=128\nPriority=1\n[Flags]\nMono=0\nCrc=0\nDelete=0\n"
-             "[Mp3Flags]\nOriginal=0\nCopy=0\nPrivate=0\nCopyright=0\n";
-}
 } // namespace
 
 TEST(SettingsPath, FileNameLowerCasedExtensionReplacedFolderKept)
@@ -60,7 +54,7 @@ TEST(SettingsTables, BitratesAndPriorityNames)
 TEST_F(Settings, FirstLoadCreatesTheFileFromTheDefaults)
 {
     EXPECT_FALSE(LoadSettings());
-    EXPECT_EQ(Ini(), DefaultContent(folder.Path()));
+    EXPECT_EQ(Ini(), DefaultSettingsText(folder.Path()));
     EXPECT_TRUE(LoadSettings());
     EXPECT_EQ(GlobalVars.BladeEncPath, folder.File(QStringLiteral("BladeEnc")));
 }
@@ -164,7 +158,7 @@ TEST_F(Settings, SingleKeyWritesAndReads)
 
 TEST_F(Settings, AFolderThatCannotBeWrittenRaisesAndKeepsTheOldFile)
 {
-    const QByteArray old = DefaultContent(folder.Path());
+    const QByteArray old = DefaultSettingsText(folder.Path());
     WriteIni(old);
     const QString expected = QStringLiteral("Unable to write to ") + folder.File(QStringLiteral("tonewright.ini"));
     {

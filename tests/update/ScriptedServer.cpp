@@ -1,9 +1,6 @@
 #include "ScriptedServer.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -178,27 +175,6 @@ void ScriptedServer::AddRequest(const QByteArray& request)
 {
     std::lock_guard<std::mutex> guard(FLock);
     FRequests.append(request);
-}
-
-bool SpinUntil(const std::function<bool()>& done, int guardMs)
-{
-    QElapsedTimer t;
-    t.start();
-    QTimer wake; // wakes the loop up for conditions that other threads change
-    wake.start(5);
-    while (!done()) {
-        if (t.elapsed() > guardMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
-void SpinFor(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    SpinUntil([&] { return t.elapsed() >= ms; }, ms + 1000);
 }
 
 int RefusingPort(int* fdOut)

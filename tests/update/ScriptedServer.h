@@ -2,6 +2,8 @@
 // A loopback TCP server for the network tests. It runs on its own thread and answers each
 // accepted connection with a script of raw steps, so any response, well-formed or broken,
 // can be sent and what the client sent can be checked byte for byte.
+#include "Spin.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -69,10 +71,6 @@ private:
     std::thread FThread;
 };
 
-// Spins the event loop until `done` holds; false when the hang guard ran out first.
-bool SpinUntil(const std::function<bool()>& done, int guardMs = 15000);
-// Spins the event loop for a while, for checks that something does NOT happen.
-void SpinFor(int ms);
 // A host name the resolver refuses by itself: a label longer than 63 characters cannot go
 // into a query, so no name server is ever asked.
 QString UnresolvableHost();

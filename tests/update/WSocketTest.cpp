@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include <poll.h>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -286,8 +287,7 @@ TEST(WSocketSend, DataTheSystemDoesNotTakeAtOnceFollowsOnWriteEvents)
     const int total = 24 * 1024 * 1024;
     QByteArray got;
     ScriptedServer server({[&](ServerConnection& c) {
-        while (!clientSent.load())
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        clientSent.wait(false);
         got = c.ReadBytes(total);
         serverGotAll = true;
         c.WaitPeerClose();
@@ -303,6 +303,7 @@ TEST(WSocketSend, DataTheSystemDoesNotTakeAtOnceFollowsOnWriteEvents)
         data[i] = static_cast<char>((i * 7 + i / 4096) & 0xff);
     EXPECT_EQ(s.Send(data.constData(), total), total);
     clientSent = true;
+    clientSent.notify_all();
     ASSERT_TRUE(SpinUntil([&] { return log.Has("DataSent 0"); }, 60000));
     // Closing resets the connection and drops what the system still holds: wait first.
     ASSERT_TRUE(SpinUntil([&] { return serverGotAll.load(); }, 60000));
@@ -322,6 +323,7 @@ TEST(WSocketReceive, DataWaitingWhenThePeerClosesComesBeforeTheClosure)
         c.Send(data);
         c.Close();
         sent = true;
+        sent.notify_all();
     }});
     TWSocket s;
     SocketLog log;
@@ -330,8 +332,7 @@ TEST(WSocketReceive, DataWaitingWhenThePeerClosesComesBeforeTheClosure)
     ConnectTo(s, server.Port());
     // Not spinning until the server has sent everything and closed, so the closure is
     // already known when the first data is handled.
-    while (!sent.load())
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    sent.wait(false);
     ASSERT_TRUE(SpinUntil([&] { return log.Has("SessionClosed 0"); }));
     EXPECT_EQ(log.Received, data);
     EXPECT_EQ(log.Events, (std::vector<std::string>{"SessionConnected 0", "DataAvailable", "SessionClosed 0"}));
@@ -345,6 +346,7 @@ TEST(WSocketReceive, ReadCountAndWaitingBytes)
     ScriptedServer server({[&](ServerConnection& c) {
         c.Send(QByteArray(300, 'x'));
         sent = true;
+        sent.notify_all();
         c.WaitPeerClose();
     }});
     TWSocket s;
@@ -357,8 +359,7 @@ TEST(WSocketReceive, ReadCountAndWaitingBytes)
         s.Receive(buf, sizeof buf); // reads a third: the loop calls again while data waits
     };
     ConnectTo(s, server.Port());
-    while (!sent.load())
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    sent.wait(false);
     ASSERT_TRUE(SpinUntil([&] { return s.ReadCount() == 300; }));
     EXPECT_EQ(waitingSeen, 100);
     char buf[10];
@@ -374,6 +375,7 @@ TEST(WSocketSend, SendingToAResetPeerEndsTheConnectionWithoutKillingTheProgram)
         c.ReadBytes(1);
         c.Reset();
         reset = true;
+        reset.notify_all();
     }});
     TWSocket s;
     SocketLog log;
@@ -381,9 +383,10 @@ TEST(WSocketSend, SendingToAResetPeerEndsTheConnectionWithoutKillingTheProgram)
     ConnectTo(s, server.Port());
     ASSERT_TRUE(SpinUntil([&] { return log.Has("SessionConnected 0"); }));
     s.Send("x", 1);
-    while (!reset.load())
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    reset.wait(false);
+    // The reset has reached this side's socket once it reports an error or end of data.
+    pollfd arrived{s.HSocket(), POLLIN, 0};
+    ASSERT_EQ(poll(&arrived, 1, 15000), 1);
     // Without spinning the loop the socket has not seen the reset; reading takes the reset's
     // error away, so the sends below meet a broken pipe.
     char buf[16];

@@ -1,15 +1,11 @@
 #include "RxTrayIcon.h"
 
+#include "QtPrinters.h"
+
 #include <QMenu>
 #include <QSystemTrayIcon>
 
 #include <gtest/gtest.h>
-
-// Readable failure messages for texts.
-static void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 TEST(TrayToolTip, IsTheHintBeforeItsFirstBarCutTo63CharactersNeverInHalfACharacter)
 {

@@ -1,5 +1,5 @@
 #include "TitleBarButton.h"
-#include "../ui/WindowTestSupport.h"
+#include "WindowTestSupport.h"
 
 #include <QApplication>
 #include <QImage>
