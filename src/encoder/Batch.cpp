@@ -63,7 +63,7 @@ private:
     void Work();
     void RunJob(Job& job);
     bool Tell(Job& job);
-    void WriteStatus(const Job& current);  // with mutex_ held
+    std::string StatusText(const Job& current);  // with mutex_ held; marks the time
     std::chrono::duration<double> Interval() const { return std::chrono::duration<double>(options_.statusInterval); }
 
     const EncoderSettings& settings_;
@@ -184,11 +184,18 @@ bool Batch::Tell(Job& job)
         console_.line(input);
         console_.line(output);
         lock.lock();
-        while (!job.done) {
-            if (changed_.wait_until(lock, lastStatus_ + Interval(), [&] { return job.done; }))
-                break;
-            WriteStatus(job);
-        }
+        auto writeStatus = [&] {
+            std::string line = StatusText(job);
+            lock.unlock();
+            console_.status(line);
+            lock.lock();
+        };
+        while (!changed_.wait_until(lock, lastStatus_ + Interval(), [&] { return job.done; }))
+            writeStatus();
+        // Files that end faster than the interval are told in quick succession: one that was
+        // already done when its turn came still shows the batch moving when a line is due.
+        if (Clock::now() >= lastStatus_ + Interval())
+            writeStatus();
     }
     FileReport report = job.report;
     std::string deleteError = job.deleteError;
@@ -205,7 +212,7 @@ bool Batch::Tell(Job& job)
     return deleteError.empty();
 }
 
-void Batch::WriteStatus(const Job& current)
+std::string Batch::StatusText(const Job& current)
 {
     Clock::time_point now = Clock::now();
     lastStatus_ = now;
@@ -225,7 +232,7 @@ void Batch::WriteStatus(const Job& current)
     double batchElapsed = SecondsBetween(start_, now);
     double batchRemaining = batchFraction > 0 ? batchElapsed * (1 - batchFraction) / batchFraction : 0;
 
-    console_.status(StatusLine(100 * fileFraction, fileRemaining, 100 * batchFraction, batchRemaining));
+    return StatusLine(100 * fileFraction, fileRemaining, 100 * batchFraction, batchRemaining);
 }
 
 } // namespace
