@@ -136,16 +136,16 @@ TEST(ParallelBatch, ShortFilesStillMoveTheBatchPercentage)
     // still writes them.
     ScratchFolder dir;
     std::vector<std::string> args = {"-quit"};
-    for (int i = 0; i < 120; ++i) {
+    for (int i = 0; i < 200; ++i) {
         std::string path = dir.path() + "/s" + std::to_string(i) + ".wav";
-        ASSERT_TRUE(WriteSine(path, kWav16, 44100, 1, 0.05));
+        ASSERT_TRUE(WriteSine(path, kWav16, 44100, 1, 0.02));
         args.push_back(path);
     }
     std::vector<std::string> lines;
     bladeenc::Console console;
     console.line = console.status = console.error = [&](const std::string& line) { lines.push_back(line); };
     bladeenc::BatchOptions options;
-    options.statusInterval = 0.01;
+    options.statusInterval = 0.1;
     options.threads = 2;
     auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(bladeenc::RunBladeEnc(args, console, options), 0);
