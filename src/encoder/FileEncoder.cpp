@@ -4,6 +4,7 @@
 #include "Id3Tags.h"
 #include "OutputFile.h"
 #include "SourceChecks.h"
+#include "UnfinishedWav.h"
 
 #include <lame/lame.h>
 #include <sndfile.h>
@@ -90,21 +91,56 @@ int BytesPerFrame(const SF_INFO& info)
     return bytes * info.channels;
 }
 
-// libsndfile shrinks the frame count of a file cut short to what is there; the header's own
-// promise tells. Empty when the source holds what it promises.
-std::string CutShort(const std::string& source, const SF_INFO& info)
-{
-    int fd = open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    struct stat st;
-    std::string problem;
-    if (fstat(fd, &st) == 0)
-        problem = CutShortProblem(FindDeclaredData(fd), st.st_size, info.frames, info.samplerate,
-                                  BytesPerFrame(info));
-    close(fd);
-    return problem;
-}
+// A source opened for reading: its descriptor, what its header declares and libsndfile's handle.
+// A WAV whose data size was left at 0 is read to the end of the file.
+class OpenedSource {
+public:
+    ~OpenedSource()
+    {
+        in_.reset();  // before the virtual I/O and the descriptor it reads through
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    // False with errno-style error() when the file cannot be opened, or in() empty when
+    // libsndfile cannot read it.
+    bool Open(const std::string& path)
+    {
+        fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat st;
+        if (fd_ < 0 || fstat(fd_, &st) != 0) {
+            error_ = errno;
+            return false;
+        }
+        size_ = st.st_size;
+        declared_ = FindDeclaredData(fd_);
+        if (declared_.found && declared_.wav && declared_.sizeUnknown && declared_.declared == 0 &&
+            size_ > declared_.offset) {
+            unfinished_ = std::make_unique<UnfinishedWav>(fd_, size_, declared_.sizeField);
+            in_.reset(unfinished_->Open(&info_));
+        } else {
+            in_.reset(sf_open(path.c_str(), SFM_READ, &info_));
+        }
+        return true;
+    }
+    SNDFILE* in() const { return in_.get(); }
+    const SF_INFO& info() const { return info_; }
+    int error() const { return error_; }
+    // libsndfile shrinks the frame count of a file cut short to what is there; the header's
+    // own promise tells. Empty when the source holds what it promises.
+    std::string CutShort() const
+    {
+        return CutShortProblem(declared_, size_, info_.frames, info_.samplerate, BytesPerFrame(info_));
+    }
+
+private:
+    int fd_ = -1;
+    int error_ = 0;
+    long long size_ = 0;
+    DeclaredData declared_;
+    std::unique_ptr<UnfinishedWav> unfinished_;
+    SndFilePtr in_;
+    SF_INFO info_{};
+};
 
 FileReport Fail(std::string message)
 {
@@ -148,16 +184,19 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
     if (!S_ISREG(st.st_mode))
         return Fail("cannot open: not a regular file");  // a FIFO or device could block forever
 
-    SF_INFO info{};
-    SndFilePtr in(sf_open(source.c_str(), SFM_READ, &info));
-    if (!in)
+    OpenedSource opened;
+    if (!opened.Open(source))
+        return Fail(std::string("cannot open: ") + std::strerror(opened.error()));
+    if (!opened.in())
         return Fail(std::string("not a readable WAV or AIFF file: ") + sf_strerror(nullptr));
+    SNDFILE* const in = opened.in();
+    const SF_INFO& info = opened.info();
     if (info.channels < 1 || info.channels > 2)
         return Fail("has " + std::to_string(info.channels) +
                     " channels; only mono and stereo sources can be encoded");
     if (std::string problem = SampleRateProblem(info.samplerate); !problem.empty())
         return Fail("cannot be encoded: " + problem);
-    if (std::string problem = CutShort(source, info); !problem.empty())
+    if (std::string problem = opened.CutShort(); !problem.empty())
         return Fail(problem + "; nothing was encoded");
     progress.frames = info.frames > 0 ? info.frames : 0;
 
@@ -165,7 +204,7 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
     if (target == source || SameFile(target, source))
         return Fail("the MP3 file would replace its own source");
 
-    const SourceTags tags = ReadSourceTags(in.get());
+    const SourceTags tags = ReadSourceTags(in);
     LamePtr lame;
     const bool monoOut = settings.mono || info.channels == 1;
     {
@@ -235,26 +274,26 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
         int bytes = 0;
         switch (kind) {
         case SampleKind::Short:
-            got = sf_readf_short(in.get(), shorts.data(), chunkFrames);
+            got = sf_readf_short(in, shorts.data(), chunkFrames);
             if (got > 0)
                 bytes = stereoIn ? lame_encode_buffer_interleaved(g, shorts.data(), int(got), mp3.data(), int(mp3.size()))
                                  : lame_encode_buffer(g, shorts.data(), shorts.data(), int(got), mp3.data(), int(mp3.size()));
             break;
         case SampleKind::Int:
-            got = sf_readf_int(in.get(), ints.data(), chunkFrames);
+            got = sf_readf_int(in, ints.data(), chunkFrames);
             if (got > 0)
                 bytes = stereoIn ? lame_encode_buffer_interleaved_int(g, ints.data(), int(got), mp3.data(), int(mp3.size()))
                                  : lame_encode_buffer_int(g, ints.data(), ints.data(), int(got), mp3.data(), int(mp3.size()));
             break;
         case SampleKind::Float:
-            got = sf_readf_float(in.get(), floats.data(), chunkFrames);
+            got = sf_readf_float(in, floats.data(), chunkFrames);
             if (got > 0)
                 bytes = stereoIn ? lame_encode_buffer_interleaved_ieee_float(g, floats.data(), int(got), mp3.data(), int(mp3.size()))
                                  : lame_encode_buffer_ieee_float(g, floats.data(), floats.data(), int(got), mp3.data(), int(mp3.size()));
             break;
         }
-        if (got < 0 || (got == 0 && sf_error(in.get()) != SF_ERR_NO_ERROR))
-            return Fail(std::string("cannot read: ") + sf_strerror(in.get()));
+        if (got < 0 || (got == 0 && sf_error(in) != SF_ERR_NO_ERROR))
+            return Fail(std::string("cannot read: ") + sf_strerror(in));
         if (got == 0)
             break;
         if (bytes < 0)
@@ -291,9 +330,8 @@ long long FramesOf(const std::string& path)
     struct stat st;
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return 0;
-    SF_INFO info{};
-    SndFilePtr f(sf_open(path.c_str(), SFM_READ, &info));
-    return f && info.frames > 0 ? info.frames : 0;
+    OpenedSource opened;
+    return opened.Open(path) && opened.in() && opened.info().frames > 0 ? opened.info().frames : 0;
 }
 
 } // namespace bladeenc

@@ -60,6 +60,8 @@ DeclaredData FindDeclaredData(int fd)
         unsigned long size = size32(chunk + 4);
         if (std::memcmp(chunk, wanted, 4) == 0) {
             result.found = true;
+            result.wav = !form;
+            result.sizeField = pos + 4;
             result.offset = pos + 8;
             result.sizeUnknown = size == 0 || size == 0xFFFFFFFFul;
             result.declared = size;

@@ -18,6 +18,8 @@ struct DeclaredData {
     long long offset = 0;            // first byte of the audio data
     unsigned long long declared = 0; // its size as the header gives it
     bool sizeUnknown = false;        // 0 or 0xFFFFFFFF: a recorder that never finished the header
+    bool wav = false;                // RIFF/RIFX rather than FORM
+    long long sizeField = 0;         // where the chunk's size field lies
 };
 // Walks the container's chunks to its "data" (WAV) or "SSND" (AIFF) chunk. Not found for
 // other formats or a broken chunk list.
