@@ -101,8 +101,8 @@ public:
         if (fd_ >= 0)
             close(fd_);
     }
-    // False with errno-style error() when the file cannot be opened, or in() empty when
-    // libsndfile cannot read it.
+    // False with errno-style error() when the file cannot be opened; in() empty, with
+    // openError(), when libsndfile cannot read it.
     bool Open(const std::string& path)
     {
         fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -113,6 +113,9 @@ public:
         }
         size_ = st.st_size;
         declared_ = FindDeclaredData(fd_);
+        // libsndfile keeps the error of a failed open in one process-wide variable.
+        static std::mutex openMutex;
+        std::lock_guard<std::mutex> lock(openMutex);
         if (declared_.found && declared_.wav && declared_.sizeUnknown && declared_.declared == 0 &&
             size_ > declared_.offset) {
             unfinished_ = std::make_unique<UnfinishedWav>(fd_, size_, declared_.sizeField);
@@ -120,11 +123,14 @@ public:
         } else {
             in_.reset(sf_open(path.c_str(), SFM_READ, &info_));
         }
+        if (!in_)
+            openError_ = sf_strerror(nullptr);
         return true;
     }
     SNDFILE* in() const { return in_.get(); }
     const SF_INFO& info() const { return info_; }
     int error() const { return error_; }
+    const std::string& openError() const { return openError_; }  // why in() is empty
     // libsndfile shrinks the frame count of a file cut short to what is there; the header's
     // own promise tells. Empty when the source holds what it promises.
     std::string CutShort() const
@@ -135,6 +141,7 @@ public:
 private:
     int fd_ = -1;
     int error_ = 0;
+    std::string openError_;
     long long size_ = 0;
     DeclaredData declared_;
     std::unique_ptr<UnfinishedWav> unfinished_;
@@ -188,7 +195,7 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
     if (!opened.Open(source))
         return Fail(std::string("cannot open: ") + std::strerror(opened.error()));
     if (!opened.in())
-        return Fail(std::string("not a readable WAV or AIFF file: ") + sf_strerror(nullptr));
+        return Fail("not a readable WAV or AIFF file: " + opened.openError());
     SNDFILE* const in = opened.in();
     const SF_INFO& info = opened.info();
     if (info.channels < 1 || info.channels > 2)
