@@ -8,8 +8,8 @@
 // done whatever the load.
 //
 // lame runs with the settings BladeEnc uses (-q 3, ReplayGain analysis off), so both do the same
-// work. Rounds alternate the ways; each figure is the best of the rounds (wall time; the single
-// file also in CPU time). The 1-minute load average before and after is reported with them.
+// work. Each round runs every way once, in an order that turns from round to round; each figure
+// is the best of the rounds, in wall time and in CPU time. The 1-minute load average before and after is reported with them.
 //
 //   tw_bench --benchmark_filter=EncoderBatch   (TW_ENCODER_BENCH_ROUNDS=n, default 3)
 #include "BenchAudio.h"
@@ -25,6 +25,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <spawn.h>
 #include <string>
 #include <sys/resource.h>
@@ -137,67 +138,70 @@ static void BM_EncoderBatchVsLame(benchmark::State& state)
     double singleOursCpu = 1e9, singleLameCpu = 1e9, oursCpu = 1e9, sequentialCpu = 1e9, twoCpu = 1e9;
     const double loadBefore = LoadAverage();
     bool failed = false;
+    // Each way of running is a measurement: wall and CPU time of one batch, false when it failed.
+    struct Way {
+        double* wall;
+        double* cpuBest;
+        std::function<bool(double& cpu)> run;
+    };
+    std::vector<std::string> ourBatch = {encoder, "-quit", "-128"};
+    ourBatch.insert(ourBatch.end(), wavs.begin(), wavs.end());
+    std::vector<Way> ways = {
+        {&ours, &oursCpu, [&](double& cpu) { return Wait(Start(ourBatch), &cpu); }},
+        {&sequential, &sequentialCpu,
+         [&](double& cpu) {
+             bool ok = true;
+             for (size_t i = 0; i < wavs.size(); ++i)
+                 ok = Wait(Start(Lame(wavs[i], mp3s[i])), &cpu) && ok;
+             return ok;
+         }},
+        // Two queues, each starting its next file when its last one ends.
+        {&two, &twoCpu,
+         [&](double& cpu) {
+             bool ok = true;
+             size_t next = 0;
+             pid_t running[2] = {-1, -1};
+             for (pid_t& slot : running)
+                 if (next < wavs.size())
+                     slot = Start(Lame(wavs[next], mp3s[next])), ++next;
+             for (int alive = 2; alive > 0;) {
+                 int status = 0;
+                 rusage usage{};
+                 pid_t done = wait4(-1, &status, 0, &usage);
+                 if (done < 0)
+                     return false;
+                 cpu += double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                        double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+                 ok = ok && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+                 for (pid_t& slot : running) {
+                     if (slot != done)
+                         continue;
+                     slot = next < wavs.size() ? Start(Lame(wavs[next], mp3s[next])) : -1;
+                     if (slot > 0)
+                         ++next;
+                     else
+                         --alive;
+                 }
+             }
+             return ok;
+         }},
+        // One file: the encoder itself, one thread against one lame.
+        {&singleOursWall, &singleOursCpu,
+         [&](double& cpu) { return Wait(Start({encoder, "-quit", "-128", wavs[0]}, {"BLADEENC_THREADS=1"}), &cpu); }},
+        {&singleLameWall, &singleLameCpu, [&](double& cpu) { return Wait(Start(Lame(wavs[0], mp3s[0])), &cpu); }},
+    };
     for (auto _ : state) {
         for (int round = 0; round < rounds && !failed; ++round) {
-            RemoveMp3s(music.path());
-            auto start = std::chrono::steady_clock::now();
-            std::vector<std::string> args = {encoder, "-quit", "-128"};
-            args.insert(args.end(), wavs.begin(), wavs.end());
-            double cpu = 0;
-            failed = !Wait(Start(args), &cpu) || failed;
-            ours = std::min(ours, Since(start));
-            oursCpu = std::min(oursCpu, cpu);
-
-            RemoveMp3s(music.path());
-            start = std::chrono::steady_clock::now();
-            cpu = 0;
-            for (size_t i = 0; i < wavs.size(); ++i)
-                failed = !Wait(Start(Lame(wavs[i], mp3s[i])), &cpu) || failed;
-            sequential = std::min(sequential, Since(start));
-            sequentialCpu = std::min(sequentialCpu, cpu);
-
-            // Two queues, each starting its next file when its last one ends.
-            RemoveMp3s(music.path());
-            start = std::chrono::steady_clock::now();
-            size_t next = 0;
-            cpu = 0;
-            pid_t running[2] = {-1, -1};
-            for (pid_t& slot : running)
-                if (next < wavs.size())
-                    slot = Start(Lame(wavs[next], mp3s[next])), ++next;
-            for (int alive = 2; alive > 0;) {
-                int status = 0;
-                rusage usage{};
-                pid_t done = wait4(-1, &status, 0, &usage);
-                if (done < 0)
-                    break;
-                cpu += double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                       double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-                failed = failed || !WIFEXITED(status) || WEXITSTATUS(status) != 0;
-                for (pid_t& slot : running) {
-                    if (slot != done)
-                        continue;
-                    slot = next < wavs.size() ? Start(Lame(wavs[next], mp3s[next])) : -1;
-                    if (slot > 0)
-                        ++next;
-                    else
-                        --alive;
-                }
+            // The order turns each round, so no way always runs right after the same one.
+            for (size_t k = 0; k < ways.size(); ++k) {
+                Way& way = ways[(k + size_t(round)) % ways.size()];
+                RemoveMp3s(music.path());
+                double cpu = 0;
+                auto start = std::chrono::steady_clock::now();
+                failed = !way.run(cpu) || failed;
+                *way.wall = std::min(*way.wall, Since(start));
+                *way.cpuBest = std::min(*way.cpuBest, cpu);
             }
-            two = std::min(two, Since(start));
-            twoCpu = std::min(twoCpu, cpu);
-
-            // One file: the encoder itself, one thread against one lame.
-            cpu = 0;
-            start = std::chrono::steady_clock::now();
-            failed = !Wait(Start({encoder, "-quit", "-128", wavs[0]}, {"BLADEENC_THREADS=1"}), &cpu) || failed;
-            singleOursWall = std::min(singleOursWall, Since(start));
-            singleOursCpu = std::min(singleOursCpu, cpu);
-            cpu = 0;
-            start = std::chrono::steady_clock::now();
-            failed = !Wait(Start(Lame(wavs[0], mp3s[0])), &cpu) || failed;
-            singleLameWall = std::min(singleLameWall, Since(start));
-            singleLameCpu = std::min(singleLameCpu, cpu);
         }
     }
     if (failed) {
