@@ -66,7 +66,8 @@ measure() {  # command...
 
 run_ours() {
     for f in "$sources"/source*.wav; do cp -l "$f" "$work/ours/" 2>/dev/null || cp "$f" "$work/ours/"; done
-    measure "$encoder" -quit "-$bitrate" "$work"/ours/source0.wav "$work"/ours/source1.wav "$work"/ours/source2.wav
+    # One thread: the encoder's own speed against lame's, file after file like lame here.
+    BLADEENC_THREADS=1 measure "$encoder" -quit "-$bitrate" "$work"/ours/source0.wav "$work"/ours/source1.wav "$work"/ours/source2.wav
 }
 
 run_lame() {  # extra lame options in "$@"

@@ -5,8 +5,10 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -127,11 +129,31 @@ int NiceValueFor(PriorityLevel level)
 void ApplyPriority(PriorityLevel level)
 {
     int nice = NiceValueFor(level);
-    if (setpriority(PRIO_PROCESS, 0, nice) == 0)
+    const id_t thread = id_t(gettid());
+    if (setpriority(PRIO_PROCESS, thread, nice) == 0)
         return;
     if (nice < 0)
-        (void)setpriority(PRIO_PROCESS, 0, 0);
+        (void)setpriority(PRIO_PROCESS, thread, 0);
     // Refused: stay where we are. The batch is worth more than the priority.
+}
+
+int AvailableCpus()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) != 0)
+        return 1;
+    return std::clamp(CPU_COUNT(&set), 1, kMaxThreads);
+}
+
+std::optional<int> ParseThreadCount(const char* text)
+{
+    if (!text || !AllDigits(text) || std::strlen(text) > 3)
+        return std::nullopt;
+    int value = std::atoi(text);
+    if (value < 1 || value > kMaxThreads)
+        return std::nullopt;
+    return value;
 }
 
 std::string OutputPathFor(const std::string& source)

@@ -1,7 +1,8 @@
 // BladeEnc: our BladeEnc-compatible MP3 encoder. Reads WAV/AIFF with libsndfile, encodes with
 // libmp3lame at a constant bitrate, writes "<source without extension>.mp3" beside each source,
 // and reports on the console in the line layout Tonewright's output interpreter reads.
-// Plain C++20 and POSIX; single-threaded.
+// Plain C++20 and POSIX. Encodes several files at once on a pool of worker threads, one per CPU
+// the process may use; one thread writes the console, as one sequential story.
 #pragma once
 
 #include <functional>
@@ -43,9 +44,17 @@ struct CommandLine {
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 // Nice value for each level; a raise above normal that the system refuses falls back to normal,
-// and a refused normal leaves the inherited value. Never fails.
+// and a refused normal leaves the inherited value. Never fails. Nice values belong to threads on
+// Linux: ApplyPriority sets the calling thread's, and every worker calls it.
 int NiceValueFor(PriorityLevel level);
 void ApplyPriority(PriorityLevel level);
+
+// Worker threads: the CPUs the process may run on (sched_getaffinity, so taskset and CPU limits
+// count), unless BLADEENC_THREADS holds a whole number from 1 to kMaxThreads.
+inline constexpr int kMaxThreads = 64;
+int AvailableCpus();
+// The value of BLADEENC_THREADS, if it is one; nullopt for anything else (empty included).
+std::optional<int> ParseThreadCount(const char* text);
 
 // "<source without its extension>.mp3" in the source's folder. Only the last path component's
 // extension is dropped, and a leading dot (hidden file) is not an extension.
@@ -87,11 +96,13 @@ Console FdConsole(int outFd, int errFd);
 struct BatchOptions {
     double statusInterval = 0.25;  // seconds between two status lines at least
     bool allowUnnamedTemp = true;  // O_TMPFILE where the file system has it
+    int threads = 0;               // workers; 0: BLADEENC_THREADS, else AvailableCpus()
 };
 
-// Runs the whole command line: options, priority, then every file in order. Returns the exit
-// status: 0 when every file was encoded and every option understood, 1 otherwise, 2 when no
-// file was given.
+// Runs the whole command line: options, priority, then every file, several at once. The console
+// tells the files in command-line order, each one's lines together, as a one-thread run would.
+// Returns the exit status: 0 when every file was encoded and every option understood, 1
+// otherwise, 2 when no file was given.
 int RunBladeEnc(const std::vector<std::string>& args, const Console& console,
                 const BatchOptions& options = {});
 

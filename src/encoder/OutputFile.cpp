@@ -1,38 +1,165 @@
 // OutputFile: complete-or-nothing output through O_TMPFILE + linkat, or a named temp + rename.
 #include "OutputFile.h"
-#include "BladeEnc.h"
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <random>
+#include <set>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace bladeenc {
 
 namespace {
-// The named temporary file of the running encode, for the signal handlers of main.cpp.
-std::atomic<const char*> g_pendingTemp{nullptr};
-}
 
-const char* PendingTempPath()
+constexpr char kTempPrefix[] = ".tw-";
+constexpr size_t kTempRandom = 6;
+constexpr char kTempAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
+// Named temporary files for the signal handlers. A slot is claimed (1) while its path is copied
+// in and readable (2) while the file exists; handlers only read slots in state 2, and the path
+// lives in the slot itself so no owner can free it under a handler's feet.
+struct TempSlot {
+    std::atomic<int> state{0};
+    char path[PATH_MAX];
+};
+constexpr int kTempSlots = 128;
+TempSlot g_tempSlots[kTempSlots];
+
+int RegisterTemp(const std::string& path)
 {
-    return g_pendingTemp.load();
+    if (path.size() >= PATH_MAX)
+        return -1;  // no signal cleanup for it; the next run's sweep still removes a leftover
+    for (int i = 0; i < kTempSlots; ++i) {
+        int expected = 0;
+        if (g_tempSlots[i].state.compare_exchange_strong(expected, 1)) {
+            std::memcpy(g_tempSlots[i].path, path.c_str(), path.size() + 1);
+            g_tempSlots[i].state.store(2, std::memory_order_release);
+            return i;
+        }
+    }
+    return -1;
 }
 
-namespace {
+void UnregisterTemp(int& slot)
+{
+    if (slot >= 0)
+        g_tempSlots[slot].state.store(0, std::memory_order_release);
+    slot = -1;
+}
+
 void OnFatalSignal(int sig)
 {
-    if (const char* temp = g_pendingTemp.load())
-        unlink(temp);
+    for (TempSlot& slot : g_tempSlots)
+        if (slot.state.load(std::memory_order_acquire) == 2)
+            unlink(slot.path);
     signal(sig, SIG_DFL);
     raise(sig);  // die of the same signal, so the parent sees why
 }
+
+bool ForcedNamed()
+{
+    const char* value = std::getenv("BLADEENC_NO_O_TMPFILE");
+    return value && *value;
+}
+
+std::string RandomTempName()
+{
+    thread_local std::mt19937 random{std::random_device{}()};
+    std::uniform_int_distribution<size_t> pick(0, sizeof kTempAlphabet - 2);
+    std::string name = kTempPrefix;
+    for (size_t i = 0; i < kTempRandom; ++i)
+        name += kTempAlphabet[pick(random)];
+    return name;
+}
+
+bool SameInode(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Our MP3 data begins with an ID3v2 tag or a frame sync; an empty file is a writer killed early.
+bool LooksLikeOurData(int fd, off_t size)
+{
+    if (size == 0)
+        return true;
+    unsigned char head[3] = {};
+    if (pread(fd, head, sizeof head, 0) != ssize_t(sizeof head))
+        return false;
+    return (head[0] == 'I' && head[1] == 'D' && head[2] == '3') ||
+           (head[0] == 0xFF && (head[1] & 0xE0) == 0xE0);
+}
+
+// Sweeps each folder once per run: a batch of many files in one folder reads it only once.
+void SweepFolderOnce(const std::string& folder)
+{
+    static std::mutex mutex;
+    static std::set<std::string> swept;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!swept.insert(folder).second)
+            return;
+    }
+    RemoveStaleTempFiles(folder);
+}
+
 } // namespace
+
+bool IsTempName(const std::string& name)
+{
+    if (name.size() != sizeof kTempPrefix - 1 + kTempRandom || name.compare(0, 4, kTempPrefix) != 0)
+        return false;
+    for (size_t i = 4; i < name.size(); ++i)
+        if (!std::strchr(kTempAlphabet, name[i]) || name[i] == '\0')
+            return false;
+    return true;
+}
+
+int RemoveStaleTempFiles(const std::string& folder)
+{
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return 0;
+    int removed = 0;
+    while (dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (!IsTempName(name))
+            continue;
+        std::string path = folder + "/" + name;
+        int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat opened, named;
+        // A living writer holds its lock from creation to rename: only a dead one's file is free.
+        bool stale = fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == geteuid() &&
+                     flock(fd, LOCK_EX | LOCK_NB) == 0 && lstat(path.c_str(), &named) == 0 &&
+                     SameInode(opened, named) && LooksLikeOurData(fd, opened.st_size);
+        if (stale && unlink(path.c_str()) == 0)
+            ++removed;
+        close(fd);
+    }
+    closedir(dir);
+    if (removed > 0)
+        SyncFolder(folder);
+    return removed;
+}
+
+std::vector<std::string> PendingTempPaths()
+{
+    std::vector<std::string> paths;
+    for (TempSlot& slot : g_tempSlots)
+        if (slot.state.load(std::memory_order_acquire) == 2)
+            paths.emplace_back(slot.path);
+    return paths;
+}
 
 void InstallTempCleanupOnSignals()
 {
@@ -46,6 +173,17 @@ void InstallTempCleanupOnSignals()
         sigemptyset(&action.sa_mask);
         sigaction(sig, &action, nullptr);
     }
+}
+
+mode_t ProcessUmask()
+{
+    // umask() can only be read by setting it: done once, before the workers create files.
+    static const mode_t mask = [] {
+        mode_t m = umask(0);
+        umask(m);
+        return m;
+    }();
+    return mask;
 }
 
 std::string FolderOf(const std::string& path)
@@ -91,16 +229,14 @@ bool OutputFile::Open(const std::string& finalPath, bool allowUnnamed)
     finalPath_ = finalPath;
     folder_ = FolderOf(finalPath);
     error_.clear();
+    SweepFolderOnce(folder_);
 #ifdef O_TMPFILE
     // Linking an unnamed file into place goes through /proc/self/fd (AT_EMPTY_PATH needs a
     // privilege): without /proc, a named temporary file it is.
-    // BLADEENC_NO_O_TMPFILE (non-empty) takes the named way, as on a file system without it.
-    const char* noUnnamed = std::getenv("BLADEENC_NO_O_TMPFILE");
-    if (noUnnamed && *noUnnamed)
-        allowUnnamed = false;
-    if (allowUnnamed && access("/proc/self/fd", X_OK) == 0) {
+    if (allowUnnamed && !ForcedNamed() && access("/proc/self/fd", X_OK) == 0) {
         fd_ = open(folder_.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
         if (fd_ >= 0) {
+            flock(fd_, LOCK_EX);  // the name it gets for a moment in Commit is then ours
             unnamed_ = true;
             return true;
         }
@@ -108,19 +244,32 @@ bool OutputFile::Open(const std::string& finalPath, bool allowUnnamed)
         // (no permission, no space) will show again below with the named file.
     }
 #endif
-    std::string pattern = folder_ + "/." + NameOf(finalPath) + ".tw-XXXXXX";
-    std::string buffer = pattern;
-    fd_ = mkostemp(buffer.data(), O_CLOEXEC);
-    if (fd_ < 0)
-        return Fail("cannot create a temporary file in " + folder_, errno);
-    // mkostemp creates 0600; give the file the mode a plain create would have had.
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd_, 0666 & ~mask);
+    return OpenNamed();
+}
+
+bool OutputFile::OpenNamed()
+{
     unnamed_ = false;
-    tempPath_ = buffer;
-    g_pendingTemp.store(tempPath_.c_str());
-    return true;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string buffer = folder_ + "/" + kTempPrefix + "XXXXXX";
+        fd_ = mkostemp(buffer.data(), O_CLOEXEC);
+        if (fd_ < 0)
+            return Fail("cannot create a temporary file in " + folder_, errno);
+        flock(fd_, LOCK_EX);
+        // Another run's sweep may have taken the file in the instant before the lock: then the
+        // name is no longer ours, and a fresh one is made.
+        struct stat opened, named;
+        if (fstat(fd_, &opened) == 0 && lstat(buffer.c_str(), &named) == 0 && SameInode(opened, named)) {
+            // mkostemp creates 0600; give the file the mode a plain create would have had.
+            fchmod(fd_, 0666 & ~ProcessUmask());
+            tempPath_ = buffer;
+            signalSlot_ = RegisterTemp(tempPath_);
+            return true;
+        }
+        close(fd_);
+        fd_ = -1;
+    }
+    return Fail("cannot create a temporary file in " + folder_, EEXIST);
 }
 
 bool OutputFile::Write(const void* data, size_t size)
@@ -156,6 +305,27 @@ bool OutputFile::WriteAt(const void* data, size_t size, long long offset)
     return true;
 }
 
+// Links the unnamed file under a fresh temporary name in the folder; 0 or an errno value.
+int OutputFile::LinkUnderTempName(std::string& name)
+{
+    std::string procPath = "/proc/self/fd/" + std::to_string(fd_);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = folder_ + "/" + RandomTempName();
+        if (linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return 0;
+        int err = errno;
+        if (err == ENOENT || err == EPERM || err == EXDEV) {
+            // No /proc: AT_EMPTY_PATH works where the process may use it.
+            if (linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)
+                return 0;
+            err = errno;
+        }
+        if (err != EEXIST)
+            return err;
+    }
+    return EEXIST;
+}
+
 bool OutputFile::Commit()
 {
     if (fd_ < 0) {
@@ -168,35 +338,30 @@ bool OutputFile::Commit()
         return Fail("cannot write the MP3 file", err);
     }
     if (unnamed_) {
+        // A link straight to the final name never replaces anything; an existing file is
+        // replaced in one step by a rename from a temporary name.
         std::string procPath = "/proc/self/fd/" + std::to_string(fd_);
-        auto linkTo = [&](const std::string& name) {
-            if (linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
-                return 0;
-            int err = errno;
+        int err = 0;
+        if (linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, finalPath_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+            err = errno;
             if (err == ENOENT || err == EPERM || err == EXDEV) {
                 // No /proc: AT_EMPTY_PATH works where the process may use it.
-                if (linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)
-                    return 0;
-                if (errno == EEXIST)
+                if (linkat(fd_, "", AT_FDCWD, finalPath_.c_str(), AT_EMPTY_PATH) == 0)
+                    err = 0;
+                else if (errno == EEXIST)
                     err = EEXIST;
             }
-            return err;
-        };
-        int err = linkTo(finalPath_);
+        }
         if (err == EEXIST) {
-            // Replace an existing file in one step: link under a unique hidden name, then rename
-            // that over the final name.
-            for (int attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
-                char suffix[32];
-                std::snprintf(suffix, sizeof suffix, ".tw-%d-%d", int(getpid()), attempt);
-                std::string temp = folder_ + "/." + NameOf(finalPath_) + suffix;
-                err = linkTo(temp);
-                if (err == 0) {
-                    if (rename(temp.c_str(), finalPath_.c_str()) != 0) {
-                        err = errno;
-                        unlink(temp.c_str());
-                    }
+            std::string temp;
+            err = LinkUnderTempName(temp);
+            if (err == 0) {
+                signalSlot_ = RegisterTemp(temp);
+                if (rename(temp.c_str(), finalPath_.c_str()) != 0) {
+                    err = errno;
+                    unlink(temp.c_str());
                 }
+                UnregisterTemp(signalSlot_);
             }
         }
         if (err != 0) {
@@ -209,7 +374,7 @@ bool OutputFile::Commit()
             Discard();
             return Fail("cannot put the MP3 file in place as " + finalPath_, err);
         }
-        g_pendingTemp.store(nullptr);
+        UnregisterTemp(signalSlot_);
         tempPath_.clear();
     }
     close(fd_);
@@ -221,7 +386,7 @@ bool OutputFile::Commit()
 void OutputFile::Discard()
 {
     if (!tempPath_.empty()) {
-        g_pendingTemp.store(nullptr);
+        UnregisterTemp(signalSlot_);
         unlink(tempPath_.c_str());
         tempPath_.clear();
     }

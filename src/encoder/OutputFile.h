@@ -2,9 +2,19 @@
 // goes to an unnamed O_TMPFILE file in the target's folder (or, where the file system lacks
 // that, a hidden named temporary file there) and is linked or renamed into place by Commit().
 // An existing file under the final name stays untouched until then.
+//
+// Every name that ever holds our data before Commit is ".tw-XXXXXX" in the target's folder: short
+// and fixed in length, so a target whose name is at the file system's limit still works. While a
+// writer lives it holds an flock on its file; a file of that pattern that nobody holds is a
+// leftover of a killed run and is removed by the next run that writes into the folder.
+//
+// Thread safety: one OutputFile per thread; the signal cleanup and the folder sweep are shared and
+// safe to use from several threads.
 #pragma once
 
 #include <string>
+#include <sys/types.h>
+#include <vector>
 
 namespace bladeenc {
 
@@ -15,7 +25,8 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Creates the temporary file; false with error() set on failure.
+    // Creates the temporary file; false with error() set on failure. The environment variable
+    // BLADEENC_NO_O_TMPFILE (non-empty) forces the named temporary file, as allowUnnamed = false.
     bool Open(const std::string& finalPath, bool allowUnnamed = true);
     int fd() const { return fd_; }
     bool unnamed() const { return unnamed_; }
@@ -36,20 +47,32 @@ public:
 
 private:
     bool Fail(const std::string& what, int err);
+    bool OpenNamed();
+    int LinkUnderTempName(std::string& name);  // errno-style result
     std::string finalPath_;
     std::string folder_;
     std::string tempPath_;
     std::string error_;
     int fd_ = -1;
+    int signalSlot_ = -1;  // this file's entry in the signal cleanup table, or -1
     bool unnamed_ = false;
 };
 
-// Path of the named temporary file being written right now (fallback mode only), or nullptr.
-// Read by signal handlers so an interrupted run can remove it; async-signal-safe to read.
-const char* PendingTempPath();
-// Makes SIGTERM, SIGINT, SIGHUP, SIGPIPE and SIGQUIT remove that file before the process dies
+// True for a name of our temporary files: ".tw-" and six characters of mkstemp's alphabet.
+bool IsTempName(const std::string& name);
+// Removes the leftovers of killed runs in folder: files named like ours, owned by us, empty or
+// holding MP3 data, that no living writer holds. Returns how many were removed.
+int RemoveStaleTempFiles(const std::string& folder);
+
+// Paths of the named temporary files being written right now (fallback mode, and the moment
+// between link and rename when replacing a file). Filled so signal handlers can remove them.
+std::vector<std::string> PendingTempPaths();
+// Makes SIGTERM, SIGINT, SIGHUP, SIGPIPE and SIGQUIT remove those files before the process dies
 // of the signal (signals the parent set to be ignored stay ignored).
 void InstallTempCleanupOnSignals();
+
+// The process's umask, read once (the first call must come before other threads create files).
+mode_t ProcessUmask();
 
 // Folder part of a path ("." when it has none), and its last component.
 std::string FolderOf(const std::string& path);

@@ -48,7 +48,8 @@ std::vector<std::string> ScratchFolder::Entries() const
     return names;
 }
 
-bool WriteSine(const std::string& path, int format, int rate, int channels, double seconds)
+bool WriteSine(const std::string& path, int format, int rate, int channels, double seconds,
+               const std::vector<std::pair<int, std::string>>& strings)
 {
     SF_INFO info{};
     info.samplerate = rate;
@@ -57,6 +58,11 @@ bool WriteSine(const std::string& path, int format, int rate, int channels, doub
     SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
     if (!f)
         return false;
+    for (const auto& [which, text] : strings)
+        if (sf_set_string(f, which, text.c_str()) != 0) {
+            sf_close(f);
+            return false;
+        }
     const long long frames = std::llround(seconds * rate);
     std::vector<double> chunk;
     const double step = 2 * M_PI * 440.0 / rate;
@@ -366,6 +372,99 @@ std::optional<FrameHeader> FirstFrameHeader(const std::string& path)
     if (!r)
         return std::nullopt;
     return r->h;
+}
+
+namespace {
+
+std::string Utf8Of(char32_t c)
+{
+    std::string out;
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+// A string of the given ID3 encoding up to its terminator; pos moves past the terminator.
+std::string Id3String(const std::string& b, size_t& pos, int encoding)
+{
+    std::string out;
+    if (encoding == 0) {
+        while (pos < b.size() && b[pos] != '\0')
+            out += Utf8Of((unsigned char)b[pos++]);
+        ++pos;
+        return out;
+    }
+    bool little = true;
+    if (pos + 1 < b.size() && (unsigned char)b[pos] == 0xFE && (unsigned char)b[pos + 1] == 0xFF) {
+        little = false;
+        pos += 2;
+    } else if (pos + 1 < b.size() && (unsigned char)b[pos] == 0xFF && (unsigned char)b[pos + 1] == 0xFE) {
+        pos += 2;
+    } else {
+        return "<no BOM>";
+    }
+    char32_t high = 0;
+    while (pos + 1 < b.size()) {
+        unsigned a = (unsigned char)b[pos], c = (unsigned char)b[pos + 1];
+        pos += 2;
+        char32_t unit = little ? (a | c << 8) : (a << 8 | c);
+        if (unit == 0)
+            break;
+        if (unit >= 0xD800 && unit < 0xDC00) {
+            high = unit;
+            continue;
+        }
+        if (unit >= 0xDC00 && unit < 0xE000 && high) {
+            unit = 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00);
+            high = 0;
+        }
+        out += Utf8Of(unit);
+    }
+    return out;
+}
+
+} // namespace
+
+std::optional<Id3Tag> ReadId3v2(const std::string& path)
+{
+    std::string data = ReadFile(path);
+    if (data.size() < 10 || data.compare(0, 3, "ID3") != 0)
+        return std::nullopt;
+    Id3Tag tag;
+    tag.version = data[3];
+    tag.size = SkipId3(data);
+    size_t pos = 10;
+    while (pos + 10 <= tag.size && data[pos] != '\0') {
+        std::string id = data.substr(pos, 4);
+        size_t size = size_t((unsigned char)data[pos + 4]) << 24 | size_t((unsigned char)data[pos + 5]) << 16 |
+                      size_t((unsigned char)data[pos + 6]) << 8 | size_t((unsigned char)data[pos + 7]);
+        std::string body = data.substr(pos + 10, size);
+        pos += 10 + size;
+        if (body.empty() || (id[0] != 'T' && id != "COMM"))
+            continue;
+        int encoding = (unsigned char)body[0];
+        size_t at = 1;
+        if (id == "COMM") {
+            at += 3;  // language
+            Id3String(body, at, encoding);  // description
+        }
+        tag.encoding[id] = encoding;
+        tag.text[id] = Id3String(body, at, encoding);
+    }
+    return tag;
 }
 
 int CountFrames(const std::string& path)

@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -23,9 +24,10 @@ private:
     std::string FPath;
 };
 
-// Writes a 440 Hz sine with libsndfile; format is an SF_FORMAT_* major|sub combination.
-// Returns false when libsndfile refuses.
-bool WriteSine(const std::string& path, int format, int rate, int channels, double seconds);
+// Writes a 440 Hz sine with libsndfile; format is an SF_FORMAT_* major|sub combination, strings
+// are metadata (SF_STR_* and its text). Returns false when libsndfile refuses.
+bool WriteSine(const std::string& path, int format, int rate, int channels, double seconds,
+               const std::vector<std::pair<int, std::string>>& strings = {});
 
 std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
@@ -88,6 +90,16 @@ struct FrameHeader {
     bool original = false;
 };
 std::optional<FrameHeader> FirstFrameHeader(const std::string& path);
+
+// The ID3v2 tag at the start of a file, read by the format's rules: the text of each text frame
+// and of COMM, as UTF-8, with the text encoding byte of each (0 Latin-1, 1 UTF-16 with BOM).
+struct Id3Tag {
+    int version = 0;  // 3 for ID3v2.3
+    size_t size = 0;  // header and frames
+    std::map<std::string, std::string> text;
+    std::map<std::string, int> encoding;
+};
+std::optional<Id3Tag> ReadId3v2(const std::string& path);
 // Counts frames by walking headers from the first one; 0 when the stream is broken on the way.
 int CountFrames(const std::string& path);
 

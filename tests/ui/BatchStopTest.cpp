@@ -53,7 +53,7 @@ TEST(BatchStop, StoppedMidFileLeavesNothingButTheSource)
     QObject::connect(&watch, &QTimer::timeout, main.get(), [&] {
         if (!main->ProgressForm || !main->ProgressForm->isVisible())
             return;
-        sawTemporary = Entries(music).filter(QStringLiteral(".long.mp3.")).size() == 1;
+        sawTemporary = Entries(music).filter(QStringLiteral(".tw-")).size() == 1;
         if (!sawTemporary && !giveUp.hasExpired())
             return;
         watch.stop();

@@ -1,0 +1,344 @@
+// One file: read the source with libsndfile, encode it with libmp3lame into an OutputFile, and
+// put the MP3 in place only when it is complete.
+#include "FileEncoder.h"
+#include "Id3Tags.h"
+#include "OutputFile.h"
+#include "SourceChecks.h"
+#include "UnfinishedWav.h"
+
+#include <lame/lame.h>
+#include <sndfile.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace bladeenc {
+
+namespace {
+
+struct SndFileCloser {
+    void operator()(SNDFILE* f) const { sf_close(f); }
+};
+using SndFilePtr = std::unique_ptr<SNDFILE, SndFileCloser>;
+
+struct LameCloser {
+    void operator()(lame_global_flags* g) const { lame_close(g); }
+};
+using LamePtr = std::unique_ptr<lame_global_flags, LameCloser>;
+
+// The sample rates an MP3 stream can carry; other input rates are resampled by LAME.
+bool IsMp3Rate(int rate)
+{
+    switch (rate) {
+    case 8000: case 11025: case 12000: case 16000: case 22050: case 24000:
+    case 32000: case 44100: case 48000:
+        return true;
+    default:
+        return false;
+    }
+}
+
+enum class SampleKind { Short, Int, Float };
+
+SampleKind KindOf(int format)
+{
+    switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_PCM_16:
+        return SampleKind::Short;
+    case SF_FORMAT_FLOAT:
+    case SF_FORMAT_DOUBLE:
+        return SampleKind::Float;
+    default:
+        return SampleKind::Int;  // 24- and 32-bit PCM keep their full precision this way
+    }
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    struct stat sa, sb;
+    if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// LAME's one-time tables are process-wide: set up one encoder at a time.
+std::mutex& LameSetupMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+// Bytes per sample frame of the fixed-size encodings, 0 for the others (ADPCM and the like).
+int BytesPerFrame(const SF_INFO& info)
+{
+    int bytes = 0;
+    switch (info.format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8: case SF_FORMAT_PCM_U8: case SF_FORMAT_ULAW: case SF_FORMAT_ALAW: bytes = 1; break;
+    case SF_FORMAT_PCM_16: bytes = 2; break;
+    case SF_FORMAT_PCM_24: bytes = 3; break;
+    case SF_FORMAT_PCM_32: case SF_FORMAT_FLOAT: bytes = 4; break;
+    case SF_FORMAT_DOUBLE: bytes = 8; break;
+    default: return 0;
+    }
+    return bytes * info.channels;
+}
+
+// A source opened for reading: its descriptor, what its header declares and libsndfile's handle.
+// A WAV whose data size was left at 0 is read to the end of the file.
+class OpenedSource {
+public:
+    ~OpenedSource()
+    {
+        in_.reset();  // before the virtual I/O and the descriptor it reads through
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    // False with errno-style error() when the file cannot be opened; in() empty, with
+    // openError(), when libsndfile cannot read it.
+    bool Open(const std::string& path)
+    {
+        fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat st;
+        if (fd_ < 0 || fstat(fd_, &st) != 0) {
+            error_ = errno;
+            return false;
+        }
+        size_ = st.st_size;
+        declared_ = FindDeclaredData(fd_);
+        // libsndfile keeps the error of a failed open in one process-wide variable.
+        static std::mutex openMutex;
+        std::lock_guard<std::mutex> lock(openMutex);
+        if (declared_.found && declared_.wav && declared_.sizeUnknown && declared_.declared == 0 &&
+            size_ > declared_.offset) {
+            unfinished_ = std::make_unique<UnfinishedWav>(fd_, size_, declared_.sizeField);
+            in_.reset(unfinished_->Open(&info_));
+        } else {
+            in_.reset(sf_open(path.c_str(), SFM_READ, &info_));
+        }
+        if (!in_)
+            openError_ = sf_strerror(nullptr);
+        return true;
+    }
+    SNDFILE* in() const { return in_.get(); }
+    const SF_INFO& info() const { return info_; }
+    int error() const { return error_; }
+    const std::string& openError() const { return openError_; }  // why in() is empty
+    // libsndfile shrinks the frame count of a file cut short to what is there; the header's
+    // own promise tells. Empty when the source holds what it promises.
+    std::string CutShort() const
+    {
+        return CutShortProblem(declared_, size_, info_.frames, info_.samplerate, BytesPerFrame(info_));
+    }
+
+private:
+    int fd_ = -1;
+    int error_ = 0;
+    std::string openError_;
+    long long size_ = 0;
+    DeclaredData declared_;
+    std::unique_ptr<UnfinishedWav> unfinished_;
+    SndFilePtr in_;
+    SF_INFO info_{};
+};
+
+FileReport Fail(std::string message)
+{
+    FileReport r;
+    r.error = std::move(message);
+    return r;
+}
+
+// MP3 bytes gathered for fewer, larger writes.
+class PendingBytes {
+public:
+    explicit PendingBytes(OutputFile& out) : out_(out) {}
+    bool Add(const unsigned char* data, int bytes)
+    {
+        if (bytes > 0)
+            pending_.insert(pending_.end(), data, data + bytes);
+        return pending_.size() < (1u << 16) || Flush();
+    }
+    bool Flush()
+    {
+        bool ok = pending_.empty() || out_.Write(pending_.data(), pending_.size());
+        pending_.clear();
+        return ok;
+    }
+
+private:
+    OutputFile& out_;
+    std::vector<unsigned char> pending_;
+};
+
+} // namespace
+
+FileReport EncodeFile(const std::string& source, const EncoderSettings& settings,
+                      const BatchOptions& options, FileProgress& progress)
+{
+    struct stat st;
+    if (stat(source.c_str(), &st) != 0)
+        return Fail(std::string("cannot open: ") + std::strerror(errno));
+    if (S_ISDIR(st.st_mode))
+        return Fail("cannot open: it is a folder");
+    if (!S_ISREG(st.st_mode))
+        return Fail("cannot open: not a regular file");  // a FIFO or device could block forever
+
+    OpenedSource opened;
+    if (!opened.Open(source))
+        return Fail(std::string("cannot open: ") + std::strerror(opened.error()));
+    if (!opened.in())
+        return Fail("not a readable WAV or AIFF file: " + opened.openError());
+    SNDFILE* const in = opened.in();
+    const SF_INFO& info = opened.info();
+    if (info.channels < 1 || info.channels > 2)
+        return Fail("has " + std::to_string(info.channels) +
+                    " channels; only mono and stereo sources can be encoded");
+    if (std::string problem = SampleRateProblem(info.samplerate); !problem.empty())
+        return Fail("cannot be encoded: " + problem);
+    if (std::string problem = opened.CutShort(); !problem.empty())
+        return Fail(problem + "; nothing was encoded");
+    progress.frames = info.frames > 0 ? info.frames : 0;
+
+    const std::string target = OutputPathFor(source);
+    if (target == source || SameFile(target, source))
+        return Fail("the MP3 file would replace its own source");
+
+    const SourceTags tags = ReadSourceTags(in);
+    LamePtr lame;
+    const bool monoOut = settings.mono || info.channels == 1;
+    {
+        std::lock_guard<std::mutex> setup(LameSetupMutex());
+        lame.reset(lame_init());
+        if (!lame)
+            return Fail("out of memory");
+        lame_global_flags* g = lame.get();
+        lame_set_num_channels(g, info.channels);
+        lame_set_in_samplerate(g, info.samplerate);
+        if (IsMp3Rate(info.samplerate))
+            lame_set_out_samplerate(g, info.samplerate);
+        lame_set_num_samples(g, info.frames > 0 ? (unsigned long)info.frames : 0);
+        lame_set_mode(g, monoOut ? MONO : JOINT_STEREO);
+        lame_set_VBR(g, vbr_off);
+        lame_set_brate(g, settings.bitrate);
+        lame_set_error_protection(g, settings.crc ? 1 : 0);
+        lame_set_original(g, settings.originalBit() ? 1 : 0);
+        lame_set_copyright(g, settings.copyright ? 1 : 0);
+        lame_set_extension(g, settings.privateBit ? 1 : 0);
+        lame_set_write_id3tag_automatic(g, 0);
+        lame_set_bWriteVbrTag(g, 1);  // the Info frame: players learn the exact length
+        ApplyTags(g, tags);
+        if (lame_init_params(g) < 0)
+            return Fail("the encoder cannot take this source (" + std::to_string(info.samplerate) +
+                        " Hz, " + std::to_string(info.channels) + " channels) at " +
+                        std::to_string(settings.bitrate) + " kBit");
+    }
+    lame_global_flags* g = lame.get();
+
+    // Low sample rates cap the bitrate (MPEG-2 at 160, MPEG-2.5 at 64): report what the stream gets.
+    if (progress.formats)
+        progress.formats(InputLine(info.samplerate, info.channels), OutputLine(lame_get_brate(g), monoOut));
+
+    OutputFile out;
+    if (!out.Open(target, options.allowUnnamedTemp))
+        return Fail(out.error());
+    PendingBytes pending(out);
+
+    // The tag goes first; the Info frame after it is rewritten at the end.
+    std::vector<unsigned char> id3;
+    if (!tags.empty()) {
+        id3.resize(lame_get_id3v2_tag(g, nullptr, 0));
+        if (!id3.empty())
+            id3.resize(lame_get_id3v2_tag(g, id3.data(), id3.size()));
+        if (!pending.Add(id3.data(), int(id3.size())))
+            return Fail(out.error());
+    }
+
+    const int chunkFrames = 8192;
+    const SampleKind kind = KindOf(info.format);
+    std::vector<short> shorts;
+    std::vector<int> ints;
+    std::vector<float> floats;
+    switch (kind) {
+    case SampleKind::Short: shorts.resize(size_t(chunkFrames) * info.channels); break;
+    case SampleKind::Int: ints.resize(size_t(chunkFrames) * info.channels); break;
+    case SampleKind::Float: floats.resize(size_t(chunkFrames) * info.channels); break;
+    }
+    std::vector<unsigned char> mp3(size_t(1.25 * chunkFrames) + 7200);
+    // LAME's interleaved entry points want two channels; mono goes through the plain ones.
+    const bool stereoIn = info.channels == 2;
+
+    long long framesRead = 0;
+    for (;;) {
+        sf_count_t got = 0;
+        int bytes = 0;
+        switch (kind) {
+        case SampleKind::Short:
+            got = sf_readf_short(in, shorts.data(), chunkFrames);
+            if (got > 0)
+                bytes = stereoIn ? lame_encode_buffer_interleaved(g, shorts.data(), int(got), mp3.data(), int(mp3.size()))
+                                 : lame_encode_buffer(g, shorts.data(), shorts.data(), int(got), mp3.data(), int(mp3.size()));
+            break;
+        case SampleKind::Int:
+            got = sf_readf_int(in, ints.data(), chunkFrames);
+            if (got > 0)
+                bytes = stereoIn ? lame_encode_buffer_interleaved_int(g, ints.data(), int(got), mp3.data(), int(mp3.size()))
+                                 : lame_encode_buffer_int(g, ints.data(), ints.data(), int(got), mp3.data(), int(mp3.size()));
+            break;
+        case SampleKind::Float:
+            got = sf_readf_float(in, floats.data(), chunkFrames);
+            if (got > 0)
+                bytes = stereoIn ? lame_encode_buffer_interleaved_ieee_float(g, floats.data(), int(got), mp3.data(), int(mp3.size()))
+                                 : lame_encode_buffer_ieee_float(g, floats.data(), floats.data(), int(got), mp3.data(), int(mp3.size()));
+            break;
+        }
+        if (got < 0 || (got == 0 && sf_error(in) != SF_ERR_NO_ERROR))
+            return Fail(std::string("cannot read: ") + sf_strerror(in));
+        if (got == 0)
+            break;
+        if (bytes < 0)
+            return Fail("the encoder failed (LAME error " + std::to_string(bytes) + ")");
+        if (!pending.Add(mp3.data(), bytes))
+            return Fail(out.error());
+        framesRead += got;
+        progress.framesRead.store(framesRead, std::memory_order_relaxed);
+    }
+    if (info.frames > 0 && framesRead < info.frames)
+        return Fail("cannot read: the file ends early");  // truncated while read: no half MP3
+
+    int bytes = lame_encode_flush(g, mp3.data(), int(mp3.size()));
+    if (bytes < 0)
+        return Fail("the encoder failed (LAME error " + std::to_string(bytes) + ")");
+    if (!pending.Add(mp3.data(), bytes) || !pending.Flush())
+        return Fail(out.error());
+    // The Info frame reserved after the tag gets its final content (length, CRC of the stream).
+    std::vector<unsigned char> infoFrame(8192);
+    size_t infoSize = lame_get_lametag_frame(g, infoFrame.data(), infoFrame.size());
+    if (infoSize > 0 && infoSize <= infoFrame.size() &&
+        !out.WriteAt(infoFrame.data(), infoSize, (long long)id3.size()))
+        return Fail(out.error());
+    if (!out.Commit())
+        return Fail(out.error());
+
+    FileReport done;
+    done.ok = true;
+    return done;
+}
+
+long long FramesOf(const std::string& path)
+{
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return 0;
+    OpenedSource opened;
+    return opened.Open(path) && opened.in() && opened.info().frames > 0 ? opened.info().frames : 0;
+}
+
+} // namespace bladeenc

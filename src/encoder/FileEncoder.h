@@ -1,0 +1,35 @@
+// FileEncoder: one source to one MP3. Reads the source with libsndfile in chunks, encodes with
+// its own libmp3lame instance and puts the MP3 in place only when complete. Writes nothing to the
+// console: it hands its formats and progress to whoever runs it, so several can run at once on
+// worker threads while one thread tells the story.
+#pragma once
+
+#include "BladeEnc.h"
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+namespace bladeenc {
+
+// What a running encode shares with the reporting thread. The counters are written by the
+// encoding thread and may be read from any thread.
+struct FileProgress {
+    std::atomic<long long> frames{0};      // frames of the source, once it is open
+    std::atomic<long long> framesRead{0};  // frames encoded so far
+    // Called once on the encoding thread with the "Input:" and "Output:" lines, before encoding.
+    std::function<void(const std::string& input, const std::string& output)> formats;
+};
+
+struct FileReport {
+    bool ok = false;
+    std::string error;  // why the file failed, to follow its quoted path
+};
+
+FileReport EncodeFile(const std::string& source, const EncoderSettings& settings,
+                      const BatchOptions& options, FileProgress& progress);
+
+// Frames of a readable source, 0 otherwise: the batch's total is counted up front with it.
+long long FramesOf(const std::string& path);
+
+} // namespace bladeenc

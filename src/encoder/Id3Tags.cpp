@@ -1,0 +1,184 @@
+// Source metadata to ID3v2.3 frames through libmp3lame's id3tag API.
+#include "Id3Tags.h"
+
+#include <lame/lame.h>
+#include <sndfile.h>
+
+#include <vector>
+
+namespace bladeenc {
+
+namespace {
+
+std::string StringOf(SNDFILE* file, int which)
+{
+    const char* text = sf_get_string(file, which);
+    std::string s = text ? text : "";
+    // Fixed-size INFO fields often carry trailing blanks or NULs.
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\0'))
+        s.pop_back();
+    return s;
+}
+
+// Decodes one UTF-8 sequence at i; false when the bytes there are not valid UTF-8.
+bool NextUtf8(const std::string& s, size_t& i, char32_t& out)
+{
+    auto byte = [&](size_t k) { return (unsigned char)s[k]; };
+    unsigned char b = byte(i);
+    int extra;
+    char32_t value;
+    if (b < 0x80) {
+        out = b;
+        ++i;
+        return true;
+    } else if ((b & 0xE0) == 0xC0) {
+        extra = 1;
+        value = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+        extra = 2;
+        value = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+        extra = 3;
+        value = b & 0x07;
+    } else {
+        return false;
+    }
+    if (i + size_t(extra) >= s.size())
+        return false;  // cut off at the end
+    for (int k = 1; k <= extra; ++k) {
+        unsigned char c = byte(i + size_t(k));
+        if ((c & 0xC0) != 0x80)
+            return false;
+        value = value << 6 | (c & 0x3F);
+    }
+    static const char32_t least[] = {0, 0x80, 0x800, 0x10000};
+    if (value < least[extra] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return false;  // overlong, beyond Unicode or a surrogate
+    out = value;
+    i += size_t(extra) + 1;
+    return true;
+}
+
+bool ValidUtf8(const std::string& s)
+{
+    char32_t c = 0;
+    for (size_t i = 0; i < s.size();)
+        if (!NextUtf8(s, i, c))
+            return false;
+    return true;
+}
+
+void SetText(lame_global_flags* g, const char* id, const std::string& text)
+{
+    if (text.empty())
+        return;
+    if (IsPlainAscii(text)) {
+        id3tag_set_textinfo_latin1(g, id, text.c_str());
+        return;
+    }
+    std::u16string utf16 = ToUtf16(text);
+    std::vector<unsigned short> units{0xFEFF};
+    units.insert(units.end(), utf16.begin(), utf16.end());
+    units.push_back(0);
+    id3tag_set_textinfo_utf16(g, id, units.data());
+}
+
+void SetComment(lame_global_flags* g, const std::string& text)
+{
+    if (text.empty())
+        return;
+    if (IsPlainAscii(text)) {
+        id3tag_set_comment_latin1(g, "eng", "", text.c_str());
+        return;
+    }
+    std::u16string utf16 = ToUtf16(text);
+    std::vector<unsigned short> units{0xFEFF};
+    units.insert(units.end(), utf16.begin(), utf16.end());
+    units.push_back(0);
+    const unsigned short noDescription[] = {0xFEFF, 0};
+    id3tag_set_comment_utf16(g, "eng", noDescription, units.data());
+}
+
+} // namespace
+
+bool SourceTags::empty() const
+{
+    return title.empty() && artist.empty() && album.empty() && year.empty() && comment.empty() &&
+           genre.empty() && track.empty() && copyright.empty();
+}
+
+SourceTags ReadSourceTags(SNDFILE* file)
+{
+    SourceTags tags;
+    tags.title = StringOf(file, SF_STR_TITLE);
+    tags.artist = StringOf(file, SF_STR_ARTIST);
+    tags.album = StringOf(file, SF_STR_ALBUM);
+    tags.year = YearOf(StringOf(file, SF_STR_DATE));
+    tags.comment = StringOf(file, SF_STR_COMMENT);
+    tags.genre = StringOf(file, SF_STR_GENRE);
+    tags.track = StringOf(file, SF_STR_TRACKNUMBER);
+    tags.copyright = StringOf(file, SF_STR_COPYRIGHT);
+    return tags;
+}
+
+bool IsPlainAscii(const std::string& bytes)
+{
+    for (unsigned char c : bytes)
+        if (c < 0x20 || c > 0x7E)
+            return false;
+    return true;
+}
+
+std::u16string ToUtf16(const std::string& bytes)
+{
+    std::u16string out;
+    if (!ValidUtf8(bytes)) {
+        for (unsigned char c : bytes)
+            out += char16_t(c);
+        return out;
+    }
+    char32_t c = 0;
+    for (size_t i = 0; i < bytes.size();) {
+        NextUtf8(bytes, i, c);
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out += char16_t(0xD800 + (c >> 10));
+            out += char16_t(0xDC00 + (c & 0x3FF));
+        } else {
+            out += char16_t(c);
+        }
+    }
+    return out;
+}
+
+std::string YearOf(const std::string& date)
+{
+    size_t start = date.find_first_not_of(' ');
+    if (start == std::string::npos || date.size() < start + 4)
+        return {};
+    std::string year = date.substr(start, 4);
+    for (char c : year)
+        if (c < '0' || c > '9')
+            return {};
+    if (date.size() > start + 4 && date[start + 4] >= '0' && date[start + 4] <= '9')
+        return {};  // five digits are no year
+    return year;
+}
+
+void ApplyTags(lame_global_flags* g, const SourceTags& tags)
+{
+    if (tags.empty())
+        return;
+    id3tag_init(g);
+    id3tag_v2_only(g);
+    SetText(g, "TIT2", tags.title);
+    SetText(g, "TPE1", tags.artist);
+    SetText(g, "TALB", tags.album);
+    SetText(g, "TYER", tags.year);
+    SetText(g, "TCON", tags.genre);
+    SetText(g, "TRCK", tags.track);
+    SetText(g, "TCOP", tags.copyright);
+    SetComment(g, tags.comment);
+}
+
+} // namespace bladeenc
