@@ -24,6 +24,11 @@ class TRxTrayIcon;
 class TGUI2Console;
 class TOutputInterpreter;
 class IProgressDisplay;
+struct TChildEnd;
+
+// The log line for a run that ended badly: the encoder killed by a signal, a non-zero exit
+// status, or fewer files completed than it announced. Empty for a clean end.
+QString EncoderEndError(const TChildEnd& end, int filesDone, int filesToEncode);
 
 class TFormMain : public QMainWindow {
     Q_OBJECT

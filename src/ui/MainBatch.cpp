@@ -78,6 +78,25 @@ void WaitForRunnerIdle(TGUI2Console& runner)
 
 } // namespace
 
+QString EncoderEndError(const TChildEnd& end, int filesDone, int filesToEncode)
+{
+    switch (end.Kind) {
+    case TChildEnd::ceNone:
+        // No child ran: the runner has reported why through its error event.
+        return {};
+    case TChildEnd::ceSignaled:
+        return ResStr::LogErrorPrefix + ResStr::EncoderEndedBySignal.arg(end.Code).arg(filesDone).arg(filesToEncode);
+    case TChildEnd::ceExited:
+        if (end.Code != 0)
+            return ResStr::LogErrorPrefix
+                   + ResStr::EncoderEndedWithStatus.arg(end.Code).arg(filesDone).arg(filesToEncode);
+        break;
+    }
+    if (filesDone < filesToEncode)
+        return ResStr::LogErrorPrefix + ResStr::EncoderEndedEarly.arg(filesDone).arg(filesToEncode);
+    return {};
+}
+
 void TFormMain::CreateBatchRunner()
 {
     GUI2Console1 = new TGUI2Console(this);
@@ -152,6 +171,10 @@ void TFormMain::ActionEncodeExecute()
 
     GlobalVars.ErrorOccurred = false;
     GlobalVars.Log.clear();
+    // The counts describe this run only: an encoder that never announces its files must not be
+    // judged by the previous run's.
+    GlobalVars.FilesToEncode = 0;
+    GlobalVars.FilesDone = 0;
 
     // A runner still busy refuses the start with an error event and will report no end: then
     // there is no run to wait for.
@@ -204,8 +227,18 @@ void TFormMain::GUI2Console1Line(TGUI2Console* /*Sender*/, const QByteArray& Lin
     m_outputInterpreter->HandleLine(DecodeLogBytes(Line), ProgressForm ? m_progressDisplay.get() : nullptr);
 }
 
-void TFormMain::GUI2Console1Done(TGUI2Console* /*Sender*/)
+void TFormMain::GUI2Console1Done(TGUI2Console* Sender)
 {
+    // A run the user stopped has left the progress window (or closed it with Cancel) before
+    // its end arrives: its killed encoder is no error. Any other run must have ended cleanly
+    // with every announced file completed, or the batch is not a success.
+    if (ProgressForm && ProgressForm->ModalResult() != IDCANCEL) {
+        const QString error = EncoderEndError(Sender->ChildEnd(), GlobalVars.FilesDone, GlobalVars.FilesToEncode);
+        if (!error.isEmpty()) {
+            GlobalVars.Log.append(error);
+            GlobalVars.ErrorOccurred = true;
+        }
+    }
     if (ProgressForm) {
         ProgressForm->Finished = true;
         ProgressForm->SetModalResult(IDOK);

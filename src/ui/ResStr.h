@@ -80,6 +80,10 @@ inline const QString NoFilesToEncode = QStringLiteral("There are no files to enc
 inline const QString ErrorViewLog = QStringLiteral("At least one error occurred. Do you want to view the log?");
 inline const QString CannotCreateFile = QStringLiteral("Cannot create file %1");
 inline const QString LogErrorPrefix = QStringLiteral("Error: ");
+// After LogErrorPrefix, when a run the user did not stop ended badly.
+inline const QString EncoderEndedBySignal = QStringLiteral("the encoder ended with signal %1 after %2 of %3 files");
+inline const QString EncoderEndedWithStatus = QStringLiteral("the encoder ended with exit status %1 after %2 of %3 files");
+inline const QString EncoderEndedEarly = QStringLiteral("the encoder ended after %1 of %2 files");
 inline const QString TrayStarting = QStringLiteral("Starting...");
 inline const QString TrayFinished = QStringLiteral("Finished encoding");
 inline const QString TrayProgressHint = QStringLiteral("%1: %2%, Batch: %3%");

@@ -693,3 +693,65 @@ TEST_F(BatchRun, LastLogShowsTheRunLogAndChangesNothing)
     EXPECT_EQ(LogFileBytes(), QByteArray("a\r\nb\r\n"));
     EXPECT_EQ(GlobalVars.Log.size(), 2);
 }
+
+TEST_F(BatchRun, AnEncoderThatCrashesFailsOrEndsEarlyFailsTheBatchAndNeverShutsDown)
+{
+    const QByteArray twoFiles = "print Files to encode: 2\nprint Encoding: /a/x.wav\n"
+                                "print Completed. Encoding time: 0:00:01\nprint Encoding: /a/y.wav\n";
+    const QByteArray second = "print Completed. Encoding time: 0:00:01\n";
+    const struct {
+        QByteArray Script;
+        QString Expected;
+    } cases[] = {
+        {twoFiles + "signal 9\n", QStringLiteral("Error: the encoder ended with signal 9 after 1 of 2 files")},
+        {twoFiles + "signal 11\n", QStringLiteral("Error: the encoder ended with signal 11 after 1 of 2 files")},
+        {twoFiles + second + "exit 3\n", QStringLiteral("Error: the encoder ended with exit status 3 after 2 of 2 files")},
+        {twoFiles + "exit 0\n", QStringLiteral("Error: the encoder ended after 1 of 2 files")},
+    };
+    OnWindow<TFormShutdown>(main.get(), [](TFormShutdown* countdown) {
+        ADD_FAILURE() << "countdown after a failed batch";
+        countdown->done(IDCANCEL);
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Expected.toStdString());
+        Script(c.Script);
+        AddFiles({QStringLiteral("/a/x.wav"), QStringLiteral("/a/y.wav")});
+        beforeLine = [&](int index) {
+            if (index == 0)
+                main->ProgressForm->CheckBoxShutdown->setChecked(true);
+        };
+        const size_t asked = boxes.Asked().size();
+        boxes.Answer(IDNO);
+        Encode();
+        ASSERT_EQ(boxes.Asked().size(), asked + 1);
+        EXPECT_EQ(boxes.Asked().back().Text, ResStr::ErrorViewLog);
+        EXPECT_TRUE(GlobalVars.ErrorOccurred);
+        ASSERT_FALSE(GlobalVars.Log.isEmpty());
+        EXPECT_EQ(GlobalVars.Log.constLast(), c.Expected);
+        EXPECT_EQ(GlobalVars.Log.count(c.Expected), 1);
+        EXPECT_TRUE(LogFileBytes().isEmpty()) << "a failed batch keeps the previous log file";
+        PumpUntil([&] { return !main->GUI2Console1->Running(); });
+        lines.clear();
+    }
+    EXPECT_EQ(shutdowns, 0);
+}
+
+TEST_F(BatchRun, TheEndOfAStoppedRunIsNoError)
+{
+    // The user's Yes to "Really abort encoding?" kills an encoder that announced two files.
+    Script("print Files to encode: 2\nprint Encoding: /a/x.wav\nsleep 60000\n");
+    AddFiles({QStringLiteral("/a/x.wav"), QStringLiteral("/a/y.wav")});
+    beforeLine = [&](int index) {
+        if (index == 1)
+            QTimer::singleShot(0, main.get(), [&] {
+                boxes.Answer(IDYES);
+                main->ProgressForm->ButtonCancel->click();
+            });
+    };
+    Encode();
+    EXPECT_TRUE(PumpUntil([&] { return !main->GUI2Console1->Running(); }));
+    EXPECT_EQ(main->GUI2Console1->ChildEnd().Kind, TChildEnd::ceSignaled);
+    EXPECT_FALSE(GlobalVars.ErrorOccurred) << GlobalVars.Log.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(GlobalVars.Log, (QStringList{QStringLiteral("Files to encode: 2"), QStringLiteral("Encoding: /a/x.wav")}));
+    EXPECT_EQ(boxes.Asked().size(), 1u);
+}
