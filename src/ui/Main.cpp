@@ -14,6 +14,7 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -60,6 +61,9 @@ TFileEntry EntryOf(const QTreeWidgetItem* item)
 
 TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
 {
+    // Only Exit ends the program (closeEvent): a message box or any other window closing while
+    // this one is hidden in the tray would otherwise count as the last window and quit.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
     OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     // The program's picture in the title bar and the task bar, also for the windows it owns; the
     // tray icon shows the same one.
@@ -377,10 +381,13 @@ void TFormMain::closeEvent(QCloseEvent* event)
 {
     bool canClose = true;
     RunGuarded([&] { FormCloseQuery(canClose); });
-    if (canClose)
-        event->accept();
-    else
+    if (!canClose) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    if (QuitApplication)
+        QuitApplication();
 }
 
 void TFormMain::RebuildIndexIfStale()

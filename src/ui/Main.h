@@ -198,7 +198,8 @@ public:
     // Closes the progress window as the user would (asking first), else the main window, which
     // ends the program also while the window is hidden in the tray.
     void MenuItemTrayExitClick();
-    // Ends the application's event loop; tests replace it.
+    // Ends the application's event loop once the main window's close has gone through: no other
+    // window closing ends the program. Tests replace it.
     std::function<void()> QuitApplication;
     // --- end of tray block ---
 };

@@ -74,11 +74,8 @@ void TFormMain::MenuItemTrayExitClick()
         ProgressForm->close();
         return;
     }
-    // Ending the program from the tray: the icon leaves with the window.
+    // Ending the program from the tray: the icon leaves with the window, whose close ends the
+    // program also while it is hidden.
     RxTrayIcon1->SetActive(false);
-    // Closing a window that is already hidden is not the last window closing: the program would
-    // go on running with nothing on screen and no icon, so it is ended here.
-    const bool hidden = !isVisible();
-    if (close() && hidden && QuitApplication)
-        QuitApplication();
+    close();
 }
