@@ -36,7 +36,7 @@ public:
     void SetBatchText(const QString& t) override { Form().LabelBatch->setText(t); }
     void SetBatchEta(const QString& t) override { Form().LabelBatchETA->setText(t); }
     void SetBatchPosition(int p) override { TFormProgress::SetBarPosition(Form().ProgressBarBatch, p); }
-    void SetWorking(const QString& t) override { Form().LabelWorking->setText(t); }
+    void SetWorking(const QString& t) override { Form().SetWorkingText(t); }
     void SetInput(const QString& t) override { Form().LabelInput->setText(t); }
     void SetOutput(const QString& t) override { Form().LabelOutput->setText(t); }
     void SetTitle(const QString& t) override { Form().setWindowTitle(t); }

@@ -755,3 +755,32 @@ TEST_F(BatchRun, TheEndOfAStoppedRunIsNoError)
     EXPECT_EQ(GlobalVars.Log, (QStringList{QStringLiteral("Files to encode: 2"), QStringLiteral("Encoding: /a/x.wav")}));
     EXPECT_EQ(boxes.Asked().size(), 1u);
 }
+
+TEST_F(BatchRun, ALongFileNameLosesItsMiddleNotItsEndAndTheTooltipKeepsItWhole)
+{
+    const QString name = QStringLiteral("A very long recording name of a concert that goes on and on, live at the "
+                                        "Royal Albert Hall, second night, encore.wav");
+    Script("print Files to encode: 1\nprint Encoding: /a/" + name.toUtf8()
+           + "\nprint Completed. Encoding time: 0:00:01\n");
+    AddFiles({QStringLiteral("/a/") + name});
+    QString shown, tip;
+    int room = 0, used = 0;
+    beforeLine = [&](int index) {
+        if (index != 2)
+            return;
+        const QLabel* label = main->ProgressForm->LabelWorking;
+        shown = label->text();
+        tip = label->toolTip();
+        room = label->contentsRect().width();
+        used = label->fontMetrics().horizontalAdvance(shown);
+    };
+    Encode();
+    const QString whole = QStringLiteral("Working on ") + name;
+    EXPECT_EQ(tip, whole);
+    EXPECT_NE(shown, whole);
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Working on A very"))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("encore.wav"))) << shown.toStdString();
+    EXPECT_LE(used, room);
+    EXPECT_GT(room, 0);
+}
