@@ -1,6 +1,7 @@
 #include "Shutdown.h"
 
 #include "Dialogs.h"
+#include "ConsoleIO.h"
 #include "Main.h"
 #include "ScriptedDialogs.h"
 #include "TempProgramFolder.h"
@@ -168,6 +169,12 @@ TEST(DISABLED_ShutdownChild, CleanBatchCountdownThenShutdown)
     qputenv("FAKE_BLADEENC_SCRIPT_TEXT", "print Files to encode: 1\nprint Encoding: /a/x.wav\n"
                                          "print Completed. Encoding time: 0:00:01\n");
     main.AddFile(QStringLiteral("/a/x.wav"));
+    // The user ticks the box while the encoder works.
+    auto handle = main.GUI2Console1->OnLine;
+    main.GUI2Console1->OnLine = [&main, handle](TGUI2Console* sender, const QByteArray& line) {
+        main.ProgressForm->CheckBoxShutdown->setChecked(true);
+        handle(sender, line);
+    };
 
     const Stop how = StopNamed(qgetenv("TW_SHUTDOWN_TEST_STOP"));
     bool counted = false;
@@ -175,8 +182,6 @@ TEST(DISABLED_ShutdownChild, CleanBatchCountdownThenShutdown)
     poll.setInterval(10);
     QObject::connect(&poll, &QTimer::timeout, &main, [&] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* progress = qobject_cast<TFormProgress*>(w); progress && progress->isVisible())
-                progress->CheckBoxShutdown->setChecked(true);
             if (auto* countdown = qobject_cast<TFormShutdown*>(w); countdown && countdown->isVisible()) {
                 poll.stop();
                 countdown->Timer1->stop(); // the test is the clock
