@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "BatchRun.h"
 #include "ConsoleIO.h"
 #include "Dialogs.h"
 #include "EnhListView.h"
@@ -7,12 +8,14 @@
 #include "MainImages.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
+#include "TrayController.h"
 #include "globals.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -90,8 +93,18 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
                                    [this] { ActionList1Update(); });
     ActionList1Update();
 
-    CreateTray();
-    CreateBatchRunner();
+    QuitApplication = [] { QCoreApplication::quit(); };
+    Tray = new TTrayController(this);
+    m_batchUser = std::make_unique<TBatchWindows>(this, *Tray);
+    Batch = new TBatchRun(this, *m_batchUser);
+    Tray->ProgressWindow = [this] { return Batch->ProgressForm; };
+    // A handler's failure goes back to the runner, which reports it through OnError: the line
+    // handler needs no error display of its own. The end and error handlers cannot hand a failure
+    // on, so they run inside the default error display.
+    TGUI2Console* runner = Batch->GUI2Console1;
+    runner->OnLine = [this](TGUI2Console* sender, const QByteArray& line) { GUI2Console1Line(sender, line); };
+    runner->OnDone = Guarded([this](TGUI2Console* sender) { GUI2Console1Done(sender); });
+    runner->OnError = Guarded([this](TGUI2Console* sender, const QString& message) { GUI2Console1Error(sender, message); });
     FormCreate();
 }
 
@@ -348,7 +361,6 @@ void TFormMain::FormCreate()
 {
     RunGuarded([this] {
         setWindowTitle(ResStr::ProductCaption);
-        // The batch block's ProgressForm starts empty: no batch runs.
         ListViewFiles->clear();
         StatusPanelProduct->setText(ResStr::ProductCaption);
         UpdateFileCount();
@@ -374,7 +386,7 @@ void TFormMain::FormCreate()
 void TFormMain::FormCloseQuery(bool& CanClose)
 {
     CanClose = true;
-    GUI2Console1->Stop();
+    Batch->GUI2Console1->Stop();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event)
@@ -513,6 +525,34 @@ void TFormMain::ActionClearListExecute()
 {
     ListViewFiles->clear();
     UpdateFileCount();
+}
+
+void TFormMain::ActionEncodeExecute()
+{
+    QStringList files;
+    for (const TFileEntry& entry : FileEntries())
+        files << entry.FullPath();
+    Batch->Execute(files);
+}
+
+void TFormMain::ActionViewLogExecute()
+{
+    Batch->ViewLog();
+}
+
+void TFormMain::GUI2Console1Line(TGUI2Console* Sender, const QByteArray& Line)
+{
+    Batch->Line(Sender, Line);
+}
+
+void TFormMain::GUI2Console1Done(TGUI2Console* Sender)
+{
+    Batch->Done(Sender);
+}
+
+void TFormMain::GUI2Console1Error(TGUI2Console* Sender, const QString& Message)
+{
+    Batch->Error(Sender, Message);
 }
 
 void TFormMain::ActionOptionsExecute()

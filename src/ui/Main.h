@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the file list, the command table (actions), menus, toolbar and status bar.
-// Main thread only. The batch run and the tray add their members in the marked blocks below.
+// The batch run (BatchRun.h) and the tray (TrayController.h) are classes of their own that it
+// owns and connects. Main thread only.
 #include <QMainWindow>
 #include <QString>
 
@@ -19,16 +20,10 @@ class QToolBar;
 class QTreeWidgetItem;
 class QUrl;
 class TEnhListView;
-class TFormProgress;
-class TRxTrayIcon;
+class TBatchRun;
 class TGUI2Console;
-class TOutputInterpreter;
-class IProgressDisplay;
-struct TChildEnd;
-
-// The log line for a run that ended badly: the encoder killed by a signal, a non-zero exit
-// status, or fewer files completed than it announced. Empty for a clean end.
-QString EncoderEndError(const TChildEnd& end, int filesDone, int filesToEncode);
+class TTrayController;
+class IBatchUser;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -143,63 +138,19 @@ private:
     QMetaObject::Connection m_idleConnection;
 
 public:
-    // --- batch run: members defined in MainBatch.cpp ---
-    // Runs the encoder once over the whole list and returns when the batch and the dialogs
-    // after it are over.
+    // --- the batch run and the tray, each a class of its own ---
+    TTrayController* Tray = nullptr;
+    TBatchRun* Batch = nullptr;
+    // The batch run's handlers, by the names the rules give them; each forwards to Batch.
     void ActionEncodeExecute();
-    // Shows the run log of the last batch.
     void ActionViewLogExecute();
-    // The encoder options (" -quit -<bitrate> ...") from the settings record.
-    QString BuildEncoderOptions() const;
-    // The runner's events, run on the main thread while the runner's worker waits.
     void GUI2Console1Line(TGUI2Console* Sender, const QByteArray& Line);
     void GUI2Console1Done(TGUI2Console* Sender);
     void GUI2Console1Error(TGUI2Console* Sender, const QString& Message);
-    // Creates GUI2Console1 with the batch's settings and the output interpreter; once, when the
-    // window is created.
-    void CreateBatchRunner();
-
-    TGUI2Console* GUI2Console1 = nullptr;
-    // Reads the encoder's lines for the running batch (and keeps the progress throttle).
-    TOutputInterpreter& OutputInterpreter() { return *m_outputInterpreter; }
-    // Switches the computer off once the countdown has run out; tests replace it.
-    std::function<void()> ShutdownComputer;
-
-private:
-    std::shared_ptr<TOutputInterpreter> m_outputInterpreter;
-    std::shared_ptr<IProgressDisplay> m_progressDisplay;
-    void ShowRunLog();
-    void SaveRunLog();
-
-public:
-    // --- end of batch run block ---
-
-public:
-    // --- tray: members defined in MainTray.cpp ---
-    // The notification-area icon, shown only while the windows are hidden in the tray, and its
-    // menu. The batch run sets ProgressForm->OnTrayButtonClick to HideToTray when it creates the
-    // window, and writes RxTrayIcon1's hint.
-    TRxTrayIcon* RxTrayIcon1 = nullptr;
-    QMenu* PopupMenuTray = nullptr;
-    QAction* MenuItemTrayShow = nullptr;
-    QAction* MenuItemTrayExit = nullptr;
-    // The running batch's progress window; set and cleared by the batch run.
-    TFormProgress* ProgressForm = nullptr;
-    // Creates the icon (inactive, hint "Encoding in progress") and its menu; once, from the constructor.
-    void CreateTray();
-    // The progress window's tray button: hides the progress and main windows and shows the icon.
-    // Does nothing where the desktop has no notification area (nothing could bring them back).
-    void HideToTray();
-    // Double click on the icon, and the menu's "Show": the windows come back and the icon goes.
-    void RxTrayIcon1DblClick();
-    void MenuItemTrayShowClick();
-    // Just before the menu opens: "Stop encoding" while a batch runs, else "Exit Tonewright".
-    void PopupMenuTrayPopup();
-    // Closes the progress window as the user would (asking first), else the main window, which
-    // ends the program also while the window is hidden in the tray.
-    void MenuItemTrayExitClick();
     // Ends the application's event loop once the main window's close has gone through: no other
     // window closing ends the program. Tests replace it.
     std::function<void()> QuitApplication;
-    // --- end of tray block ---
+
+private:
+    std::unique_ptr<IBatchUser> m_batchUser;
 };

@@ -5,7 +5,9 @@
 #include "Dialogs.h"
 #include "EnhListView.h"
 #include "Log.h"
+#include "BatchRun.h"
 #include "Main.h"
+#include "TrayController.h"
 #include "OutputInterpreter.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
@@ -114,10 +116,10 @@ protected:
         main = std::make_unique<TFormMain>();
         main->show();
         GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
-        main->ShutdownComputer = [this] { ++shutdowns; };
-        main->OutputInterpreter().SetDecimalSeparator(QStringLiteral("."));
+        main->Batch->ShutdownComputer = [this] { ++shutdowns; };
+        main->Batch->OutputInterpreter().SetDecimalSeparator(QStringLiteral("."));
 
-        TGUI2Console* runner = main->GUI2Console1;
+        TGUI2Console* runner = main->Batch->GUI2Console1;
         auto handle = runner->OnLine;
         runner->OnLine = [this, handle](TGUI2Console* sender, const QByteArray& line) {
             if (beforeLine)
@@ -132,7 +134,7 @@ protected:
         guard->setSingleShot(true);
         QObject::connect(guard, &QTimer::timeout, main.get(), [this] {
             ADD_FAILURE() << "the batch hung";
-            main->GUI2Console1->Stop();
+            main->Batch->GUI2Console1->Stop();
             for (QWidget* w : QApplication::topLevelWidgets()) {
                 if (auto* p = qobject_cast<TFormProgress*>(w)) {
                     p->Finished = true;
@@ -150,7 +152,7 @@ protected:
         qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
         qunsetenv("FAKE_BLADEENC_ARGS_OUT");
         if (main)
-            PumpUntil([&] { return !main->GUI2Console1->Running(); });
+            PumpUntil([&] { return !main->Batch->GUI2Console1->Running(); });
         main.reset();
         GlobalVars = TGlobalVars{};
     }
@@ -158,8 +160,8 @@ protected:
     Shot Capture() const
     {
         Shot s;
-        s.Hint = main->RxTrayIcon1->Hint();
-        if (TFormProgress* p = main->ProgressForm) {
+        s.Hint = main->Tray->RxTrayIcon1->Hint();
+        if (TFormProgress* p = main->Batch->ProgressForm) {
             s.Status = p->LabelStatus->text();
             s.StatusEta = p->LabelStatusETA->text();
             s.Batch = p->LabelBatch->text();
@@ -255,7 +257,7 @@ TEST_F(BatchRun, SampleBatchStepByStepThenYesShowsAndSavesTheLog)
     Script(ScriptOf(example));
     // The interpreter's clock follows the sample's arrival times.
     qint64 now = 0;
-    main->OutputInterpreter().SetClock([&now] { return now; });
+    main->Batch->OutputInterpreter().SetClock([&now] { return now; });
     beforeLine = [&](int index) { now = qint64(example.at(index).Tenths) * 100'000'000; };
     AddFiles({QStringLiteral("/Music/Track 1.wav"), QStringLiteral("/Rec/b.aif")});
 
@@ -265,8 +267,8 @@ TEST_F(BatchRun, SampleBatchStepByStepThenYesShowsAndSavesTheLog)
         EXPECT_EQ(asked.Caption, QStringLiteral("Error"));
         EXPECT_EQ(asked.Flags, unsigned(MB_YESNOCANCEL | MB_ICONERROR));
         // The progress window has closed; the log is not saved before the log window closes.
-        EXPECT_FALSE(main->ProgressForm->isVisible());
-        EXPECT_EQ(main->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
+        EXPECT_FALSE(main->Batch->ProgressForm->isVisible());
+        EXPECT_EQ(main->Tray->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
         OnWindow<TFormLog>(main.get(), [&](TFormLog* log) {
             shownLog = log->MemoLog->toPlainText().split(QLatin1Char('\n'));
             EXPECT_TRUE(LogFileBytes().isEmpty());
@@ -341,8 +343,8 @@ TEST_F(BatchRun, SampleBatchStepByStepThenYesShowsAndSavesTheLog)
     EXPECT_EQ(shownLog, GlobalVars.Log);
     EXPECT_EQ(LogFileBytes(), expected);
     EXPECT_EQ(boxes.Asked().size(), 1u);
-    EXPECT_EQ(main->ProgressForm, nullptr);
-    EXPECT_EQ(main->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
+    EXPECT_EQ(main->Batch->ProgressForm, nullptr);
+    EXPECT_EQ(main->Tray->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
 }
 
 TEST_F(BatchRun, ErrorQuestionAnsweredNoOrCancelKeepsThePreviousLogFile)
@@ -360,8 +362,8 @@ TEST_F(BatchRun, ErrorQuestionAnsweredNoOrCancelKeepsThePreviousLogFile)
         EXPECT_EQ(GlobalVars.Log, (QStringList{QStringLiteral("Files to encode: 1"), QStringLiteral("Encoding: /a/x.wav"),
                                                QStringLiteral("Something went wrong"),
                                                QStringLiteral("Completed. Encoding time: 0:00:01")}));
-        EXPECT_EQ(main->ProgressForm, nullptr);
-        PumpUntil([&] { return !main->GUI2Console1->Running(); });
+        EXPECT_EQ(main->Batch->ProgressForm, nullptr);
+        PumpUntil([&] { return !main->Batch->GUI2Console1->Running(); });
     }
     EXPECT_EQ(boxes.Asked().size(), 2u);
     EXPECT_EQ(shutdowns, 0);
@@ -431,7 +433,7 @@ TEST_F(BatchRun, AbortQuestionNoKeepsRunningYesEndsWithCancelAndNoCountdown)
     beforeLine = [&](int index) {
         if (index != 1)
             return;
-        main->ProgressForm->CheckBoxShutdown->setChecked(true);
+        main->Batch->ProgressForm->CheckBoxShutdown->setChecked(true);
         // Once the encoder is working: press Cancel, answer No; the batch goes on.
         QTimer::singleShot(0, main.get(), [&] {
             boxes.OnNextBox([&](const AskedMessage& asked) {
@@ -439,13 +441,13 @@ TEST_F(BatchRun, AbortQuestionNoKeepsRunningYesEndsWithCancelAndNoCountdown)
                 EXPECT_EQ(asked.Caption, QStringLiteral("Question"));
             });
             boxes.Answer(IDNO);
-            main->ProgressForm->ButtonCancel->click();
-            stillRunningAfterNo = main->ProgressForm->isVisible() && main->ProgressForm->InModalLoop()
-                                  && main->GUI2Console1->Running();
+            main->Batch->ProgressForm->ButtonCancel->click();
+            stillRunningAfterNo = main->Batch->ProgressForm->isVisible() && main->Batch->ProgressForm->InModalLoop()
+                                  && main->Batch->GUI2Console1->Running();
             // Then again, answering Yes.
             QTimer::singleShot(50, main.get(), [&] {
                 boxes.Answer(IDYES);
-                main->ProgressForm->ButtonCancel->click();
+                main->Batch->ProgressForm->ButtonCancel->click();
             });
         });
     };
@@ -456,14 +458,14 @@ TEST_F(BatchRun, AbortQuestionNoKeepsRunningYesEndsWithCancelAndNoCountdown)
     Encode();
 
     EXPECT_TRUE(stillRunningAfterNo);
-    EXPECT_EQ(main->ProgressForm, nullptr);
+    EXPECT_EQ(main->Batch->ProgressForm, nullptr);
     EXPECT_EQ(boxes.Asked().size(), 2u);
     // Stopped without an error: the log is saved, nothing more is asked.
     EXPECT_FALSE(GlobalVars.ErrorOccurred);
     EXPECT_EQ(LogFileBytes(), QByteArray("Files to encode: 1\r\nEncoding: /a/long.wav\r\n"));
     // The encoder was killed: the run ends long before its minute of sleep.
-    EXPECT_TRUE(PumpUntil([&] { return !main->GUI2Console1->Running(); }, 30000));
-    EXPECT_EQ(main->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
+    EXPECT_TRUE(PumpUntil([&] { return !main->Batch->GUI2Console1->Running(); }, 30000));
+    EXPECT_EQ(main->Tray->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
     EXPECT_EQ(shutdowns, 0);
 }
 
@@ -477,14 +479,14 @@ TEST_F(BatchRun, BatchEndingWhileTheAbortQuestionIsOpenClosesWithCancel)
         beforeLine = [&](int index) {
             if (index != 1)
                 return;
-            main->ProgressForm->CheckBoxShutdown->setChecked(true);
+            main->Batch->ProgressForm->CheckBoxShutdown->setChecked(true);
             QTimer::singleShot(0, main.get(), [&, answer] {
                 boxes.OnNextBox([&](const AskedMessage&) {
                     // The question stays open until the run has ended.
-                    finishedWhileAsking = PumpUntil([&] { return main->ProgressForm->Finished; });
+                    finishedWhileAsking = PumpUntil([&] { return main->Batch->ProgressForm->Finished; });
                 });
                 boxes.Answer(answer);
-                main->ProgressForm->ButtonCancel->click();
+                main->Batch->ProgressForm->ButtonCancel->click();
             });
         };
         // A clean batch whose result is Cancel: no countdown.
@@ -495,9 +497,9 @@ TEST_F(BatchRun, BatchEndingWhileTheAbortQuestionIsOpenClosesWithCancel)
         Encode();
         EXPECT_TRUE(finishedWhileAsking) << answer;
         EXPECT_EQ(lines.size(), 3) << answer;
-        EXPECT_EQ(main->ProgressForm, nullptr);
+        EXPECT_EQ(main->Batch->ProgressForm, nullptr);
         EXPECT_FALSE(LogFileBytes().isEmpty());
-        PumpUntil([&] { return !main->GUI2Console1->Running(); });
+        PumpUntil([&] { return !main->Batch->GUI2Console1->Running(); });
     }
     EXPECT_EQ(boxes.Asked().size(), 2u);
     EXPECT_EQ(shutdowns, 0);
@@ -509,7 +511,7 @@ TEST_F(BatchRun, CleanBatchWithShutdownTickedCountsDownAndShutsDownOnce)
     AddFiles({QStringLiteral("/a/x.wav")});
     beforeLine = [&](int index) {
         if (index == 0)
-            main->ProgressForm->CheckBoxShutdown->setChecked(true);
+            main->Batch->ProgressForm->CheckBoxShutdown->setChecked(true);
     };
     int ticks = 0;
     OnWindow<TFormShutdown>(main.get(), [&](TFormShutdown* countdown) {
@@ -531,7 +533,7 @@ TEST_F(BatchRun, CleanBatchWithShutdownTickedCountsDownAndShutsDownOnce)
         countdown->Button1->click();
         cancelled = true;
     });
-    PumpUntil([&] { return !main->GUI2Console1->Running(); });
+    PumpUntil([&] { return !main->Batch->GUI2Console1->Running(); });
     lines.clear();
     Encode();
     EXPECT_TRUE(cancelled);
@@ -566,10 +568,10 @@ TEST_F(BatchRun, CleanBatchWithTheRealEncoder)
     EXPECT_EQ(LogFileBytes(), expected);
     EXPECT_TRUE(GlobalVars.Log.contains(QStringLiteral("Encoding: ") + folder.File(QStringLiteral("music/drei ä.wav"))));
     // Idle again, the list as it was.
-    EXPECT_EQ(main->ProgressForm, nullptr);
-    EXPECT_TRUE(PumpUntil([&] { return !main->GUI2Console1->Running(); }));
+    EXPECT_EQ(main->Batch->ProgressForm, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return !main->Batch->GUI2Console1->Running(); }));
     EXPECT_EQ(main->FileEntries(), before);
-    EXPECT_EQ(main->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
+    EXPECT_EQ(main->Tray->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
 }
 
 TEST_F(BatchRun, MissingEncoderOrEmptyListStartsNothing)
@@ -601,7 +603,7 @@ TEST_F(BatchRun, MissingEncoderOrEmptyListStartsNothing)
     EXPECT_EQ(boxes.Asked()[2].Caption, QStringLiteral("Hint"));
     EXPECT_EQ(boxes.Asked()[2].Flags, unsigned(MB_OK | MB_ICONWARNING));
 
-    EXPECT_FALSE(main->GUI2Console1->Running());
+    EXPECT_FALSE(main->Batch->GUI2Console1->Running());
     EXPECT_TRUE(lines.isEmpty());
     EXPECT_EQ(GlobalVars.Log, QStringList{QStringLiteral("kept")});
     EXPECT_TRUE(LogFileBytes().isEmpty());
@@ -622,7 +624,7 @@ TEST_F(BatchRun, EncoderThatCannotStartOffersTheRunnersError)
     ASSERT_EQ(GlobalVars.Log.size(), 1);
     EXPECT_TRUE(GlobalVars.Log[0].startsWith(QStringLiteral("Error: Error Creating Process  Error Code :")))
         << GlobalVars.Log[0].toStdString();
-    EXPECT_EQ(main->ProgressForm, nullptr);
+    EXPECT_EQ(main->Batch->ProgressForm, nullptr);
 }
 
 TEST_F(BatchRun, LogThatCannotBeSavedIsReportedAndTheProgramGoesOn)
@@ -633,7 +635,7 @@ TEST_F(BatchRun, LogThatCannotBeSavedIsReportedAndTheProgramGoesOn)
     AddFiles({QStringLiteral("/a/x.wav")});
     beforeLine = [&](int index) {
         if (index == 0)
-            main->ProgressForm->CheckBoxShutdown->setChecked(true);
+            main->Batch->ProgressForm->CheckBoxShutdown->setChecked(true);
     };
     OnWindow<TFormShutdown>(main.get(), [](TFormShutdown* countdown) {
         ADD_FAILURE() << "countdown after a failed log save";
@@ -644,13 +646,13 @@ TEST_F(BatchRun, LogThatCannotBeSavedIsReportedAndTheProgramGoesOn)
     ASSERT_EQ(boxes.Asked().size(), 1u);
     EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("Cannot create file ") + folder.File(QStringLiteral("Tonewright.log")));
     EXPECT_EQ(boxes.Asked()[0].Caption, QStringLiteral("Error"));
-    EXPECT_EQ(main->ProgressForm, nullptr);
+    EXPECT_EQ(main->Batch->ProgressForm, nullptr);
     EXPECT_TRUE(QFileInfo(folder.File(QStringLiteral("Tonewright.log/inner"))).isDir());
 
     // The next batch runs normally.
     beforeLine = {};
     ASSERT_TRUE(QDir(folder.File(QStringLiteral("Tonewright.log"))).removeRecursively());
-    PumpUntil([&] { return !main->GUI2Console1->Running(); });
+    PumpUntil([&] { return !main->Batch->GUI2Console1->Running(); });
     Encode();
     EXPECT_EQ(LogFileBytes(), QByteArray("Files to encode: 1\r\nEncoding: /a/x.wav\r\nCompleted. Encoding time: 0:00:01\r\n"));
     EXPECT_EQ(shutdowns, 0);
@@ -663,7 +665,7 @@ TEST_F(BatchRun, NextBatchRightAfterAnAbortStartsCleanly)
     beforeLine = [&](int) {
         QTimer::singleShot(0, main.get(), [&] {
             boxes.Answer(IDYES);
-            main->ProgressForm->ButtonCancel->click();
+            main->Batch->ProgressForm->ButtonCancel->click();
         });
     };
     Encode();
@@ -718,7 +720,7 @@ TEST_F(BatchRun, AnEncoderThatCrashesFailsOrEndsEarlyFailsTheBatchAndNeverShutsD
         AddFiles({QStringLiteral("/a/x.wav"), QStringLiteral("/a/y.wav")});
         beforeLine = [&](int index) {
             if (index == 0)
-                main->ProgressForm->CheckBoxShutdown->setChecked(true);
+                main->Batch->ProgressForm->CheckBoxShutdown->setChecked(true);
         };
         const size_t asked = boxes.Asked().size();
         boxes.Answer(IDNO);
@@ -730,7 +732,7 @@ TEST_F(BatchRun, AnEncoderThatCrashesFailsOrEndsEarlyFailsTheBatchAndNeverShutsD
         EXPECT_EQ(GlobalVars.Log.constLast(), c.Expected);
         EXPECT_EQ(GlobalVars.Log.count(c.Expected), 1);
         EXPECT_TRUE(LogFileBytes().isEmpty()) << "a failed batch keeps the previous log file";
-        PumpUntil([&] { return !main->GUI2Console1->Running(); });
+        PumpUntil([&] { return !main->Batch->GUI2Console1->Running(); });
         lines.clear();
     }
     EXPECT_EQ(shutdowns, 0);
@@ -745,12 +747,12 @@ TEST_F(BatchRun, TheEndOfAStoppedRunIsNoError)
         if (index == 1)
             QTimer::singleShot(0, main.get(), [&] {
                 boxes.Answer(IDYES);
-                main->ProgressForm->ButtonCancel->click();
+                main->Batch->ProgressForm->ButtonCancel->click();
             });
     };
     Encode();
-    EXPECT_TRUE(PumpUntil([&] { return !main->GUI2Console1->Running(); }));
-    EXPECT_EQ(main->GUI2Console1->ChildEnd().Kind, TChildEnd::ceSignaled);
+    EXPECT_TRUE(PumpUntil([&] { return !main->Batch->GUI2Console1->Running(); }));
+    EXPECT_EQ(main->Batch->GUI2Console1->ChildEnd().Kind, TChildEnd::ceSignaled);
     EXPECT_FALSE(GlobalVars.ErrorOccurred) << GlobalVars.Log.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(GlobalVars.Log, (QStringList{QStringLiteral("Files to encode: 2"), QStringLiteral("Encoding: /a/x.wav")}));
     EXPECT_EQ(boxes.Asked().size(), 1u);
@@ -768,7 +770,7 @@ TEST_F(BatchRun, ALongFileNameLosesItsMiddleNotItsEndAndTheTooltipKeepsItWhole)
     beforeLine = [&](int index) {
         if (index != 2)
             return;
-        const QLabel* label = main->ProgressForm->LabelWorking;
+        const QLabel* label = main->Batch->ProgressForm->LabelWorking;
         shown = label->text();
         tip = label->toolTip();
         room = label->contentsRect().width();

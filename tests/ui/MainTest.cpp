@@ -1,6 +1,8 @@
 #include "EnhListView.h"
 #include "FileSizeLimit.h"
+#include "BatchRun.h"
 #include "Main.h"
+#include "TrayController.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
 #include "ScriptedDialogs.h"
@@ -549,7 +551,7 @@ TEST_F(MainWindow, WindowLayoutColumnsAndFocus)
     EXPECT_FALSE(form->windowIcon().isNull());
     QDialog owned(form.get());
     EXPECT_FALSE(owned.windowIcon().isNull());
-    EXPECT_EQ(form->RxTrayIcon1->Icon().cacheKey(), form->windowIcon().cacheKey());
+    EXPECT_EQ(form->Tray->RxTrayIcon1->Icon().cacheKey(), form->windowIcon().cacheKey());
 }
 
 TEST_F(MainWindow, MenusHoldTheEntriesWithTheHiddenOnesHidden)
@@ -613,9 +615,9 @@ TEST_F(MainWindow, ExitTonewrightFromTheTrayEndsTheProgramAlsoWhileHidden)
     // Hidden in the tray after a run: closing a window that is already hidden does not end the
     // program by itself, which would leave it running with nothing on screen.
     form->hide();
-    form->PopupMenuTrayPopup();
-    ASSERT_EQ(form->MenuItemTrayExit->text(), QStringLiteral("Exit Tonewright"));
-    form->MenuItemTrayExit->trigger();
+    form->Tray->PopupMenuTrayPopup();
+    ASSERT_EQ(form->Tray->MenuItemTrayExit->text(), QStringLiteral("Exit Tonewright"));
+    form->Tray->MenuItemTrayExit->trigger();
     EXPECT_EQ(quits, 1);
-    EXPECT_FALSE(form->RxTrayIcon1->Active());
+    EXPECT_FALSE(form->Tray->RxTrayIcon1->Active());
 }

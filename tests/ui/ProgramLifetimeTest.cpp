@@ -1,7 +1,9 @@
 // Only Exit ends the program: no other window closing may, also while every window is hidden in
 // the tray. Runs the application's own event loop, as the program does.
 #include "Dialogs.h"
+#include "BatchRun.h"
 #include "Main.h"
+#include "TrayController.h"
 #include "TempProgramFolder.h"
 
 #include <QAbstractButton>
@@ -52,8 +54,8 @@ TEST(ProgramLifetime, AMessageBoxClosingWhileEveryWindowIsHiddenLeavesTheProgram
             QTimer::singleShot(100, &context, [&] {
                 survivedTheBox = true;
                 // Exit from the tray, with the window still hidden: that one ends the program.
-                main->PopupMenuTrayPopup();
-                main->MenuItemTrayExit->trigger();
+                main->Tray->PopupMenuTrayPopup();
+                main->Tray->MenuItemTrayExit->trigger();
             });
         });
         QTimer::singleShot(20000, &context, [] {

@@ -2,7 +2,9 @@
 
 #include "Dialogs.h"
 #include "ConsoleIO.h"
+#include "BatchRun.h"
 #include "Main.h"
+#include "TrayController.h"
 #include "ScriptedDialogs.h"
 #include "TempProgramFolder.h"
 #include "WindowTestSupport.h"
@@ -170,9 +172,9 @@ TEST(DISABLED_ShutdownChild, CleanBatchCountdownThenShutdown)
                                          "print Completed. Encoding time: 0:00:01\n");
     main.AddFile(QStringLiteral("/a/x.wav"));
     // The user ticks the box while the encoder works.
-    auto handle = main.GUI2Console1->OnLine;
-    main.GUI2Console1->OnLine = [&main, handle](TGUI2Console* sender, const QByteArray& line) {
-        main.ProgressForm->CheckBoxShutdown->setChecked(true);
+    auto handle = main.Batch->GUI2Console1->OnLine;
+    main.Batch->GUI2Console1->OnLine = [&main, handle](TGUI2Console* sender, const QByteArray& line) {
+        main.Batch->ProgressForm->CheckBoxShutdown->setChecked(true);
         handle(sender, line);
     };
 

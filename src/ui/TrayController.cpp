@@ -1,6 +1,4 @@
-// The main window's notification-area icon: hiding the program in the tray while a batch runs,
-// bringing it back, and the icon's menu.
-#include "Main.h"
+#include "TrayController.h"
 
 #include "Dialogs.h"
 #include "ResStr.h"
@@ -8,17 +6,16 @@
 #include "progress.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QMenu>
+#include <QWidget>
 
-void TFormMain::CreateTray()
+TTrayController::TTrayController(QWidget* main) : QObject(main), m_main(main)
 {
-    QuitApplication = [] { QCoreApplication::quit(); };
     RxTrayIcon1 = new TRxTrayIcon(this);
-    RxTrayIcon1->SetIcon(windowIcon().isNull() ? TRxTrayIcon::DefaultIcon() : windowIcon());
+    RxTrayIcon1->SetIcon(main->windowIcon().isNull() ? TRxTrayIcon::DefaultIcon() : main->windowIcon());
     RxTrayIcon1->SetHint(ResStr::TrayInitialHint);
 
-    PopupMenuTray = new QMenu(this);
+    PopupMenuTray = new QMenu(main);
     MenuItemTrayShow = PopupMenuTray->addAction(ResStr::TrayShow);
     MenuItemTrayExit = PopupMenuTray->addAction(ResStr::TrayStopEncodingDesign);
     connect(MenuItemTrayShow, &QAction::triggered, this, Guarded([this](bool) { MenuItemTrayShowClick(); }));
@@ -29,53 +26,54 @@ void TFormMain::CreateTray()
     RxTrayIcon1->OnDblClick = [this](TRxTrayIcon*) { RunGuarded([this] { RxTrayIcon1DblClick(); }); };
 }
 
-void TFormMain::HideToTray()
+void TTrayController::HideToTray()
 {
     // With no notification area there would be no way back to the hidden windows.
     if (!TRxTrayIcon::Available())
         return;
     // The icon first: should it fail, the windows are still on screen.
     RxTrayIcon1->SetActive(true);
-    if (ProgressForm)
-        ProgressForm->hide();
-    hide();
+    if (TFormProgress* progress = Progress())
+        progress->hide();
+    m_main->hide();
 }
 
-void TFormMain::RxTrayIcon1DblClick()
+void TTrayController::RxTrayIcon1DblClick()
 {
-    show();
-    if (isMinimized())
-        showNormal();
-    if (ProgressForm && ProgressForm->InModalLoop()) {
-        ProgressForm->show();
-        ProgressForm->raise();
-        ProgressForm->activateWindow();
+    m_main->show();
+    if (m_main->isMinimized())
+        m_main->showNormal();
+    TFormProgress* progress = Progress();
+    if (progress && progress->InModalLoop()) {
+        progress->show();
+        progress->raise();
+        progress->activateWindow();
     } else {
-        raise();
-        activateWindow();
+        m_main->raise();
+        m_main->activateWindow();
     }
     RxTrayIcon1->SetActive(false);
 }
 
-void TFormMain::MenuItemTrayShowClick()
+void TTrayController::MenuItemTrayShowClick()
 {
     RxTrayIcon1DblClick();
 }
 
-void TFormMain::PopupMenuTrayPopup()
+void TTrayController::PopupMenuTrayPopup()
 {
-    MenuItemTrayExit->setText(ProgressForm ? ResStr::TrayStopEncoding : ResStr::TrayExitProgram);
+    MenuItemTrayExit->setText(Progress() ? ResStr::TrayStopEncoding : ResStr::TrayExitProgram);
 }
 
-void TFormMain::MenuItemTrayExitClick()
+void TTrayController::MenuItemTrayExitClick()
 {
-    if (ProgressForm) {
+    if (TFormProgress* progress = Progress()) {
         // The close request asks "Really abort encoding?" and, on Yes, ends the run with Cancel.
-        ProgressForm->close();
+        progress->close();
         return;
     }
     // Ending the program from the tray: the icon leaves with the window, whose close ends the
     // program also while it is hidden.
     RxTrayIcon1->SetActive(false);
-    close();
+    m_main->close();
 }
