@@ -47,22 +47,6 @@ private:
     IBatchUser& m_user;
 };
 
-TInterpreterTexts InterpreterTexts()
-{
-    TInterpreterTexts t;
-    t.Status = ResStr::ProgressStatus;
-    t.Batch = ResStr::ProgressBatch;
-    t.EstimatedTime = ResStr::ProgressEstimatedTime;
-    t.CompletedIn = ResStr::ProgressCompletedIn;
-    t.BatchDone = ResStr::ProgressBatchDone;
-    t.WorkingOn = ResStr::ProgressWorkingOn;
-    t.InputFormat = ResStr::ProgressInputFormat;
-    t.OutputFormat = ResStr::ProgressOutputFormat;
-    t.EncodingFinished = ResStr::ProgressEncodingFinished;
-    t.TrayHint = ResStr::TrayProgressHint;
-    return t;
-}
-
 // The runner stays busy after a stopped batch until its worker has reported the end. A new batch
 // waits for that (the encoder has been killed, so it is short) rather than being refused.
 void WaitForRunnerIdle(TGUI2Console& runner)
@@ -141,8 +125,7 @@ TBatchRun::TBatchRun(QObject* owner, IBatchUser& user) : QObject(owner), m_user(
 
     m_outputInterpreter = std::make_unique<TOutputInterpreter>(
         TBatchFields{GlobalVars.FilesToEncode, GlobalVars.FilesDone, GlobalVars.Log, GlobalVars.ErrorOccurred,
-                     GlobalVars.CurrentFile, GlobalVars.FilePercent, GlobalVars.BatchPercent},
-        InterpreterTexts());
+                     GlobalVars.CurrentFile, GlobalVars.FilePercent, GlobalVars.BatchPercent});
     m_progressDisplay = std::make_unique<TProgressFormDisplay>(*this, m_user);
     ShutdownComputer = [] { ShutdownWindows(); };
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Every text the user sees, in one table. Fixed literals elsewhere are kept for encoder
-// keywords, file names and formats only. Each area keeps its texts in its own block below.
+// Every text the user sees, in one table; QtCore only, so the rules in core take their texts from
+// it too. Fixed literals elsewhere are kept for encoder keywords, file names and formats only.
+// Each area keeps its texts in its own block below.
 #include <QString>
 
 namespace ResStr {
