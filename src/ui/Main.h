@@ -1,7 +1,7 @@
 #pragma once
-// The main window: the file list, the command table (actions), menus, toolbar and status bar.
-// The batch run (BatchRun.h) and the tray (TrayController.h) are classes of their own that it
-// owns and connects. Main thread only.
+// The main window: the file list and the handlers of the command table (MainCommands.h, the
+// actions, menus, toolbar and status bar it builds). The batch run (BatchRun.h) and the tray
+// (TrayController.h) are classes of their own that it owns and connects. Main thread only.
 #include <QMainWindow>
 #include <QString>
 
@@ -9,14 +9,10 @@
 #include <memory>
 
 #include "FileList.h"
+#include "MainCommands.h"
 
 class QAction;
-class QActionGroup;
 class QCloseEvent;
-class QLabel;
-class QMenu;
-class QStatusBar;
-class QToolBar;
 class QTreeWidgetItem;
 class QUrl;
 class TEnhListView;
@@ -25,54 +21,14 @@ class TGUI2Console;
 class TTrayController;
 class IBatchUser;
 
-class TFormMain : public QMainWindow {
+class TFormMain : public QMainWindow, public TMainCommands {
     Q_OBJECT
 
 public:
     explicit TFormMain(QWidget* parent = nullptr);
     ~TFormMain() override;
 
-    // --- command table: menu entries and toolbar buttons mirror these ---
-    QAction* ActionChooseFiles = nullptr;
-    QAction* ActionEncode = nullptr;
-    QAction* ActionDelete = nullptr;
-    QAction* ActionClearList = nullptr;
-    QAction* ActionOptions = nullptr;
-    QAction* ActionAbout = nullptr;
-    QAction* ActionToolbar = nullptr;         // checkable: Qt inverts the check before the handler runs
-    QAction* ActionToolbarIcons = nullptr;    // the three display modes form one exclusive group
-    QAction* ActionToolbarCaptions = nullptr;
-    QAction* ActionToolbarBoth = nullptr;
-    QAction* ActionViewLog = nullptr;
-    QActionGroup* ToolbarDisplayGroup = nullptr;
-
-    // Menu entries that are not actions of the table.
-    QAction* MenuOpenFilelist = nullptr;  // hidden
-    QAction* MenuExit = nullptr;
-    QAction* MenuQuickEncode = nullptr;   // hidden
-    QAction* MenuContents = nullptr;      // hidden
-    QAction* MenuKeywordSearch = nullptr; // hidden
-    QAction* MenuCheckForUpdate = nullptr;
-    QAction* MenuBladeEncHomepage = nullptr;
-    QAction* MenuTonewrightHomepage = nullptr;
-
-    QMenu* MenuFile = nullptr;
-    QMenu* MenuEdit = nullptr;
-    QMenu* MenuActions = nullptr;
-    QMenu* MenuView = nullptr;
-    QMenu* MenuViewToolbar = nullptr;
-    QMenu* MenuViewDisplay = nullptr;
-    QMenu* MenuHelp = nullptr;
-    QMenu* PopupMenuList = nullptr;    // right-click on the file list
-    QMenu* PopupMenuToolbar = nullptr; // right-click on the toolbar
-    QMenu* PopupMenuToolbarDisplay = nullptr;
-
-    QToolBar* ToolBar1 = nullptr;
     TEnhListView* ListViewFiles = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
-    QLabel* StatusPanelProduct = nullptr; // first panel: "Tonewright 1.2"
-    QLabel* StatusPanelCount = nullptr;   // second panel: the file count text
-
     // Opens a URL in the user's browser; tests replace it.
     std::function<void(const QUrl&)> OpenUrl;
 
