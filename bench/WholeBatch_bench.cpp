@@ -12,6 +12,7 @@
 #include "CommandLine.h"
 #include "ConsoleIO.h"
 #include "Dialogs.h"
+#include "BatchRun.h"
 #include "Main.h"
 #include "WavFile.h"
 #include "globals.h"
@@ -161,7 +162,7 @@ static void BM_WholeBatchProgramVsDirect(benchmark::State& state)
                 QStringList paths;
                 for (const TFileEntry& e : form->FileEntries())
                     paths << e.FullPath();
-                return QStringList{encoder} + SplitCommandLineArguments(form->BuildEncoderOptions())
+                return QStringList{encoder} + SplitCommandLineArguments(TBatchRun::BuildEncoderOptions())
                        + paths;
             }().join(QLatin1Char('\n'));
             RemoveMp3s(music.path());
@@ -176,7 +177,7 @@ static void BM_WholeBatchProgramVsDirect(benchmark::State& state)
             wall.start();
             form->ActionEncodeExecute();
             programWall.push_back(double(wall.nsecsElapsed()) / 1e9);
-            while (form->GUI2Console1->Running())
+            while (form->Batch->GUI2Console1->Running())
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
             const CpuTimes after = Now();
             programCpu.push_back(after.Self - before.Self);

@@ -169,13 +169,15 @@ void KillGroup(pid_t pid)
     (void)kill(pid, SIGKILL);  // in case it left its group
 }
 
-void Reap(pid_t pid)
+int Reap(pid_t pid)
 {
     if (pid <= 0)
-        return;
+        return -1;
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    pid_t r;
+    while ((r = waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
     }
+    return r == pid ? status : -1;
 }
 
 void CloseFd(int& fd)

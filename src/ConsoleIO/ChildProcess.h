@@ -45,8 +45,9 @@ bool HasEnded(pid_t pid);
 bool TerminateGroup(pid_t pid, int pidFd, int graceMs);
 // SIGKILL to the child and to every process of its group. Ended processes are no error.
 void KillGroup(pid_t pid);
-// Waits for the child to end and collects it.
-void Reap(pid_t pid);
+// Waits for the child to end and collects it; returns its wait status, or -1 when it was
+// collected elsewhere.
+int Reap(pid_t pid);
 void CloseFd(int& fd);
 
 }  // namespace ChildProcess

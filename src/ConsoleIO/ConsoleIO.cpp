@@ -16,6 +16,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 // ---------------------------------------------------------------------------------------
@@ -75,6 +76,17 @@ QString BuildConsoleCommandLine(const QString& application, const QString& comma
     if (!application.isEmpty() && !command.isEmpty())
         return application + u' ' + command;
     return command;
+}
+
+TChildEnd ChildEndOf(int waitStatus)
+{
+    if (waitStatus == -1)
+        return {};
+    if (WIFEXITED(waitStatus))
+        return {TChildEnd::ceExited, WEXITSTATUS(waitStatus)};
+    if (WIFSIGNALED(waitStatus))
+        return {TChildEnd::ceSignaled, WTERMSIG(waitStatus)};
+    return {};
 }
 
 bool EndsWithPrompt(const QByteArray& text, const QByteArray& prompt)
@@ -489,7 +501,7 @@ void TConsoleThread::EndChild()
         (void)ChildProcess::TerminateGroup(FPid, FPidFd, StopGraceMs);
     // The group goes too: a process the child left behind must not keep our pipe or run on.
     ChildProcess::KillGroup(FPid);
-    ChildProcess::Reap(FPid);
+    FChildEnd = ChildEndOf(ChildProcess::Reap(FPid));
     FChildLive = false;
 }
 
@@ -507,7 +519,8 @@ void TConsoleThread::Cleanup()
         std::fflush(FLog);
     if (FLink->Events.OnDone) {
         try {
-            HandOver([](const TConsoleEvents& e, TGUI2Console* sender) {
+            HandOver([end = FChildEnd](const TConsoleEvents& e, TGUI2Console* sender) {
+                sender->FChildEnd = end;
                 e.OnDone(sender);
                 return false;
             });
@@ -560,6 +573,7 @@ void TGUI2Console::Start()
         return;
     }
     const TConsoleEvents& events = *this;
+    FChildEnd = {};
     auto worker = std::make_unique<TConsoleThread>(this, FProps, events);
     worker->SetPriority(tpLower);
     if (!worker->LogError().isEmpty() && OnError) {
@@ -593,6 +607,8 @@ void TGUI2Console::SetTimeOutDelay(int value)
 
 void TGUI2Console::ThreadDone(const ConsoleIODetail::Link* link)
 {
-    if (FWorker && FWorker->FLink.get() == link)
+    if (FWorker && FWorker->FLink.get() == link) {
+        FChildEnd = FWorker->FChildEnd;  // written before the worker's end was handed over
         FWorker.reset();  // joins the thread, which is at its very end
+    }
 }

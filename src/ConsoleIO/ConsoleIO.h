@@ -122,6 +122,15 @@ struct TConsoleProperties {
     TThreadPriority Priority = tpNormal;
 };
 
+// How a run's child ended, as the system reported it when the child was collected.
+struct TChildEnd {
+    enum TKind : std::uint8_t { ceNone, ceExited, ceSignaled };
+    TKind Kind = ceNone;  // ceNone: no child was started, or none was collected
+    int Code = 0;         // the exit status, or the number of the signal that ended it
+};
+// The end a wait status stands for (-1: none collected).
+TChildEnd ChildEndOf(int waitStatus);
+
 // The command line as handed to OnStart: Application + " " + Command when both are set,
 // otherwise Command.
 QString BuildConsoleCommandLine(const QString& application, const QString& command);
@@ -208,6 +217,7 @@ private:
     bool FChildLive = false;  // spawned and not yet reaped
     bool FPipeEnded = false;  // end of file or a read error: the pipe is not polled any more
     int FBaseNice = 0;
+    TChildEnd FChildEnd;      // written before OnDone is handed over, read by the owner after it
 
     std::thread FThread;  // joined by the owner, or detached when the owner gives up waiting
 };
@@ -233,6 +243,9 @@ public:
     void Stop();
     // True from Start until the worker's end has been processed on the owner's thread.
     bool Running() const { return FWorker != nullptr; }
+    // How the last run's child ended: set when OnDone runs (also a stopped run's, which the
+    // runner killed), cleared by Start. Read-only.
+    const TChildEnd& ChildEnd() const { return FChildEnd; }
 
     // Properties. A change takes effect at the next Start.
     QString Application() const { return FProps.Application; }
@@ -273,5 +286,6 @@ private:
     void ThreadDone(const ConsoleIODetail::Link* link);
 
     TConsoleProperties FProps;
+    TChildEnd FChildEnd;
     std::unique_ptr<TConsoleThread> FWorker;  // the current worker; none when idle
 };

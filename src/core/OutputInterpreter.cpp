@@ -1,5 +1,7 @@
 #include "OutputInterpreter.h"
 
+#include "ResStr.h"
+
 #include <QLocale>
 
 #include <algorithm>
@@ -150,8 +152,8 @@ TProgressFields CutProgressLine(const QString& line)
     return {CutColumns(line, 8, 14), CutColumns(line, 26, 34), CutColumns(line, 51, 55), CutColumns(line, 67, 75)};
 }
 
-TOutputInterpreter::TOutputInterpreter(TBatchFields fields, TInterpreterTexts texts, Clock clock)
-    : m_fields(fields), m_texts(std::move(texts)), m_clock(std::move(clock)),
+TOutputInterpreter::TOutputInterpreter(TBatchFields fields, Clock clock)
+    : m_fields(fields), m_clock(std::move(clock)),
       m_decimalSeparator(QLocale().decimalPoint())
 {
     m_timer.start();
@@ -179,25 +181,25 @@ void TOutputInterpreter::HandleLine(const QString& line, IProgressDisplay* displ
 
     if (line.startsWith(QLatin1String("Encoding:"))) {
         m_fields.CurrentFile = FileNamePart(RestFrom(line, 10));
-        display->SetWorking(m_texts.WorkingOn + m_fields.CurrentFile);
-        display->SetStatusText(m_texts.Status + QStringLiteral("0%"));
+        display->SetWorking(ResStr::ProgressWorkingOn + m_fields.CurrentFile);
+        display->SetStatusText(ResStr::ProgressStatus + QStringLiteral("0%"));
         display->SetStatusPosition(0);
-        display->SetStatusEta(m_texts.EstimatedTime + QStringLiteral("?"));
+        display->SetStatusEta(ResStr::ProgressEstimatedTime + QStringLiteral("?"));
     } else if (line.startsWith(QLatin1String("Completed. Encoding time:"))) {
-        display->SetStatusText(m_texts.Status + QStringLiteral("100%"));
+        display->SetStatusText(ResStr::ProgressStatus + QStringLiteral("100%"));
         display->SetStatusPosition(1000);
-        display->SetStatusEta(m_texts.CompletedIn + CutColumns(line, 26, 34));
+        display->SetStatusEta(ResStr::ProgressCompletedIn + CutColumns(line, 26, 34));
         ++m_fields.FilesDone;
         if (m_fields.FilesToEncode == m_fields.FilesDone) {
-            display->SetBatchText(m_texts.Batch + QStringLiteral("100%"));
+            display->SetBatchText(ResStr::ProgressBatch + QStringLiteral("100%"));
             display->SetBatchPosition(1000);
-            display->SetBatchEta(m_texts.BatchDone);
-            display->SetTitle(m_texts.EncodingFinished);
+            display->SetBatchEta(ResStr::ProgressBatchDone);
+            display->SetTitle(ResStr::ProgressEncodingFinished);
         }
     } else if (line.startsWith(QLatin1String("Input:"))) {
-        display->SetInput(m_texts.InputFormat + RestFrom(line, 7));
+        display->SetInput(ResStr::ProgressInputFormat + RestFrom(line, 7));
     } else if (line.startsWith(QLatin1String("Output:"))) {
-        display->SetOutput(m_texts.OutputFormat + RestFrom(line, 8));
+        display->SetOutput(ResStr::ProgressOutputFormat + RestFrom(line, 8));
     } else if (line.startsWith(QLatin1String("=========================  This is freeware!"))
                || line.startsWith(QLatin1String("Blade's MP3 Encoder"))) {
         // The encoder's banner: nothing to show.
@@ -218,17 +220,17 @@ void TOutputInterpreter::HandleProgress(const QString& line, IProgressDisplay& d
 
     const TProgressFields fields = CutProgressLine(line);
     const QString fileText = LocalizeDecimal(fields.FilePercent, m_decimalSeparator);
-    display.SetStatusText(m_texts.Status + fileText + QLatin1Char('%'));
+    display.SetStatusText(ResStr::ProgressStatus + fileText + QLatin1Char('%'));
     m_fields.FilePercent = ParseLocaleNumber(fileText, m_decimalSeparator).value_or(0.0);
     display.SetStatusPosition(PercentToPosition(m_fields.FilePercent));
-    display.SetStatusEta(m_texts.EstimatedTime + fields.FileTime);
+    display.SetStatusEta(ResStr::ProgressEstimatedTime + fields.FileTime);
 
     const QString batchText = LocalizeDecimal(fields.BatchPercent, m_decimalSeparator);
-    display.SetBatchText(m_texts.Batch + batchText + QLatin1Char('%'));
+    display.SetBatchText(ResStr::ProgressBatch + batchText + QLatin1Char('%'));
     m_fields.BatchPercent = ParseLocaleNumber(batchText, m_decimalSeparator).value_or(0.0);
     display.SetBatchPosition(PercentToPosition(m_fields.BatchPercent));
-    display.SetBatchEta(m_texts.EstimatedTime + fields.BatchTime);
+    display.SetBatchEta(ResStr::ProgressEstimatedTime + fields.BatchTime);
 
-    display.SetTrayHint(FormatTrayHint(m_texts.TrayHint, m_fields.CurrentFile, m_fields.FilePercent,
+    display.SetTrayHint(FormatTrayHint(ResStr::TrayProgressHint, m_fields.CurrentFile, m_fields.FilePercent,
                                        m_fields.BatchPercent, m_decimalSeparator));
 }

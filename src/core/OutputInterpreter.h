@@ -74,27 +74,14 @@ struct TBatchFields {
     double& BatchPercent;
 };
 
-// The display texts, given by the owner so that they stay in the program's table of texts.
-struct TInterpreterTexts {
-    QString Status = QStringLiteral("Status=");
-    QString Batch = QStringLiteral("Batch=");
-    QString EstimatedTime = QStringLiteral("Estimated time: ");
-    QString CompletedIn = QStringLiteral("Completed in ");
-    QString BatchDone = QStringLiteral("Batch done");
-    QString WorkingOn = QStringLiteral("Working on ");
-    QString InputFormat = QStringLiteral("Inputformat: ");
-    QString OutputFormat = QStringLiteral("Outputformat: ");
-    QString EncodingFinished = QStringLiteral("Encoding finished");
-    QString TrayHint = QStringLiteral("%1: %2%, Batch: %3%");
-};
-
 class TOutputInterpreter {
 public:
     // Nanoseconds on a monotonic clock; tests give their own.
     using Clock = std::function<qint64()>;
     static constexpr qint64 ThrottleNs = 500'000'000;
 
-    TOutputInterpreter(TBatchFields fields, TInterpreterTexts texts = {}, Clock clock = {});
+    // The display texts come from the program's table of texts (ResStr).
+    TOutputInterpreter(TBatchFields fields, Clock clock = {});
 
     // One line as the runner delivered it. `display` is the running batch's display, or null
     // when no batch runs (then the line only goes to the log). Never throws for any content.
@@ -112,7 +99,6 @@ private:
     void HandleProgress(const QString& line, IProgressDisplay& display);
 
     TBatchFields m_fields;
-    TInterpreterTexts m_texts;
     Clock m_clock;
     QElapsedTimer m_timer;
     QString m_decimalSeparator;

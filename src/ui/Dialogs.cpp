@@ -4,8 +4,10 @@
 #include "ResStr.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QWidget>
@@ -168,16 +170,93 @@ QPoint CenteredPosition(const QRect& ownerFrame, const QSize& windowFrame)
             ownerFrame.top() + (ownerFrame.height() - windowFrame.height()) / 2};
 }
 
+QMargins FrameMarginsOf(const QWidget* window)
+{
+    const QRect frame = window->frameGeometry();
+    const QRect client = window->geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
+}
+
+namespace {
+// The frame `window` has, or, before the window manager has framed it, the owner's: the same
+// manager decorates both alike, near enough to place the window before it shows.
+QMargins ExpectedFrame(const QWidget* window, const QWidget* owner)
+{
+    const QMargins own = FrameMarginsOf(window);
+    if (!own.isNull() || !owner)
+        return own;
+    return FrameMarginsOf(owner->window());
+}
+
+// Watches a window until the window manager has framed it, then places (and sizes) it again by
+// its real frame when that differs from the estimate used. Lives as the window's child.
+class TFramePlacement : public QObject {
+public:
+    explicit TFramePlacement(QWidget* window) : QObject(window), m_window(window) { window->installEventFilter(this); }
+
+    static TFramePlacement* Of(QWidget* window)
+    {
+        for (QObject* child : window->children())
+            if (auto* placement = dynamic_cast<TFramePlacement*>(child))
+                return placement;
+        return new TFramePlacement(window);
+    }
+
+    void Apply()
+    {
+        m_used = ExpectedFrame(m_window, m_owner);
+        if (m_outer.isValid())
+            m_window->resize(m_outer.shrunkBy(m_used));
+        if (m_owner)
+            m_window->move(CenteredPosition(m_owner->frameGeometry(), m_window->size().grownBy(m_used)));
+        m_settled = !FrameMarginsOf(m_window).isNull();
+    }
+
+    QPointer<const QWidget> m_owner;
+    QSize m_outer;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_window && !m_settled
+            && (event->type() == QEvent::Move || event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
+            const QMargins real = FrameMarginsOf(m_window);
+            if (!real.isNull()) {
+                m_settled = true;
+                if (real != m_used)
+                    Apply();
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget* m_window;
+    QMargins m_used;
+    bool m_settled = false;
+};
+} // namespace
+
 void CenterOverOwner(QWidget* window, const QWidget* owner)
 {
     if (!window || !owner)
         return;
     window->ensurePolished();
-    const QRect own = window->frameGeometry();
-    // Before the first show a window has no frame yet: its client size stands in for it.
-    const QSize size = own.isValid() ? own.size() : window->size();
-    const QPoint frameTopLeft = CenteredPosition(owner->frameGeometry(), size);
-    window->move(frameTopLeft);
+    TFramePlacement* placement = TFramePlacement::Of(window);
+    placement->m_owner = owner;
+    placement->Apply();
+}
+
+void SetOuterSize(QWidget* window, const QWidget* owner, const QSize& outer)
+{
+    if (!window)
+        return;
+    TFramePlacement* placement = TFramePlacement::Of(window);
+    if (owner && !placement->m_owner)
+        placement->m_owner = owner;
+    placement->m_outer = outer;
+    window->resize(outer.shrunkBy(ExpectedFrame(window, owner)));
 }
 
 void RunGuarded(const std::function<void()>& work) noexcept

@@ -1,6 +1,7 @@
 #pragma once
 // Message boxes, the standard file dialogs and the default error display. Each dialog goes
 // through one replaceable hook so tests can answer it and see what was asked.
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -61,8 +62,15 @@ QStringList ToQtFilters(const QString& filter);
 
 // Places `window` centred over `owner` by their outer frames: top = owner's top + (owner's height
 // - window's height) / 2, likewise left, truncating toward zero; it may lie partly off screen.
+// Before the window manager has framed `window`, the owner's frame stands in for its own; once
+// the real frame is known and differs, the window is placed (and sized, see SetOuterSize) again.
+// Without a window manager there is no frame and the client rectangles count.
 void CenterOverOwner(QWidget* window, const QWidget* owner);
 QPoint CenteredPosition(const QRect& ownerFrame, const QSize& windowFrame);
+// Gives `window` the outer size `outer`, frame included, by the same estimate and correction.
+void SetOuterSize(QWidget* window, const QWidget* owner, const QSize& outer);
+// The frame the window manager has put around a top-level `window` (none before it is framed).
+QMargins FrameMarginsOf(const QWidget* window);
 
 // The default error display: runs `work`; an error that escapes is shown in an error box
 // (an EAbort silently) and the program goes on. Every command and event handler runs inside it.

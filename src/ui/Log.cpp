@@ -20,7 +20,8 @@ TFormLog::TFormLog(QWidget* owner) : QDialog(owner)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(ResStr::LogCaption);
-    resize(400, 250);
+    // 400 x 250 with its frame.
+    SetOuterSize(this, owner, QSize(400, 250));
 
     MemoLog = new QPlainTextEdit(this);
     MemoLog->setReadOnly(true);

@@ -1,6 +1,7 @@
 #include "Main.h"
 
 #include "AtomicFile.h"
+#include "BatchRun.h"
 #include "ConsoleIO.h"
 #include "Dialogs.h"
 #include "EnhListView.h"
@@ -8,13 +9,16 @@
 #include "MainImages.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
+#include "TrayController.h"
 #include "globals.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -61,6 +65,9 @@ TFileEntry EntryOf(const QTreeWidgetItem* item)
 
 TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
 {
+    // Only Exit ends the program (closeEvent): a message box or any other window closing while
+    // this one is hidden in the tray would otherwise count as the last window and quit.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
     OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     // The program's picture in the title bar and the task bar, also for the windows it owns; the
     // tray icon shows the same one.
@@ -87,8 +94,18 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
                                    [this] { ActionList1Update(); });
     ActionList1Update();
 
-    CreateTray();
-    CreateBatchRunner();
+    QuitApplication = [] { QCoreApplication::quit(); };
+    Tray = new TTrayController(this);
+    m_batchUser = std::make_unique<TBatchWindows>(this, *Tray);
+    Batch = new TBatchRun(this, *m_batchUser);
+    Tray->ProgressWindow = [this] { return Batch->ProgressForm; };
+    // A handler's failure goes back to the runner, which reports it through OnError: the line
+    // handler needs no error display of its own. The end and error handlers cannot hand a failure
+    // on, so they run inside the default error display.
+    TGUI2Console* runner = Batch->GUI2Console1;
+    runner->OnLine = [this](TGUI2Console* sender, const QByteArray& line) { GUI2Console1Line(sender, line); };
+    runner->OnDone = Guarded([this](TGUI2Console* sender) { GUI2Console1Done(sender); });
+    runner->OnError = Guarded([this](TGUI2Console* sender, const QString& message) { GUI2Console1Error(sender, message); });
     FormCreate();
 }
 
@@ -345,7 +362,6 @@ void TFormMain::FormCreate()
 {
     RunGuarded([this] {
         setWindowTitle(ResStr::ProductCaption);
-        // The batch block's ProgressForm starts empty: no batch runs.
         ListViewFiles->clear();
         StatusPanelProduct->setText(ResStr::ProductCaption);
         UpdateFileCount();
@@ -374,17 +390,20 @@ void TFormMain::FormCreate()
 void TFormMain::FormCloseQuery(bool& CanClose)
 {
     CanClose = true;
-    GUI2Console1->Stop();
+    Batch->GUI2Console1->Stop();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event)
 {
     bool canClose = true;
     RunGuarded([&] { FormCloseQuery(canClose); });
-    if (canClose)
-        event->accept();
-    else
+    if (!canClose) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    if (QuitApplication)
+        QuitApplication();
 }
 
 void TFormMain::RebuildIndexIfStale()
@@ -510,6 +529,34 @@ void TFormMain::ActionClearListExecute()
 {
     ListViewFiles->clear();
     UpdateFileCount();
+}
+
+void TFormMain::ActionEncodeExecute()
+{
+    QStringList files;
+    for (const TFileEntry& entry : FileEntries())
+        files << entry.FullPath();
+    Batch->Execute(files);
+}
+
+void TFormMain::ActionViewLogExecute()
+{
+    Batch->ViewLog();
+}
+
+void TFormMain::GUI2Console1Line(TGUI2Console* Sender, const QByteArray& Line)
+{
+    Batch->Line(Sender, Line);
+}
+
+void TFormMain::GUI2Console1Done(TGUI2Console* Sender)
+{
+    Batch->Done(Sender);
+}
+
+void TFormMain::GUI2Console1Error(TGUI2Console* Sender, const QString& Message)
+{
+    Batch->Error(Sender, Message);
 }
 
 void TFormMain::ActionOptionsExecute()

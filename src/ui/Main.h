@@ -1,6 +1,7 @@
 #pragma once
-// The main window: the file list, the command table (actions), menus, toolbar and status bar.
-// Main thread only. The batch run and the tray add their members in the marked blocks below.
+// The main window: the file list and the handlers of the command table (MainCommands.h, the
+// actions, menus, toolbar and status bar it builds). The batch run (BatchRun.h) and the tray
+// (TrayController.h) are classes of their own that it owns and connects. Main thread only.
 #include <QMainWindow>
 #include <QString>
 
@@ -8,71 +9,26 @@
 #include <memory>
 
 #include "FileList.h"
+#include "MainCommands.h"
 
 class QAction;
-class QActionGroup;
 class QCloseEvent;
-class QLabel;
-class QMenu;
-class QStatusBar;
-class QToolBar;
 class QTreeWidgetItem;
 class QUrl;
 class TEnhListView;
-class TFormProgress;
-class TRxTrayIcon;
+class TBatchRun;
 class TGUI2Console;
-class TOutputInterpreter;
-class IProgressDisplay;
+class TTrayController;
+class IBatchUser;
 
-class TFormMain : public QMainWindow {
+class TFormMain : public QMainWindow, public TMainCommands {
     Q_OBJECT
 
 public:
     explicit TFormMain(QWidget* parent = nullptr);
     ~TFormMain() override;
 
-    // --- command table: menu entries and toolbar buttons mirror these ---
-    QAction* ActionChooseFiles = nullptr;
-    QAction* ActionEncode = nullptr;
-    QAction* ActionDelete = nullptr;
-    QAction* ActionClearList = nullptr;
-    QAction* ActionOptions = nullptr;
-    QAction* ActionAbout = nullptr;
-    QAction* ActionToolbar = nullptr;         // checkable: Qt inverts the check before the handler runs
-    QAction* ActionToolbarIcons = nullptr;    // the three display modes form one exclusive group
-    QAction* ActionToolbarCaptions = nullptr;
-    QAction* ActionToolbarBoth = nullptr;
-    QAction* ActionViewLog = nullptr;
-    QActionGroup* ToolbarDisplayGroup = nullptr;
-
-    // Menu entries that are not actions of the table.
-    QAction* MenuOpenFilelist = nullptr;  // hidden
-    QAction* MenuExit = nullptr;
-    QAction* MenuQuickEncode = nullptr;   // hidden
-    QAction* MenuContents = nullptr;      // hidden
-    QAction* MenuKeywordSearch = nullptr; // hidden
-    QAction* MenuCheckForUpdate = nullptr;
-    QAction* MenuBladeEncHomepage = nullptr;
-    QAction* MenuTonewrightHomepage = nullptr;
-
-    QMenu* MenuFile = nullptr;
-    QMenu* MenuEdit = nullptr;
-    QMenu* MenuActions = nullptr;
-    QMenu* MenuView = nullptr;
-    QMenu* MenuViewToolbar = nullptr;
-    QMenu* MenuViewDisplay = nullptr;
-    QMenu* MenuHelp = nullptr;
-    QMenu* PopupMenuList = nullptr;    // right-click on the file list
-    QMenu* PopupMenuToolbar = nullptr; // right-click on the toolbar
-    QMenu* PopupMenuToolbarDisplay = nullptr;
-
-    QToolBar* ToolBar1 = nullptr;
     TEnhListView* ListViewFiles = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
-    QLabel* StatusPanelProduct = nullptr; // first panel: "Tonewright 1.2"
-    QLabel* StatusPanelCount = nullptr;   // second panel: the file count text
-
     // Opens a URL in the user's browser; tests replace it.
     std::function<void(const QUrl&)> OpenUrl;
 
@@ -138,62 +94,19 @@ private:
     QMetaObject::Connection m_idleConnection;
 
 public:
-    // --- batch run: members defined in MainBatch.cpp ---
-    // Runs the encoder once over the whole list and returns when the batch and the dialogs
-    // after it are over.
+    // --- the batch run and the tray, each a class of its own ---
+    TTrayController* Tray = nullptr;
+    TBatchRun* Batch = nullptr;
+    // The batch run's handlers, by the names the rules give them; each forwards to Batch.
     void ActionEncodeExecute();
-    // Shows the run log of the last batch.
     void ActionViewLogExecute();
-    // The encoder options (" -quit -<bitrate> ...") from the settings record.
-    QString BuildEncoderOptions() const;
-    // The runner's events, run on the main thread while the runner's worker waits.
     void GUI2Console1Line(TGUI2Console* Sender, const QByteArray& Line);
     void GUI2Console1Done(TGUI2Console* Sender);
     void GUI2Console1Error(TGUI2Console* Sender, const QString& Message);
-    // Creates GUI2Console1 with the batch's settings and the output interpreter; once, when the
-    // window is created.
-    void CreateBatchRunner();
-
-    TGUI2Console* GUI2Console1 = nullptr;
-    // Reads the encoder's lines for the running batch (and keeps the progress throttle).
-    TOutputInterpreter& OutputInterpreter() { return *m_outputInterpreter; }
-    // Switches the computer off once the countdown has run out; tests replace it.
-    std::function<void()> ShutdownComputer;
+    // Ends the application's event loop once the main window's close has gone through: no other
+    // window closing ends the program. Tests replace it.
+    std::function<void()> QuitApplication;
 
 private:
-    std::shared_ptr<TOutputInterpreter> m_outputInterpreter;
-    std::shared_ptr<IProgressDisplay> m_progressDisplay;
-    void ShowRunLog();
-    void SaveRunLog();
-
-public:
-    // --- end of batch run block ---
-
-public:
-    // --- tray: members defined in MainTray.cpp ---
-    // The notification-area icon, shown only while the windows are hidden in the tray, and its
-    // menu. The batch run sets ProgressForm->OnTrayButtonClick to HideToTray when it creates the
-    // window, and writes RxTrayIcon1's hint.
-    TRxTrayIcon* RxTrayIcon1 = nullptr;
-    QMenu* PopupMenuTray = nullptr;
-    QAction* MenuItemTrayShow = nullptr;
-    QAction* MenuItemTrayExit = nullptr;
-    // The running batch's progress window; set and cleared by the batch run.
-    TFormProgress* ProgressForm = nullptr;
-    // Creates the icon (inactive, hint "Encoding in progress") and its menu; once, from the constructor.
-    void CreateTray();
-    // The progress window's tray button: hides the progress and main windows and shows the icon.
-    // Does nothing where the desktop has no notification area (nothing could bring them back).
-    void HideToTray();
-    // Double click on the icon, and the menu's "Show": the windows come back and the icon goes.
-    void RxTrayIcon1DblClick();
-    void MenuItemTrayShowClick();
-    // Just before the menu opens: "Stop encoding" while a batch runs, else "Exit Tonewright".
-    void PopupMenuTrayPopup();
-    // Closes the progress window as the user would (asking first), else the main window, which
-    // ends the program also while the window is hidden in the tray.
-    void MenuItemTrayExitClick();
-    // Ends the application's event loop; tests replace it.
-    std::function<void()> QuitApplication;
-    // --- end of tray block ---
+    std::unique_ptr<IBatchUser> m_batchUser;
 };

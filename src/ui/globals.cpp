@@ -1,6 +1,7 @@
 #include "globals.h"
 
 #include "AppPaths.h"
+#include "Errors.h"
 #include "IniFile.h"
 #include "ResStr.h"
 
@@ -19,20 +20,18 @@ const QStringList PriorityNames = {
 };
 
 namespace {
-const QString SectionSystem = QStringLiteral("System");
-const QString SectionFlags = QStringLiteral("Flags");
-const QString SectionMp3Flags = QStringLiteral("Mp3Flags");
-
-struct FlagKey {
-    const char* Key;
-    std::uint8_t Flag;
-};
-constexpr FlagKey Mp3FlagKeys[] = {
-    {"Original", mfOriginal},
-    {"Copy", mfCopy},
-    {"Private", mfPrivate},
-    {"Copyright", mfCopyright},
-};
+// The settings file's errors in the program's words.
+template <class F>
+auto InOurWords(F work)
+{
+    try {
+        return work();
+    } catch (const EIniFileError& e) {
+        if (e.Reason == EIniFileError::irValueHasLineBreak)
+            throw Exception(ResStr::IniValueHasLineBreak.arg(e.Section, e.Key));
+        throw Exception(ResStr::UnableToWrite.arg(e.Path));
+    }
+}
 } // namespace
 
 QString SettingsFilePath()
@@ -76,47 +75,35 @@ bool LoadSettings()
         SaveSettings();
         return false;
     }
-    TGlobalVars& g = GlobalVars;
-    g.BladeEncPath = ini.ReadString(SectionSystem, QStringLiteral("BladeEnc"), g.BladeEncPath);
-    g.Bitrate = ini.ReadInteger(SectionSystem, QStringLiteral("Bitrate"), g.Bitrate);
-    g.Priority = static_cast<std::uint8_t>(ini.ReadInteger(SectionSystem, QStringLiteral("Priority"), g.Priority) & 0xFF);
-    g.Mono = ini.ReadBool(SectionFlags, QStringLiteral("Mono"), g.Mono);
-    g.Crc = ini.ReadBool(SectionFlags, QStringLiteral("Crc"), g.Crc);
-    g.DeleteSource = ini.ReadBool(SectionFlags, QStringLiteral("Delete"), g.DeleteSource);
-    g.Mp3Flags = 0;
-    for (const FlagKey& f : Mp3FlagKeys)
-        if (ini.ReadBool(SectionMp3Flags, QLatin1String(f.Key), false))
-            g.Mp3Flags |= f.Flag;
+    ReadSettings(ini, GlobalVars);
     return true;
 }
 
 void SaveSettings()
 {
-    TIniFile ini(SettingsFilePath());
-    const TGlobalVars& g = GlobalVars;
-    ini.WriteString(SectionSystem, QStringLiteral("BladeEnc"), g.BladeEncPath);
-    ini.WriteInteger(SectionSystem, QStringLiteral("Bitrate"), g.Bitrate);
-    ini.WriteInteger(SectionSystem, QStringLiteral("Priority"), g.Priority);
-    ini.WriteBool(SectionFlags, QStringLiteral("Mono"), g.Mono);
-    ini.WriteBool(SectionFlags, QStringLiteral("Crc"), g.Crc);
-    ini.WriteBool(SectionFlags, QStringLiteral("Delete"), g.DeleteSource);
-    for (const FlagKey& f : Mp3FlagKeys)
-        ini.WriteBool(SectionMp3Flags, QLatin1String(f.Key), (g.Mp3Flags & f.Flag) != 0);
-    ini.UpdateFile();
+    InOurWords([] {
+        TIniFile ini(SettingsFilePath());
+        WriteSettings(ini, GlobalVars);
+        ini.UpdateFile();
+    });
 }
 
 void WriteIniInteger(const QString& section, const QString& key, std::int32_t value)
 {
-    TIniFile ini(SettingsFilePath());
-    ini.WriteInteger(section, key, value);
-    ini.UpdateFile();
+    InOurWords([&] {
+        TIniFile ini(SettingsFilePath());
+        ini.WriteInteger(section, key, value);
+        ini.UpdateFile();
+    });
 }
 
 void WriteIniBool(const QString& section, const QString& key, bool value)
 {
-    TIniFile ini(SettingsFilePath());
-    ini.WriteBool(section, key, value);
-    ini.UpdateFile();
+    InOurWords([&] {
+        TIniFile ini(SettingsFilePath());
+        ini.WriteBool(section, key, value);
+        ini.UpdateFile();
+    });
 }
 
 std::int32_t ReadIniInteger(const QString& section, const QString& key, std::int32_t defaultValue)

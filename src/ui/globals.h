@@ -1,27 +1,15 @@
 #pragma once
 // The settings record and the state of the running batch (`GlobalVars`, main thread only),
 // and the settings file beside the executable.
+#include "Settings.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
 
-// MPEG header flags held in TGlobalVars::Mp3Flags.
-enum TMp3Flag : std::uint8_t {
-    mfOriginal = 1,
-    mfCopy = 2,
-    mfPrivate = 4,
-    mfCopyright = 8,
-};
-
-struct TGlobalVars {
-    QString BladeEncPath;
-    std::int32_t Bitrate = 128;
-    std::uint8_t Priority = 1;
-    bool Mono = false;
-    bool Crc = false;
-    bool DeleteSource = false;
-    std::uint8_t Mp3Flags = 0; // set of TMp3Flag
+// The settings (TSettings, kept in the settings file) and the running batch's state.
+struct TGlobalVars : TSettings {
     std::int32_t FilesToEncode = 0;
     std::int32_t FilesDone = 0;
     QStringList Log;
@@ -51,7 +39,8 @@ QString DefaultBladeEncPath();
 void SetDefaultSettings();
 
 // Reads the settings file over the values in GlobalVars; when no file exists, creates it from
-// them and returns false. Raises "Unable to write to %1" when that creation fails.
+// them and returns false. Raises "Unable to write to %1" when that creation fails. The settings
+// file's own errors (EIniFileError) reach callers of these functions as the window's texts.
 bool LoadSettings();
 // Writes the ten settings keys of sections "System", "Flags" and "Mp3Flags" in one atomic
 // replacement of the file. Raises "Unable to write to %1" on failure.

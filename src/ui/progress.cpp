@@ -156,9 +156,16 @@ void TFormProgress::ResetDisplay()
     LabelBatch->setText(ResStr::ProgressBatch + QStringLiteral("0%"));
     LabelStatusETA->setText(ResStr::ProgressEstimatedTime);
     LabelBatchETA->setText(ResStr::ProgressEstimatedTime);
-    LabelWorking->setText(ResStr::ProgressWorkingOn);
+    SetWorkingText(ResStr::ProgressWorkingOn);
     LabelInput->setText(ResStr::ProgressInputFormat);
     LabelOutput->setText(ResStr::ProgressOutputFormat);
+}
+
+void TFormProgress::SetWorkingText(const QString& text)
+{
+    const int room = LabelWorking->contentsRect().width();
+    LabelWorking->setText(LabelWorking->fontMetrics().elidedText(text, Qt::ElideMiddle, room));
+    LabelWorking->setToolTip(text);
 }
 
 void TFormProgress::SetBarPosition(QProgressBar* bar, int position)

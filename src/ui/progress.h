@@ -45,6 +45,9 @@ public:
 
     // Both bars to 0 and every label to its bare prefix.
     void ResetDisplay();
+    // Shows `text` in LabelWorking; a text too long for the label loses its middle to an
+    // ellipsis, so the start and the file's extension stay visible. The tooltip keeps it whole.
+    void SetWorkingText(const QString& text);
     // Sets `bar` to `position` held within the bar's range (a bar ignores values outside it).
     static void SetBarPosition(QProgressBar* bar, int position);
 

@@ -1,5 +1,8 @@
 #include "RxTrayIcon.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
@@ -12,7 +15,7 @@ TRxTrayIcon::TRxTrayIcon(QObject* owner) : QObject(owner)
     FImage = DefaultIcon();
     FIcon->setIcon(FImage);
     connect(FIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::DoubleClick && OnDblClick)
+        if (OnDblClick && IsDblClick(reason, StatusNotifierHost()))
             OnDblClick(this);
     });
 }
@@ -64,6 +67,28 @@ void TRxTrayIcon::SetPopupMenu(QMenu* menu)
             if (OnPopup)
                 OnPopup(this);
         });
+}
+
+bool TRxTrayIcon::IsDblClick(QSystemTrayIcon::ActivationReason reason, bool statusNotifierHost)
+{
+    // A StatusNotifier host sends Activate for a click and never a double click: there the
+    // click is the only way to bring the windows back.
+    return reason == QSystemTrayIcon::DoubleClick || (statusNotifierHost && reason == QSystemTrayIcon::Trigger);
+}
+
+bool TRxTrayIcon::StatusNotifierHost()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return false;
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("/StatusNotifierWatcher"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << QStringLiteral("org.kde.StatusNotifierWatcher") << QStringLiteral("IsStatusNotifierHostRegistered");
+    const QDBusMessage reply = bus.call(get, QDBus::Block, 2000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return false;
+    return reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
 }
 
 bool TRxTrayIcon::Available()

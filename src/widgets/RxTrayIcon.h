@@ -6,10 +6,10 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QSystemTrayIcon>
 
 #include <functional>
 
-class QSystemTrayIcon;
 
 class TRxTrayIcon : public QObject {
     Q_OBJECT
@@ -39,11 +39,17 @@ public:
     QMenu* PopupMenu() const { return FMenu; }
     void SetPopupMenu(QMenu* menu);
 
-    // A left double click on the icon.
+    // A left double click on the icon; where the desktop's tray is a StatusNotifier host, which
+    // never reports double clicks, the click (activation) instead.
     std::function<void(TRxTrayIcon*)> OnDblClick;
     // Runs just before the pop-up menu opens, so the owner can set its items.
     std::function<void(TRxTrayIcon*)> OnPopup;
 
+    // Whether an activation of the icon counts as the double click.
+    static bool IsDblClick(QSystemTrayIcon::ActivationReason reason, bool statusNotifierHost);
+    // Whether the session's tray is a StatusNotifier host (the icon is then an item on the
+    // session bus, as Qt chooses when such a host is registered).
+    static bool StatusNotifierHost();
     // Whether the desktop offers a notification area at all.
     static bool Available();
     // The part of `hint` before its first "|", cut to 63 characters (never inside a surrogate pair).

@@ -62,6 +62,37 @@ TEST(ConsoleRun, OutputAndErrorShareOnePipeAndLongLinesSurviveSmallReads)
     EXPECT_EQ(r->Lines[3], longLine.toUtf8());
 }
 
+TEST(ConsoleRun, TheChildsEndIsReadableFromOnDoneOnAndClearedByTheNextStart)
+{
+    TGUI2Console c;
+    auto r = Record(c);
+    std::vector<TChildEnd> seen;
+    c.OnDone = [&](TGUI2Console* sender) { seen.push_back(sender->ChildEnd()); };
+    EXPECT_EQ(c.ChildEnd().Kind, TChildEnd::ceNone);
+    c.SetCommand(ChildCommand({S("out:a\\n"), S("exit:3")}));
+    ASSERT_TRUE(RunToEnd(c));
+    c.SetCommand(ChildCommand({S("out:a\\n")}));
+    ASSERT_TRUE(RunToEnd(c));
+    // Stopped by the owner: the runner ended it with a signal.
+    c.OnLine = [](TGUI2Console* sender, const QByteArray&) { sender->Stop(); };
+    c.SetCommand(ChildCommand({S("ignore"), S("out:a\\n"), S("hang")}));
+    ASSERT_TRUE(RunToEnd(c));
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0].Kind, TChildEnd::ceExited);
+    EXPECT_EQ(seen[0].Code, 3);
+    EXPECT_EQ(seen[1].Kind, TChildEnd::ceExited);
+    EXPECT_EQ(seen[1].Code, 0);
+    EXPECT_EQ(seen[2].Kind, TChildEnd::ceSignaled);
+    EXPECT_EQ(c.ChildEnd().Kind, TChildEnd::ceSignaled);
+
+    // A program that cannot start has no end to report.
+    c.SetCommand(S("/nonexistent/tonewright-no-such-program"));
+    c.OnError = [](TGUI2Console*, const QString&) {};
+    ASSERT_TRUE(RunToEnd(c));
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[3].Kind, TChildEnd::ceNone);
+}
+
 TEST(ConsoleRun, ChildGetsItsOwnGroupAnOpenSilentInputAndNothingElse)
 {
     TGUI2Console c;

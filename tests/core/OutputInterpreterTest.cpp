@@ -1,6 +1,7 @@
 // The encoder output interpreter without windows: column cutting, numbers, rounding, the
 // prefixes, the throttle and the batch counters.
 #include "OutputInterpreter.h"
+#include "ResStr.h"
 
 #include "QtPrinters.h"
 
@@ -64,7 +65,7 @@ struct OutputInterpreterTest : ::testing::Test {
     RecordingDisplay display;
     TOutputInterpreter interpreter{
         TBatchFields{filesToEncode, filesDone, log, error, currentFile, filePercent, batchPercent},
-        TInterpreterTexts{}, [this] { return now; }};
+        [this] { return now; }};
 
     OutputInterpreterTest() { interpreter.SetDecimalSeparator(QStringLiteral(".")); }
     void Line(const QString& line) { interpreter.HandleLine(line, &display); }
@@ -150,7 +151,7 @@ TEST(OutputRules, BarPositionsRoundHalvesToEven)
 
 TEST(OutputRules, TrayHintUsesOneDecimalAndTheLocaleSeparator)
 {
-    const QString pattern = TInterpreterTexts{}.TrayHint;
+    const QString pattern = ResStr::TrayProgressHint;
     EXPECT_EQ(FormatTrayHint(pattern, QStringLiteral("Track 1.wav"), 12.3, 4.1, QStringLiteral(".")),
               QStringLiteral("Track 1.wav: 12.3%, Batch: 4.1%"));
     EXPECT_EQ(FormatTrayHint(pattern, QStringLiteral("a.wav"), 12.26, 99.96, QStringLiteral(",")),

@@ -5,7 +5,9 @@
 #include "Dialogs.h"
 #include "EnhListView.h"
 #include "Log.h"
+#include "BatchRun.h"
 #include "Main.h"
+#include "TrayController.h"
 #include "OutputInterpreter.h"
 #include "QtPrinters.h"
 #include "ResStr.h"
@@ -100,10 +102,10 @@ protected:
         main = std::make_unique<TFormMain>();
         main->show();
         GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
-        main->ShutdownComputer = [this] { ++shutdowns; };
-        main->OutputInterpreter().SetDecimalSeparator(QStringLiteral("."));
+        main->Batch->ShutdownComputer = [this] { ++shutdowns; };
+        main->Batch->OutputInterpreter().SetDecimalSeparator(QStringLiteral("."));
 
-        TGUI2Console* runner = main->GUI2Console1;
+        TGUI2Console* runner = main->Batch->GUI2Console1;
         auto handle = runner->OnLine;
         runner->OnLine = [this, handle](TGUI2Console* sender, const QByteArray& line) {
             if (beforeLine)
@@ -118,7 +120,7 @@ protected:
         guard->setSingleShot(true);
         QObject::connect(guard, &QTimer::timeout, main.get(), [this] {
             ADD_FAILURE() << "the batch hung";
-            main->GUI2Console1->Stop();
+            main->Batch->GUI2Console1->Stop();
             for (QWidget* w : QApplication::topLevelWidgets()) {
                 if (auto* p = qobject_cast<TFormProgress*>(w)) {
                     p->Finished = true;
@@ -136,7 +138,7 @@ protected:
         qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
         qunsetenv("FAKE_BLADEENC_ARGS_OUT");
         if (main)
-            SpinUntil([&] { return !main->GUI2Console1->Running(); });
+            SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
         main.reset();
         GlobalVars = TGlobalVars{};
     }
@@ -144,8 +146,8 @@ protected:
     Shot Capture() const
     {
         Shot s;
-        s.Hint = main->RxTrayIcon1->Hint();
-        if (TFormProgress* p = main->ProgressForm) {
+        s.Hint = main->Tray->RxTrayIcon1->Hint();
+        if (TFormProgress* p = main->Batch->ProgressForm) {
             s.Status = p->LabelStatus->text();
             s.StatusEta = p->LabelStatusETA->text();
             s.Batch = p->LabelBatch->text();
@@ -241,7 +243,7 @@ TEST_F(BatchRun, SampleBatchStepByStepThenYesShowsAndSavesTheLog)
     Script(ScriptOf(example));
     // The interpreter's clock follows the sample's arrival times.
     qint64 now = 0;
-    main->OutputInterpreter().SetClock([&now] { return now; });
+    main->Batch->OutputInterpreter().SetClock([&now] { return now; });
     beforeLine = [&](int index) { now = qint64(example.at(index).Tenths) * 100'000'000; };
     AddFiles({QStringLiteral("/Music/Track 1.wav"), QStringLiteral("/Rec/b.aif")});
 
@@ -251,8 +253,8 @@ TEST_F(BatchRun, SampleBatchStepByStepThenYesShowsAndSavesTheLog)
         EXPECT_EQ(asked.Caption, QStringLiteral("Error"));
         EXPECT_EQ(asked.Flags, unsigned(MB_YESNOCANCEL | MB_ICONERROR));
         // The progress window has closed; the log is not saved before the log window closes.
-        EXPECT_FALSE(main->ProgressForm->isVisible());
-        EXPECT_EQ(main->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
+        EXPECT_FALSE(main->Batch->ProgressForm->isVisible());
+        EXPECT_EQ(main->Tray->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
         OnWindow<TFormLog>(main.get(), [&](TFormLog* log) {
             shownLog = log->MemoLog->toPlainText().split(QLatin1Char('\n'));
             EXPECT_TRUE(LogFileBytes().isEmpty());
@@ -327,8 +329,8 @@ TEST_F(BatchRun, SampleBatchStepByStepThenYesShowsAndSavesTheLog)
     EXPECT_EQ(shownLog, GlobalVars.Log);
     EXPECT_EQ(LogFileBytes(), expected);
     EXPECT_EQ(boxes.Asked().size(), 1u);
-    EXPECT_EQ(main->ProgressForm, nullptr);
-    EXPECT_EQ(main->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
+    EXPECT_EQ(main->Batch->ProgressForm, nullptr);
+    EXPECT_EQ(main->Tray->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
 }
 
 TEST_F(BatchRun, ErrorQuestionAnsweredNoOrCancelKeepsThePreviousLogFile)
@@ -346,8 +348,8 @@ TEST_F(BatchRun, ErrorQuestionAnsweredNoOrCancelKeepsThePreviousLogFile)
         EXPECT_EQ(GlobalVars.Log, (QStringList{QStringLiteral("Files to encode: 1"), QStringLiteral("Encoding: /a/x.wav"),
                                                QStringLiteral("Something went wrong"),
                                                QStringLiteral("Completed. Encoding time: 0:00:01")}));
-        EXPECT_EQ(main->ProgressForm, nullptr);
-        SpinUntil([&] { return !main->GUI2Console1->Running(); });
+        EXPECT_EQ(main->Batch->ProgressForm, nullptr);
+        SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
     }
     EXPECT_EQ(boxes.Asked().size(), 2u);
     EXPECT_EQ(shutdowns, 0);
@@ -417,7 +419,7 @@ TEST_F(BatchRun, AbortQuestionNoKeepsRunningYesEndsWithCancelAndNoCountdown)
     beforeLine = [&](int index) {
         if (index != 1)
             return;
-        main->ProgressForm->CheckBoxShutdown->setChecked(true);
+        main->Batch->ProgressForm->CheckBoxShutdown->setChecked(true);
         // Once the encoder is working: press Cancel, answer No; the batch goes on.
         QTimer::singleShot(0, main.get(), [&] {
             boxes.OnNextBox([&](const AskedMessage& asked) {
@@ -425,13 +427,13 @@ TEST_F(BatchRun, AbortQuestionNoKeepsRunningYesEndsWithCancelAndNoCountdown)
                 EXPECT_EQ(asked.Caption, QStringLiteral("Question"));
             });
             boxes.Answer(IDNO);
-            main->ProgressForm->ButtonCancel->click();
-            stillRunningAfterNo = main->ProgressForm->isVisible() && main->ProgressForm->InModalLoop()
-                                  && main->GUI2Console1->Running();
+            main->Batch->ProgressForm->ButtonCancel->click();
+            stillRunningAfterNo = main->Batch->ProgressForm->isVisible() && main->Batch->ProgressForm->InModalLoop()
+                                  && main->Batch->GUI2Console1->Running();
             // Then again, answering Yes.
             QTimer::singleShot(50, main.get(), [&] {
                 boxes.Answer(IDYES);
-                main->ProgressForm->ButtonCancel->click();
+                main->Batch->ProgressForm->ButtonCancel->click();
             });
         });
     };
@@ -442,14 +444,14 @@ TEST_F(BatchRun, AbortQuestionNoKeepsRunningYesEndsWithCancelAndNoCountdown)
     Encode();
 
     EXPECT_TRUE(stillRunningAfterNo);
-    EXPECT_EQ(main->ProgressForm, nullptr);
+    EXPECT_EQ(main->Batch->ProgressForm, nullptr);
     EXPECT_EQ(boxes.Asked().size(), 2u);
     // Stopped without an error: the log is saved, nothing more is asked.
     EXPECT_FALSE(GlobalVars.ErrorOccurred);
     EXPECT_EQ(LogFileBytes(), QByteArray("Files to encode: 1\r\nEncoding: /a/long.wav\r\n"));
     // The encoder was killed: the run ends long before its minute of sleep.
-    EXPECT_TRUE(SpinUntil([&] { return !main->GUI2Console1->Running(); }, 30000));
-    EXPECT_EQ(main->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
+    EXPECT_TRUE(SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); }, 30000));
+    EXPECT_EQ(main->Tray->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
     EXPECT_EQ(shutdowns, 0);
 }
 
@@ -463,14 +465,14 @@ TEST_F(BatchRun, BatchEndingWhileTheAbortQuestionIsOpenClosesWithCancel)
         beforeLine = [&](int index) {
             if (index != 1)
                 return;
-            main->ProgressForm->CheckBoxShutdown->setChecked(true);
+            main->Batch->ProgressForm->CheckBoxShutdown->setChecked(true);
             QTimer::singleShot(0, main.get(), [&, answer] {
                 boxes.OnNextBox([&](const AskedMessage&) {
                     // The question stays open until the run has ended.
-                    finishedWhileAsking = SpinUntil([&] { return main->ProgressForm->Finished; });
+                    finishedWhileAsking = SpinUntil([&] { return main->Batch->ProgressForm->Finished; });
                 });
                 boxes.Answer(answer);
-                main->ProgressForm->ButtonCancel->click();
+                main->Batch->ProgressForm->ButtonCancel->click();
             });
         };
         // A clean batch whose result is Cancel: no countdown.
@@ -481,9 +483,9 @@ TEST_F(BatchRun, BatchEndingWhileTheAbortQuestionIsOpenClosesWithCancel)
         Encode();
         EXPECT_TRUE(finishedWhileAsking) << answer;
         EXPECT_EQ(lines.size(), 3) << answer;
-        EXPECT_EQ(main->ProgressForm, nullptr);
+        EXPECT_EQ(main->Batch->ProgressForm, nullptr);
         EXPECT_FALSE(LogFileBytes().isEmpty());
-        SpinUntil([&] { return !main->GUI2Console1->Running(); });
+        SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
     }
     EXPECT_EQ(boxes.Asked().size(), 2u);
     EXPECT_EQ(shutdowns, 0);
@@ -495,7 +497,7 @@ TEST_F(BatchRun, CleanBatchWithShutdownTickedCountsDownAndShutsDownOnce)
     AddFiles({QStringLiteral("/a/x.wav")});
     beforeLine = [&](int index) {
         if (index == 0)
-            main->ProgressForm->CheckBoxShutdown->setChecked(true);
+            main->Batch->ProgressForm->CheckBoxShutdown->setChecked(true);
     };
     int ticks = 0;
     OnWindow<TFormShutdown>(main.get(), [&](TFormShutdown* countdown) {
@@ -517,7 +519,7 @@ TEST_F(BatchRun, CleanBatchWithShutdownTickedCountsDownAndShutsDownOnce)
         countdown->Button1->click();
         cancelled = true;
     });
-    SpinUntil([&] { return !main->GUI2Console1->Running(); });
+    SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
     lines.clear();
     Encode();
     EXPECT_TRUE(cancelled);
@@ -552,10 +554,10 @@ TEST_F(BatchRun, CleanBatchWithTheRealEncoder)
     EXPECT_EQ(LogFileBytes(), expected);
     EXPECT_TRUE(GlobalVars.Log.contains(QStringLiteral("Encoding: ") + folder.File(QStringLiteral("music/drei ä.wav"))));
     // Idle again, the list as it was.
-    EXPECT_EQ(main->ProgressForm, nullptr);
-    EXPECT_TRUE(SpinUntil([&] { return !main->GUI2Console1->Running(); }));
+    EXPECT_EQ(main->Batch->ProgressForm, nullptr);
+    EXPECT_TRUE(SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); }));
     EXPECT_EQ(main->FileEntries(), before);
-    EXPECT_EQ(main->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
+    EXPECT_EQ(main->Tray->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
 }
 
 TEST_F(BatchRun, MissingEncoderOrEmptyListStartsNothing)
@@ -587,7 +589,7 @@ TEST_F(BatchRun, MissingEncoderOrEmptyListStartsNothing)
     EXPECT_EQ(boxes.Asked()[2].Caption, QStringLiteral("Hint"));
     EXPECT_EQ(boxes.Asked()[2].Flags, unsigned(MB_OK | MB_ICONWARNING));
 
-    EXPECT_FALSE(main->GUI2Console1->Running());
+    EXPECT_FALSE(main->Batch->GUI2Console1->Running());
     EXPECT_TRUE(lines.isEmpty());
     EXPECT_EQ(GlobalVars.Log, QStringList{QStringLiteral("kept")});
     EXPECT_TRUE(LogFileBytes().isEmpty());
@@ -608,7 +610,7 @@ TEST_F(BatchRun, EncoderThatCannotStartOffersTheRunnersError)
     ASSERT_EQ(GlobalVars.Log.size(), 1);
     EXPECT_TRUE(GlobalVars.Log[0].startsWith(QStringLiteral("Error: Error Creating Process  Error Code :")))
         << GlobalVars.Log[0].toStdString();
-    EXPECT_EQ(main->ProgressForm, nullptr);
+    EXPECT_EQ(main->Batch->ProgressForm, nullptr);
 }
 
 TEST_F(BatchRun, LogThatCannotBeSavedIsReportedAndTheProgramGoesOn)
@@ -619,7 +621,7 @@ TEST_F(BatchRun, LogThatCannotBeSavedIsReportedAndTheProgramGoesOn)
     AddFiles({QStringLiteral("/a/x.wav")});
     beforeLine = [&](int index) {
         if (index == 0)
-            main->ProgressForm->CheckBoxShutdown->setChecked(true);
+            main->Batch->ProgressForm->CheckBoxShutdown->setChecked(true);
     };
     OnWindow<TFormShutdown>(main.get(), [](TFormShutdown* countdown) {
         ADD_FAILURE() << "countdown after a failed log save";
@@ -630,13 +632,13 @@ TEST_F(BatchRun, LogThatCannotBeSavedIsReportedAndTheProgramGoesOn)
     ASSERT_EQ(boxes.Asked().size(), 1u);
     EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("Cannot create file ") + folder.File(QStringLiteral("Tonewright.log")));
     EXPECT_EQ(boxes.Asked()[0].Caption, QStringLiteral("Error"));
-    EXPECT_EQ(main->ProgressForm, nullptr);
+    EXPECT_EQ(main->Batch->ProgressForm, nullptr);
     EXPECT_TRUE(QFileInfo(folder.File(QStringLiteral("Tonewright.log/inner"))).isDir());
 
     // The next batch runs normally.
     beforeLine = {};
     ASSERT_TRUE(QDir(folder.File(QStringLiteral("Tonewright.log"))).removeRecursively());
-    SpinUntil([&] { return !main->GUI2Console1->Running(); });
+    SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
     Encode();
     EXPECT_EQ(LogFileBytes(), QByteArray("Files to encode: 1\r\nEncoding: /a/x.wav\r\nCompleted. Encoding time: 0:00:01\r\n"));
     EXPECT_EQ(shutdowns, 0);
@@ -649,7 +651,7 @@ TEST_F(BatchRun, NextBatchRightAfterAnAbortStartsCleanly)
     beforeLine = [&](int) {
         QTimer::singleShot(0, main.get(), [&] {
             boxes.Answer(IDYES);
-            main->ProgressForm->ButtonCancel->click();
+            main->Batch->ProgressForm->ButtonCancel->click();
         });
     };
     Encode();
@@ -678,4 +680,95 @@ TEST_F(BatchRun, LastLogShowsTheRunLogAndChangesNothing)
     EXPECT_EQ(shown, QStringLiteral("first\nsecond line"));
     EXPECT_EQ(LogFileBytes(), QByteArray("a\r\nb\r\n"));
     EXPECT_EQ(GlobalVars.Log.size(), 2);
+}
+
+TEST_F(BatchRun, AnEncoderThatCrashesFailsOrEndsEarlyFailsTheBatchAndNeverShutsDown)
+{
+    const QByteArray twoFiles = "print Files to encode: 2\nprint Encoding: /a/x.wav\n"
+                                "print Completed. Encoding time: 0:00:01\nprint Encoding: /a/y.wav\n";
+    const QByteArray second = "print Completed. Encoding time: 0:00:01\n";
+    const struct {
+        QByteArray Script;
+        QString Expected;
+    } cases[] = {
+        {twoFiles + "signal 9\n", QStringLiteral("Error: the encoder ended with signal 9 after 1 of 2 files")},
+        {twoFiles + "signal 11\n", QStringLiteral("Error: the encoder ended with signal 11 after 1 of 2 files")},
+        {twoFiles + second + "exit 3\n", QStringLiteral("Error: the encoder ended with exit status 3 after 2 of 2 files")},
+        {twoFiles + "exit 0\n", QStringLiteral("Error: the encoder ended after 1 of 2 files")},
+    };
+    OnWindow<TFormShutdown>(main.get(), [](TFormShutdown* countdown) {
+        ADD_FAILURE() << "countdown after a failed batch";
+        countdown->done(IDCANCEL);
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Expected.toStdString());
+        Script(c.Script);
+        AddFiles({QStringLiteral("/a/x.wav"), QStringLiteral("/a/y.wav")});
+        beforeLine = [&](int index) {
+            if (index == 0)
+                main->Batch->ProgressForm->CheckBoxShutdown->setChecked(true);
+        };
+        const size_t asked = boxes.Asked().size();
+        boxes.Answer(IDNO);
+        Encode();
+        ASSERT_EQ(boxes.Asked().size(), asked + 1);
+        EXPECT_EQ(boxes.Asked().back().Text, ResStr::ErrorViewLog);
+        EXPECT_TRUE(GlobalVars.ErrorOccurred);
+        ASSERT_FALSE(GlobalVars.Log.isEmpty());
+        EXPECT_EQ(GlobalVars.Log.constLast(), c.Expected);
+        EXPECT_EQ(GlobalVars.Log.count(c.Expected), 1);
+        EXPECT_TRUE(LogFileBytes().isEmpty()) << "a failed batch keeps the previous log file";
+        SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
+        lines.clear();
+    }
+    EXPECT_EQ(shutdowns, 0);
+}
+
+TEST_F(BatchRun, TheEndOfAStoppedRunIsNoError)
+{
+    // The user's Yes to "Really abort encoding?" kills an encoder that announced two files.
+    Script("print Files to encode: 2\nprint Encoding: /a/x.wav\nsleep 60000\n");
+    AddFiles({QStringLiteral("/a/x.wav"), QStringLiteral("/a/y.wav")});
+    beforeLine = [&](int index) {
+        if (index == 1)
+            QTimer::singleShot(0, main.get(), [&] {
+                boxes.Answer(IDYES);
+                main->Batch->ProgressForm->ButtonCancel->click();
+            });
+    };
+    Encode();
+    EXPECT_TRUE(SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); }));
+    EXPECT_EQ(main->Batch->GUI2Console1->ChildEnd().Kind, TChildEnd::ceSignaled);
+    EXPECT_FALSE(GlobalVars.ErrorOccurred) << GlobalVars.Log.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(GlobalVars.Log, (QStringList{QStringLiteral("Files to encode: 2"), QStringLiteral("Encoding: /a/x.wav")}));
+    EXPECT_EQ(boxes.Asked().size(), 1u);
+}
+
+TEST_F(BatchRun, ALongFileNameLosesItsMiddleNotItsEndAndTheTooltipKeepsItWhole)
+{
+    const QString name = QStringLiteral("A very long recording name of a concert that goes on and on, live at the "
+                                        "Royal Albert Hall, second night, encore.wav");
+    Script("print Files to encode: 1\nprint Encoding: /a/" + name.toUtf8()
+           + "\nprint Completed. Encoding time: 0:00:01\n");
+    AddFiles({QStringLiteral("/a/") + name});
+    QString shown, tip;
+    int room = 0, used = 0;
+    beforeLine = [&](int index) {
+        if (index != 2)
+            return;
+        const QLabel* label = main->Batch->ProgressForm->LabelWorking;
+        shown = label->text();
+        tip = label->toolTip();
+        room = label->contentsRect().width();
+        used = label->fontMetrics().horizontalAdvance(shown);
+    };
+    Encode();
+    const QString whole = QStringLiteral("Working on ") + name;
+    EXPECT_EQ(tip, whole);
+    EXPECT_NE(shown, whole);
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Working on A very"))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("encore.wav"))) << shown.toStdString();
+    EXPECT_LE(used, room);
+    EXPECT_GT(room, 0);
 }

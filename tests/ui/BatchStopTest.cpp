@@ -1,5 +1,6 @@
 // Stopping a batch of the real encoder mid-file, where it writes a named temporary file (as on
 // file systems without O_TMPFILE): the encoder is asked to end and cleans up after itself.
+#include "BatchRun.h"
 #include "ConsoleIO.h"
 #include "Dialogs.h"
 #include "Main.h"
@@ -51,28 +52,28 @@ TEST(BatchStop, StoppedMidFileLeavesNothingButTheSource)
     QTimer watch;
     const QDeadlineTimer giveUp(60000);
     QObject::connect(&watch, &QTimer::timeout, main.get(), [&] {
-        if (!main->ProgressForm || !main->ProgressForm->isVisible())
+        if (!main->Batch->ProgressForm || !main->Batch->ProgressForm->isVisible())
             return;
         sawTemporary = Entries(music).filter(QStringLiteral(".tw-")).size() == 1;
         if (!sawTemporary && !giveUp.hasExpired())
             return;
         watch.stop();
         boxes.Answer(IDYES);
-        main->ProgressForm->ButtonCancel->click();
+        main->Batch->ProgressForm->ButtonCancel->click();
     });
     watch.start(5);
 
     main->ActionList1Update();
     main->ActionEncode->trigger();
     const QDeadlineTimer deadline(30000);
-    while (main->GUI2Console1->Running() && !deadline.hasExpired())
+    while (main->Batch->GUI2Console1->Running() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     qunsetenv("BLADEENC_NO_O_TMPFILE");
 
     ASSERT_TRUE(sawTemporary) << "the encoder wrote no named temporary file";
     ASSERT_FALSE(GlobalVars.Log.join(QLatin1Char('\n')).contains(QStringLiteral("Completed.")))
         << "the file was done before the stop";
-    EXPECT_FALSE(main->GUI2Console1->Running());
+    EXPECT_FALSE(main->Batch->GUI2Console1->Running());
     EXPECT_EQ(Entries(music).join(QLatin1Char('|')).toStdString(), "long.wav");
     EXPECT_EQ(boxes.Asked().size(), 1u);
     main.reset();

@@ -2,6 +2,7 @@
 // folders of PATH hold, never one that merely lies in the working folder.
 #include "ConsoleIO.h"
 #include "Dialogs.h"
+#include "BatchRun.h"
 #include "Main.h"
 #include "ScriptedDialogs.h"
 #include "TempProgramFolder.h"
@@ -43,7 +44,7 @@ protected:
         qputenv("PATH", oldPath);
         qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
         const QDeadlineTimer deadline(20000);
-        while (main->GUI2Console1->Running() && !deadline.hasExpired())
+        while (main->Batch->GUI2Console1->Running() && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         main.reset();
         GlobalVars = TGlobalVars{};
@@ -75,7 +76,7 @@ TEST_F(EncoderPath, ABareNameInTheWorkingFolderOnlyIsNotFound)
     EXPECT_EQ(boxes.Asked()[0].Text.toStdString(),
               "The file \"tw-bare-encoder\" couldn't be found.\r\nPlease go to the options and specify the correct "
               "location of BladeEnc.");
-    EXPECT_FALSE(main->GUI2Console1->Running());
+    EXPECT_FALSE(main->Batch->GUI2Console1->Running());
     EXPECT_TRUE(GlobalVars.Log.isEmpty());
 }
 

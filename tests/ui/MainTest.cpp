@@ -1,7 +1,9 @@
 #include "DefaultSettings.h"
 #include "EnhListView.h"
 #include "FileSizeLimit.h"
+#include "BatchRun.h"
 #include "Main.h"
+#include "TrayController.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
 #include "ScriptedDialogs.h"
@@ -413,16 +415,11 @@ TEST_F(MainWindow, EnablingFollowsTheListWhenIdle)
     EXPECT_FALSE(form->ActionEncode->isEnabled());
 }
 
-TEST_F(MainWindow, ShortcutsOfDisabledCommandsDoNothing)
+TEST_F(MainWindow, ShortcutsRunTheirCommands)
 {
     CreateShown();
     Fill({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
-    Idle();
     form->ListViewFiles->setFocus();
-    // Rows but no selection: Del does nothing.
-    Press(Qt::Key_Delete);
-    EXPECT_EQ(form->FileCount(), 3);
-
     Select({1});
     Idle();
     Press(Qt::Key_Delete);
@@ -433,17 +430,23 @@ TEST_F(MainWindow, ShortcutsOfDisabledCommandsDoNothing)
     EXPECT_EQ(form->FileCount(), 0);
 }
 
-TEST_F(MainWindow, ACommandThatBecameDisabledDoesNotRun)
+TEST_F(MainWindow, TheShortcutOfACommandThatBecameDisabledDoesNothing)
 {
-    Create();
+    CreateShown();
+    GlobalVars.BladeEncPath = folder.ExePath(); // an encoder that exists: Encode would get as far as the list
+    folder.Write(QStringLiteral("tonewright"), "#!/bin/sh\n");
     Fill({QStringLiteral("a")});
     Idle();
-    ASSERT_TRUE(form->ActionClearList->isEnabled());
-    // The list empties without an idle pass in between: the check before the command runs
-    // catches it, and Delete with the stale enabled state finds nothing selected.
+    ASSERT_TRUE(form->ActionEncode->isEnabled());
+    // The list empties without an idle pass in between: the shortcut still finds the command
+    // enabled, and the check before it runs must stop it (else "There are no files to encode!").
     form->ListViewFiles->clear();
-    form->ActionClearList->trigger();
-    EXPECT_FALSE(form->ActionClearList->isEnabled());
+    form->ListViewFiles->setFocus();
+    Press(Qt::Key_E, Qt::ControlModifier);
+    EXPECT_TRUE(boxes.Asked().empty()) << boxes.Asked().front().Text.toStdString();
+    EXPECT_FALSE(form->ActionEncode->isEnabled());
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(w->inherits("TFormProgress") && w->isVisible());
 }
 
 TEST_F(MainWindow, DraggingAnEntryOntoTheFirstMovesItToTheTop)
@@ -542,7 +545,7 @@ TEST_F(MainWindow, WindowLayoutColumnsAndFocus)
     EXPECT_FALSE(form->windowIcon().isNull());
     QDialog owned(form.get());
     EXPECT_FALSE(owned.windowIcon().isNull());
-    EXPECT_EQ(form->RxTrayIcon1->Icon().cacheKey(), form->windowIcon().cacheKey());
+    EXPECT_EQ(form->Tray->RxTrayIcon1->Icon().cacheKey(), form->windowIcon().cacheKey());
 }
 
 TEST_F(MainWindow, MenusHoldTheEntriesWithTheHiddenOnesHidden)
@@ -606,9 +609,9 @@ TEST_F(MainWindow, ExitTonewrightFromTheTrayEndsTheProgramAlsoWhileHidden)
     // Hidden in the tray after a run: closing a window that is already hidden does not end the
     // program by itself, which would leave it running with nothing on screen.
     form->hide();
-    form->PopupMenuTrayPopup();
-    ASSERT_EQ(form->MenuItemTrayExit->text(), QStringLiteral("Exit Tonewright"));
-    form->MenuItemTrayExit->trigger();
+    form->Tray->PopupMenuTrayPopup();
+    ASSERT_EQ(form->Tray->MenuItemTrayExit->text(), QStringLiteral("Exit Tonewright"));
+    form->Tray->MenuItemTrayExit->trigger();
     EXPECT_EQ(quits, 1);
-    EXPECT_FALSE(form->RxTrayIcon1->Active());
+    EXPECT_FALSE(form->Tray->RxTrayIcon1->Active());
 }

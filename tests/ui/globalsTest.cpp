@@ -3,6 +3,7 @@
 #include "Errors.h"
 #include "FileSizeLimit.h"
 #include "TempProgramFolder.h"
+#include "IniFile.h"
 #include "globals.h"
 
 #include <QDir>
@@ -202,6 +203,20 @@ TEST_F(Settings, FirstStartInAFolderThatCannotBeWrittenRaises)
         ADD_FAILURE() << "LoadSettings should have failed";
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), QStringLiteral("Unable to write to ") + folder.File(QStringLiteral("tonewright.ini")));
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder.File(QStringLiteral("tonewright.ini"))));
+}
+
+TEST_F(Settings, TheSettingsFilesErrorsReachTheUserInTheProgramsWords)
+{
+    GlobalVars.BladeEncPath = QStringLiteral("/x\n[Flags]\nMono=1");
+    try {
+        SaveSettings();
+        ADD_FAILURE() << "a line break was saved";
+    } catch (const EIniFileError&) {
+        ADD_FAILURE() << "the settings file's own error reached the window";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("The setting System/BladeEnc cannot hold a line break."));
     }
     EXPECT_FALSE(QFileInfo::exists(folder.File(QStringLiteral("tonewright.ini"))));
 }

@@ -57,3 +57,16 @@ TEST(TrayIcon, KeepsItsHintAndMenuWhateverTheDesktopOffers)
     Q_EMIT icon.SystemTrayIcon()->activated(QSystemTrayIcon::DoubleClick);
     EXPECT_EQ(doubleClicks, 1);
 }
+
+TEST(TrayIcon, AClickCountsAsTheDoubleClickOnlyWhereTheTrayNeverReportsDoubleClicks)
+{
+    EXPECT_TRUE(TRxTrayIcon::IsDblClick(QSystemTrayIcon::DoubleClick, false));
+    EXPECT_TRUE(TRxTrayIcon::IsDblClick(QSystemTrayIcon::DoubleClick, true));
+    EXPECT_TRUE(TRxTrayIcon::IsDblClick(QSystemTrayIcon::Trigger, true));
+    // An XEmbed tray reports both: there a single click leaves the windows where they are.
+    EXPECT_FALSE(TRxTrayIcon::IsDblClick(QSystemTrayIcon::Trigger, false));
+    EXPECT_FALSE(TRxTrayIcon::IsDblClick(QSystemTrayIcon::Context, true));
+    EXPECT_FALSE(TRxTrayIcon::IsDblClick(QSystemTrayIcon::MiddleClick, true));
+    // The tests' session bus is a dead address: no host.
+    EXPECT_FALSE(TRxTrayIcon::StatusNotifierHost());
+}

@@ -1,6 +1,7 @@
 #pragma once
-// Every text the user sees, in one table. Fixed literals elsewhere are kept for encoder
-// keywords, file names and formats only. Each area keeps its texts in its own block below.
+// Every text the user sees, in one table; QtCore only, so the rules in core take their texts from
+// it too. Fixed literals elsewhere are kept for encoder keywords, file names and formats only.
+// Each area keeps its texts in its own block below.
 #include <QString>
 
 namespace ResStr {
@@ -80,6 +81,10 @@ inline const QString NoFilesToEncode = QStringLiteral("There are no files to enc
 inline const QString ErrorViewLog = QStringLiteral("At least one error occurred. Do you want to view the log?");
 inline const QString CannotCreateFile = QStringLiteral("Cannot create file %1");
 inline const QString LogErrorPrefix = QStringLiteral("Error: ");
+// After LogErrorPrefix, when a run the user did not stop ended badly.
+inline const QString EncoderEndedBySignal = QStringLiteral("the encoder ended with signal %1 after %2 of %3 files");
+inline const QString EncoderEndedWithStatus = QStringLiteral("the encoder ended with exit status %1 after %2 of %3 files");
+inline const QString EncoderEndedEarly = QStringLiteral("the encoder ended after %1 of %2 files");
 inline const QString TrayStarting = QStringLiteral("Starting...");
 inline const QString TrayFinished = QStringLiteral("Finished encoding");
 inline const QString TrayProgressHint = QStringLiteral("%1: %2%, Batch: %3%");

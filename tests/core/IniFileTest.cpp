@@ -1,5 +1,5 @@
 #include "Errors.h"
-#include "FileSizeLimit.h"
+#include "../ui/FileSizeLimit.h"
 #include "IniFile.h"
 #include "TempProgramFolder.h"
 
@@ -121,10 +121,15 @@ TEST(IniFile, ALineBreakInAValueIsRefused)
 {
     TempProgramFolder folder;
     TIniFile ini(folder.File(QStringLiteral("t.ini")));
-    EXPECT_THROW(ini.WriteString(QStringLiteral("System"), QStringLiteral("BladeEnc"),
-                                 QStringLiteral("/x\n[Flags]\nMono=1")),
-                 Exception);
-    EXPECT_THROW(ini.WriteString(QStringLiteral("System"), QStringLiteral("BladeEnc"), QStringLiteral("a\rb")), Exception);
+    try {
+        ini.WriteString(QStringLiteral("System"), QStringLiteral("BladeEnc"), QStringLiteral("/x\n[Flags]\nMono=1"));
+        ADD_FAILURE() << "a line break was written";
+    } catch (const EIniFileError& e) {
+        EXPECT_EQ(e.Reason, EIniFileError::irValueHasLineBreak);
+        EXPECT_EQ(e.Section, QStringLiteral("System"));
+        EXPECT_EQ(e.Key, QStringLiteral("BladeEnc"));
+    }
+    EXPECT_THROW(ini.WriteString(QStringLiteral("System"), QStringLiteral("BladeEnc"), QStringLiteral("a\rb")), EIniFileError);
     EXPECT_EQ(ini.Content(), QByteArray());
 }
 
@@ -139,8 +144,9 @@ TEST(IniFile, RefusedWritesRaiseAndKeepTheOldFile)
         try {
             ini.UpdateFile();
             ADD_FAILURE() << "the write should have failed";
-        } catch (const Exception& e) {
-            EXPECT_EQ(e.Message(), QStringLiteral("Unable to write to ") + folder.File(QStringLiteral("t.ini")));
+        } catch (const EIniFileError& e) {
+            EXPECT_EQ(e.Reason, EIniFileError::irUnableToWrite);
+            EXPECT_EQ(e.Path, folder.File(QStringLiteral("t.ini")));
         }
     }
     EXPECT_EQ(folder.Read(QStringLiteral("t.ini")), old);
@@ -155,7 +161,7 @@ TEST(IniFile, SomethingUnreadableAtThePathIsNeverReplaced)
     EXPECT_TRUE(ini.Existed());
     EXPECT_EQ(ini.ReadInteger(QStringLiteral("S"), QStringLiteral("k"), 5), 5);
     ini.WriteInteger(QStringLiteral("S"), QStringLiteral("k"), 1);
-    EXPECT_THROW(ini.UpdateFile(), Exception);
+    EXPECT_THROW(ini.UpdateFile(), EIniFileError);
     EXPECT_TRUE(QDir(folder.File(QStringLiteral("t.ini/inner"))).exists());
 }
 
@@ -196,8 +202,8 @@ TEST(IniFile, AReadOnlyFileIsNotReplacedEvenWhenTheFolderIsWritable)
         try {
             ro.UpdateFile();
             ::_exit(1);
-        } catch (const Exception& e) {
-            if (e.Message() != QStringLiteral("Unable to write to ") + folder.File(QStringLiteral("ro.ini")))
+        } catch (const EIniFileError& e) {
+            if (e.Reason != EIniFileError::irUnableToWrite || e.Path != folder.File(QStringLiteral("ro.ini")))
                 ::_exit(2);
         }
         TIniFile rw(folder.File(QStringLiteral("rw.ini")));

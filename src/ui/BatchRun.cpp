@@ -1,6 +1,4 @@
-// The main window's batch run: the Encode command, the runner's events, the log of the last
-// run and the shutdown after a clean batch.
-#include "Main.h"
+#include "BatchRun.h"
 
 #include "CommandLine.h"
 #include "ConsoleIO.h"
@@ -13,6 +11,7 @@
 #include "ResStr.h"
 #include "RxTrayIcon.h"
 #include "Shutdown.h"
+#include "TrayController.h"
 #include "globals.h"
 #include "progress.h"
 
@@ -29,7 +28,7 @@ namespace {
 // The running batch's progress window and the tray hint, as the output interpreter writes them.
 class TProgressFormDisplay : public IProgressDisplay {
 public:
-    explicit TProgressFormDisplay(TFormMain& main) : m_main(main) {}
+    TProgressFormDisplay(TBatchRun& run, IBatchUser& user) : m_run(run), m_user(user) {}
 
     void SetStatusText(const QString& t) override { Form().LabelStatus->setText(t); }
     void SetStatusEta(const QString& t) override { Form().LabelStatusETA->setText(t); }
@@ -37,32 +36,17 @@ public:
     void SetBatchText(const QString& t) override { Form().LabelBatch->setText(t); }
     void SetBatchEta(const QString& t) override { Form().LabelBatchETA->setText(t); }
     void SetBatchPosition(int p) override { TFormProgress::SetBarPosition(Form().ProgressBarBatch, p); }
-    void SetWorking(const QString& t) override { Form().LabelWorking->setText(t); }
+    void SetWorking(const QString& t) override { Form().SetWorkingText(t); }
     void SetInput(const QString& t) override { Form().LabelInput->setText(t); }
     void SetOutput(const QString& t) override { Form().LabelOutput->setText(t); }
     void SetTitle(const QString& t) override { Form().setWindowTitle(t); }
-    void SetTrayHint(const QString& t) override { m_main.RxTrayIcon1->SetHint(t); }
+    void SetTrayHint(const QString& t) override { m_user.SetTrayHint(t); }
 
 private:
-    TFormProgress& Form() const { return *m_main.ProgressForm; }
-    TFormMain& m_main;
+    TFormProgress& Form() const { return *m_run.ProgressForm; }
+    TBatchRun& m_run;
+    IBatchUser& m_user;
 };
-
-TInterpreterTexts InterpreterTexts()
-{
-    TInterpreterTexts t;
-    t.Status = ResStr::ProgressStatus;
-    t.Batch = ResStr::ProgressBatch;
-    t.EstimatedTime = ResStr::ProgressEstimatedTime;
-    t.CompletedIn = ResStr::ProgressCompletedIn;
-    t.BatchDone = ResStr::ProgressBatchDone;
-    t.WorkingOn = ResStr::ProgressWorkingOn;
-    t.InputFormat = ResStr::ProgressInputFormat;
-    t.OutputFormat = ResStr::ProgressOutputFormat;
-    t.EncodingFinished = ResStr::ProgressEncodingFinished;
-    t.TrayHint = ResStr::TrayProgressHint;
-    return t;
-}
 
 // The runner stays busy after a stopped batch until its worker has reported the end. A new batch
 // waits for that (the encoder has been killed, so it is short) rather than being refused.
@@ -79,7 +63,59 @@ void WaitForRunnerIdle(TGUI2Console& runner)
 
 } // namespace
 
-void TFormMain::CreateBatchRunner()
+QString EncoderEndError(const TChildEnd& end, int filesDone, int filesToEncode)
+{
+    switch (end.Kind) {
+    case TChildEnd::ceNone:
+        // No child ran: the runner has reported why through its error event.
+        return {};
+    case TChildEnd::ceSignaled:
+        return ResStr::LogErrorPrefix + ResStr::EncoderEndedBySignal.arg(end.Code).arg(filesDone).arg(filesToEncode);
+    case TChildEnd::ceExited:
+        if (end.Code != 0)
+            return ResStr::LogErrorPrefix
+                   + ResStr::EncoderEndedWithStatus.arg(end.Code).arg(filesDone).arg(filesToEncode);
+        break;
+    }
+    if (filesDone < filesToEncode)
+        return ResStr::LogErrorPrefix + ResStr::EncoderEndedEarly.arg(filesDone).arg(filesToEncode);
+    return {};
+}
+
+int TBatchWindows::Ask(const QString& text, const QString& caption, unsigned flags)
+{
+    return ShowMessageBox(text, caption, flags);
+}
+
+TFormProgress* TBatchWindows::CreateProgressWindow()
+{
+    auto* progress = new TFormProgress(m_owner);
+    progress->OnTrayButtonClick = [this] { m_tray.HideToTray(); };
+    CenterOverOwner(progress, m_owner);
+    return progress;
+}
+
+void TBatchWindows::ShowLog(const QStringList& lines)
+{
+    TFormLog log(m_owner);
+    CenterOverOwner(&log, m_owner);
+    log.SetLines(lines);
+    log.ShowModal();
+}
+
+bool TBatchWindows::CountDown()
+{
+    TFormShutdown countdown(m_owner);
+    CenterOverOwner(&countdown, m_owner);
+    return countdown.ShowModal() == IDOK;
+}
+
+void TBatchWindows::SetTrayHint(const QString& hint)
+{
+    m_tray.RxTrayIcon1->SetHint(hint);
+}
+
+TBatchRun::TBatchRun(QObject* owner, IBatchUser& user) : QObject(owner), m_user(user)
 {
     GUI2Console1 = new TGUI2Console(this);
     GUI2Console1->SetPrompt(QStringLiteral("Status:"));
@@ -87,24 +123,17 @@ void TFormMain::CreateBatchRunner()
     GUI2Console1->SetTimeOutDelay(10000);
     GUI2Console1->SetPipeSize(ps1k);
     GUI2Console1->SetBufferSize(bs256);
-    // A handler's failure goes back to the runner, which reports it through OnError: the line
-    // handler needs no error display of its own. The end and error handlers cannot hand a failure
-    // on, so they run inside the default error display.
-    GUI2Console1->OnLine = [this](TGUI2Console* sender, const QByteArray& line) { GUI2Console1Line(sender, line); };
-    GUI2Console1->OnDone = Guarded([this](TGUI2Console* sender) { GUI2Console1Done(sender); });
-    GUI2Console1->OnError = Guarded([this](TGUI2Console* sender, const QString& message) {
-        GUI2Console1Error(sender, message);
-    });
 
-    m_outputInterpreter = std::make_shared<TOutputInterpreter>(
+    m_outputInterpreter = std::make_unique<TOutputInterpreter>(
         TBatchFields{GlobalVars.FilesToEncode, GlobalVars.FilesDone, GlobalVars.Log, GlobalVars.ErrorOccurred,
-                     GlobalVars.CurrentFile, GlobalVars.FilePercent, GlobalVars.BatchPercent},
-        InterpreterTexts());
-    m_progressDisplay = std::make_shared<TProgressFormDisplay>(*this);
+                     GlobalVars.CurrentFile, GlobalVars.FilePercent, GlobalVars.BatchPercent});
+    m_progressDisplay = std::make_unique<TProgressFormDisplay>(*this, m_user);
     ShutdownComputer = [] { ShutdownWindows(); };
 }
 
-QString TFormMain::BuildEncoderOptions() const
+TBatchRun::~TBatchRun() = default;
+
+QString TBatchRun::BuildEncoderOptions()
 {
     TEncoderOptionValues values;
     values.Bitrate = GlobalVars.Bitrate;
@@ -116,7 +145,7 @@ QString TFormMain::BuildEncoderOptions() const
     return ::BuildEncoderOptions(values);
 }
 
-void TFormMain::ActionEncodeExecute()
+void TBatchRun::Execute(const QStringList& files)
 {
     // One batch at a time: the running one owns the progress window and the runner.
     if (ProgressForm)
@@ -125,19 +154,13 @@ void TFormMain::ActionEncodeExecute()
     // the run starts the very file checked here.
     const QString encoder = ResolveProgramPath(GlobalVars.BladeEncPath);
     if (encoder.isEmpty() || !QFileInfo(encoder).isFile()) {
-        ShowMessageBox(ResStr::EncoderNotFound.arg(GlobalVars.BladeEncPath), ResStr::CaptionHint,
-                       MB_OK | MB_ICONWARNING);
+        m_user.Ask(ResStr::EncoderNotFound.arg(GlobalVars.BladeEncPath), ResStr::CaptionHint, MB_OK | MB_ICONWARNING);
         return;
     }
-    const QList<TFileEntry> entries = FileEntries();
-    if (entries.isEmpty()) {
-        ShowMessageBox(ResStr::NoFilesToEncode, ResStr::CaptionHint, MB_OK | MB_ICONWARNING);
+    if (files.isEmpty()) {
+        m_user.Ask(ResStr::NoFilesToEncode, ResStr::CaptionHint, MB_OK | MB_ICONWARNING);
         return;
     }
-    QStringList files;
-    files.reserve(entries.size());
-    for (const TFileEntry& entry : entries)
-        files << entry.FullPath();
     GUI2Console1->SetCommand(BuildEncoderCommandLine(encoder, BuildEncoderOptions(), files));
     GUI2Console1->SetPriority(GlobalVars.Priority <= tpTimeCritical ? TThreadPriority(GlobalVars.Priority)
                                                                     : tpNormal);
@@ -145,79 +168,79 @@ void TFormMain::ActionEncodeExecute()
     // Before the new window exists, so that a late end event of the previous run cannot end it.
     WaitForRunnerIdle(*GUI2Console1);
 
-    auto* progress = new TFormProgress(this);
+    TFormProgress* progress = m_user.CreateProgressWindow();
     ProgressForm = progress;
     const auto destroyProgress = qScopeGuard([this, progress] {
         ProgressForm = nullptr;
         delete progress;
     });
-    progress->OnTrayButtonClick = [this] { HideToTray(); };
-    CenterOverOwner(progress, this);
 
     GlobalVars.ErrorOccurred = false;
     GlobalVars.Log.clear();
+    // The counts describe this run only: an encoder that never announces its files must not be
+    // judged by the previous run's.
+    GlobalVars.FilesToEncode = 0;
+    GlobalVars.FilesDone = 0;
 
     // A runner still busy refuses the start with an error event and will report no end: then
     // there is no run to wait for.
     const bool refused = GUI2Console1->Running();
     GUI2Console1->Start();
-    RxTrayIcon1->SetHint(ResStr::TrayStarting);
+    m_user.SetTrayHint(ResStr::TrayStarting);
 
     const int result = refused ? IDCANCEL : progress->ShowModal();
     GUI2Console1->Stop();
 
     if (GlobalVars.ErrorOccurred) {
-        if (ShowMessageBox(ResStr::ErrorViewLog, ResStr::CaptionError, MB_YESNOCANCEL | MB_ICONERROR) == IDYES) {
-            ShowRunLog();
+        if (m_user.Ask(ResStr::ErrorViewLog, ResStr::CaptionError, MB_YESNOCANCEL | MB_ICONERROR) == IDYES) {
+            m_user.ShowLog(GlobalVars.Log);
             SaveRunLog();
         }
         return;
     }
     SaveRunLog();
-    if (progress->CheckBoxShutdown->isChecked() && result != IDCANCEL) {
-        TFormShutdown countdown(this);
-        CenterOverOwner(&countdown, this);
-        if (countdown.ShowModal() == IDOK && ShutdownComputer)
-            ShutdownComputer();
-    }
+    if (progress->CheckBoxShutdown->isChecked() && result != IDCANCEL && m_user.CountDown() && ShutdownComputer)
+        ShutdownComputer();
 }
 
-void TFormMain::ActionViewLogExecute()
+void TBatchRun::ViewLog()
 {
-    ShowRunLog();
+    m_user.ShowLog(GlobalVars.Log);
 }
 
-void TFormMain::ShowRunLog()
-{
-    TFormLog log(this);
-    CenterOverOwner(&log, this);
-    log.SetLines(GlobalVars.Log);
-    log.ShowModal();
-}
-
-void TFormMain::SaveRunLog()
+void TBatchRun::SaveRunLog()
 {
     const QString path = LogFilePath();
     if (!SaveLogFile(path, GlobalVars.Log))
         throw Exception(ResStr::CannotCreateFile.arg(path));
 }
 
-void TFormMain::GUI2Console1Line(TGUI2Console* /*Sender*/, const QByteArray& Line)
+void TBatchRun::Line(TGUI2Console* /*Sender*/, const QByteArray& Line)
 {
     // Decoded so that the log file gets back the very bytes the encoder wrote.
     m_outputInterpreter->HandleLine(DecodeLogBytes(Line), ProgressForm ? m_progressDisplay.get() : nullptr);
 }
 
-void TFormMain::GUI2Console1Done(TGUI2Console* /*Sender*/)
+void TBatchRun::Done(TGUI2Console* Sender)
 {
+    // A run the user stopped has left the progress window (or closed it with Cancel) before
+    // its end arrives: its killed encoder is no error. Any other run must have ended cleanly
+    // with every announced file completed, or the batch is not a success.
+    if (ProgressForm && ProgressForm->ModalResult() != IDCANCEL) {
+        const QString error = EncoderEndError(Sender->ChildEnd(), GlobalVars.FilesDone, GlobalVars.FilesToEncode);
+        if (!error.isEmpty()) {
+            GlobalVars.Log.append(error);
+            GlobalVars.ErrorOccurred = true;
+        }
+    }
     if (ProgressForm) {
         ProgressForm->Finished = true;
         ProgressForm->SetModalResult(IDOK);
     }
-    RxTrayIcon1->SetHint(ResStr::TrayFinished);
+    m_user.SetTrayHint(ResStr::TrayFinished);
 }
 
-void TFormMain::GUI2Console1Error(TGUI2Console* /*Sender*/, const QString& Message)
+void TBatchRun::Error(TGUI2Console* /*Sender*/, const QString& Message)
 {
     GlobalVars.Log.append(ResStr::LogErrorPrefix + Message);
     GlobalVars.ErrorOccurred = true;

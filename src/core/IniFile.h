@@ -2,12 +2,25 @@
 // Our reader and writer of INI-style text files: "[Section]" lines and "Key=Value" lines,
 // names matched without regard to case. Writing replaces a value in place, puts a new key at
 // the end of its section and a new section at the end of the file, and keeps every other line
-// byte for byte, its line break included. Main thread only.
+// byte for byte, its line break included. QtCore only; one thread at a time.
+#include "Errors.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
 #include <cstdint>
+
+// Why a settings file could not be written; the window shows it in its own words (ResStr).
+class EIniFileError : public Exception {
+public:
+    enum TReason { irUnableToWrite, irValueHasLineBreak };
+    EIniFileError(TReason reason, const QString& path, const QString& section = {}, const QString& key = {});
+    TReason Reason;
+    QString Path;
+    QString Section; // irValueHasLineBreak: where the value was to go
+    QString Key;
+};
 
 // The integer rules of the settings file: "0x"/"0X" (with at least one digit after it) or "$"
 // followed by hexadecimal digits (up to 32 bits, read as a signed 32-bit pattern), or a decimal
@@ -31,13 +44,13 @@ public:
     bool ReadBool(const QString& section, const QString& key, bool defaultValue) const;
 
     // Change the content in memory; UpdateFile() stores it. A value holding a line break
-    // would break the file apart and is refused with an error.
+    // would break the file apart and is refused (irValueHasLineBreak).
     void WriteString(const QString& section, const QString& key, const QString& value);
     void WriteInteger(const QString& section, const QString& key, std::int32_t value);
     void WriteBool(const QString& section, const QString& key, bool value);
 
-    // Replaces the file atomically with the current content; raises "Unable to write to %1"
-    // when the file system refuses or the old file could not be read, leaving it as it was.
+    // Replaces the file atomically with the current content; raises irUnableToWrite when the
+    // file system refuses or the old file could not be read, leaving it as it was.
     void UpdateFile() const;
 
     // The content as it would be written.

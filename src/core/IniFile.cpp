@@ -1,8 +1,6 @@
 #include "IniFile.h"
 
 #include "AtomicFile.h"
-#include "Errors.h"
-#include "ResStr.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -72,6 +70,13 @@ QString CutValue(const QString& value)
     return value.left(n);
 }
 } // namespace
+
+EIniFileError::EIniFileError(TReason reason, const QString& path, const QString& section, const QString& key)
+    : Exception(reason == irUnableToWrite ? QStringLiteral("cannot write %1").arg(path)
+                                          : QStringLiteral("%1: a line break in %2/%3").arg(path, section, key)),
+      Reason(reason), Path(path), Section(section), Key(key)
+{
+}
 
 bool ParseIniInteger(const QString& text, std::int32_t* value)
 {
@@ -187,7 +192,7 @@ bool TIniFile::ReadBool(const QString& section, const QString& key, bool default
 void TIniFile::WriteString(const QString& section, const QString& key, const QString& value)
 {
     if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')))
-        throw Exception(ResStr::IniValueHasLineBreak.arg(section, key));
+        throw EIniFileError(EIniFileError::irValueHasLineBreak, m_path, section, key);
 
     const qsizetype existing = FindKey(section, key);
     if (existing >= 0) {
@@ -239,7 +244,7 @@ void TIniFile::UpdateFile() const
     // Replace the file a symbolic link points at, not the link itself.
     // Replacing a file that could not be read would throw its content away.
     if (m_unreadable)
-        throw Exception(ResStr::UnableToWrite.arg(m_path));
+        throw EIniFileError(EIniFileError::irUnableToWrite, m_path);
     QString target = m_path;
     const QFileInfo info(m_path);
     if (info.isSymLink())
@@ -247,7 +252,7 @@ void TIniFile::UpdateFile() const
     // The rename over the file needs only the folder's permission: a file made read-only
     // must not be replaced all the same.
     if (::access(QFile::encodeName(target).constData(), W_OK) != 0 && errno != ENOENT)
-        throw Exception(ResStr::UnableToWrite.arg(m_path));
+        throw EIniFileError(EIniFileError::irUnableToWrite, m_path);
     if (!WriteFileAtomically(target, Content()))
-        throw Exception(ResStr::UnableToWrite.arg(m_path));
+        throw EIniFileError(EIniFileError::irUnableToWrite, m_path);
 }

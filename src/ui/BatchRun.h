@@ -1,0 +1,96 @@
+#pragma once
+// TBatchRun: one Encode command from the encoder check to the countdown: the console runner, the
+// output interpreter and the progress display it drives, the questions after the run, the run log
+// and the shutdown after a clean batch. It lives in ui rather than core because its steps are modal
+// windows (the progress window's loop, the questions, the log window, the countdown); what it asks
+// of the user goes through IBatchUser, which TBatchWindows implements with the real windows.
+// Main thread only.
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QByteArray;
+class QWidget;
+class IProgressDisplay;
+class TFormProgress;
+class TGUI2Console;
+class TOutputInterpreter;
+class TTrayController;
+struct TChildEnd;
+
+// What a batch run asks of the user.
+class IBatchUser {
+public:
+    virtual ~IBatchUser() = default;
+    // A message box, with ShowMessageBox's flags and results.
+    virtual int Ask(const QString& text, const QString& caption, unsigned flags) = 0;
+    // A new progress window for the run, placed over the main window, its tray button wired. The
+    // run owns it and deletes it when it is over.
+    virtual TFormProgress* CreateProgressWindow() = 0;
+    // The log window with `lines`, modal.
+    virtual void ShowLog(const QStringList& lines) = 0;
+    // The shutdown countdown, modal: true when it ran out, false when the user stopped it.
+    virtual bool CountDown() = 0;
+    // The tray icon's hint.
+    virtual void SetTrayHint(const QString& hint) = 0;
+};
+
+// The real windows over `owner` and the tray of `tray`.
+class TBatchWindows : public IBatchUser {
+public:
+    TBatchWindows(QWidget* owner, TTrayController& tray) : m_owner(owner), m_tray(tray) {}
+    int Ask(const QString& text, const QString& caption, unsigned flags) override;
+    TFormProgress* CreateProgressWindow() override;
+    void ShowLog(const QStringList& lines) override;
+    bool CountDown() override;
+    void SetTrayHint(const QString& hint) override;
+
+private:
+    QWidget* m_owner;
+    TTrayController& m_tray;
+};
+
+// The log line for a run that ended badly: the encoder killed by a signal, a non-zero exit
+// status, or fewer files completed than it announced. Empty for a clean end.
+QString EncoderEndError(const TChildEnd& end, int filesDone, int filesToEncode);
+
+class TBatchRun : public QObject {
+    Q_OBJECT
+
+public:
+    // `user` must outlive the run.
+    TBatchRun(QObject* owner, IBatchUser& user);
+    ~TBatchRun() override;
+
+    // Runs the encoder once over `files` and returns when the batch and the dialogs after it are
+    // over. A second call while a batch runs does nothing.
+    void Execute(const QStringList& files);
+    // Shows the run log of the last batch.
+    void ViewLog();
+    // The encoder options (" -quit -<bitrate> ...") from the settings record.
+    static QString BuildEncoderOptions();
+
+    // The runner's events, run on the main thread while the runner's worker waits. The owner
+    // connects GUI2Console1's events to them.
+    void Line(TGUI2Console* Sender, const QByteArray& Line);
+    void Done(TGUI2Console* Sender);
+    void Error(TGUI2Console* Sender, const QString& Message);
+
+    TGUI2Console* GUI2Console1 = nullptr;
+    // The running batch's progress window; null when no batch runs.
+    TFormProgress* ProgressForm = nullptr;
+    // Reads the encoder's lines for the running batch (and keeps the progress throttle).
+    TOutputInterpreter& OutputInterpreter() { return *m_outputInterpreter; }
+    // Switches the computer off once the countdown has run out; tests replace it.
+    std::function<void()> ShutdownComputer;
+
+private:
+    void SaveRunLog();
+
+    IBatchUser& m_user;
+    std::unique_ptr<TOutputInterpreter> m_outputInterpreter;
+    std::unique_ptr<IProgressDisplay> m_progressDisplay;
+};

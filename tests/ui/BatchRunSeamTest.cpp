@@ -1,0 +1,106 @@
+// TBatchRun on its own, with a scripted user in place of the windows: what it asks and when.
+#include "BatchRun.h"
+
+#include "ConsoleIO.h"
+#include "Dialogs.h"
+#include "ResStr.h"
+#include "TempProgramFolder.h"
+#include "globals.h"
+#include "progress.h"
+
+#include <QCheckBox>
+#include <QDeadlineTimer>
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+namespace {
+class ScriptedUser : public IBatchUser {
+public:
+    int Ask(const QString& text, const QString&, unsigned) override
+    {
+        Asked << text;
+        return IDNO;
+    }
+    TFormProgress* CreateProgressWindow() override
+    {
+        auto* progress = new TFormProgress(nullptr);
+        progress->CheckBoxShutdown->setChecked(TickShutdown);
+        return progress;
+    }
+    void ShowLog(const QStringList&) override { ++LogsShown; }
+    bool CountDown() override
+    {
+        ++Countdowns;
+        return true;
+    }
+    void SetTrayHint(const QString& hint) override { Hints << hint; }
+
+    bool TickShutdown = true;
+    QStringList Asked, Hints;
+    int LogsShown = 0, Countdowns = 0;
+};
+
+class BatchRunSeam : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        GlobalVars = TGlobalVars{};
+        GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
+        run.ShutdownComputer = [this] { ++shutdowns; };
+        TGUI2Console* runner = run.GUI2Console1;
+        runner->OnLine = [this](TGUI2Console* s, const QByteArray& l) { run.Line(s, l); };
+        runner->OnDone = [this](TGUI2Console* s) { run.Done(s); };
+        runner->OnError = [this](TGUI2Console* s, const QString& m) { run.Error(s, m); };
+    }
+    void TearDown() override
+    {
+        const QDeadlineTimer deadline(20000);
+        while (run.GUI2Console1->Running() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
+        GlobalVars = TGlobalVars{};
+    }
+    static void Script(const QByteArray& text) { qputenv("FAKE_BLADEENC_SCRIPT_TEXT", text); }
+
+    TempProgramFolder folder;
+    ScriptedUser user;
+    QObject owner;
+    TBatchRun run{&owner, user};
+    int shutdowns = 0;
+};
+} // namespace
+
+TEST_F(BatchRunSeam, ACleanBatchWithShutdownTickedCountsDownAndShutsDown)
+{
+    Script("print Files to encode: 1\nprint Encoding: /a/x.wav\nprint Completed. Encoding time: 0:00:01\n");
+    run.Execute({QStringLiteral("/a/x.wav")});
+    EXPECT_TRUE(user.Asked.isEmpty());
+    EXPECT_EQ(user.Countdowns, 1);
+    EXPECT_EQ(shutdowns, 1);
+    EXPECT_EQ(user.Hints.first(), ResStr::TrayStarting);
+    EXPECT_EQ(user.Hints.last(), ResStr::TrayFinished);
+    EXPECT_EQ(run.ProgressForm, nullptr);
+}
+
+TEST_F(BatchRunSeam, AFailedBatchAsksAboutTheLogAndNeverCountsDown)
+{
+    Script("print Files to encode: 2\nprint Encoding: /a/x.wav\nexit 1\n");
+    run.Execute({QStringLiteral("/a/x.wav"), QStringLiteral("/a/y.wav")});
+    EXPECT_EQ(user.Asked, QStringList{ResStr::ErrorViewLog});
+    EXPECT_EQ(user.Countdowns, 0);
+    EXPECT_EQ(shutdowns, 0);
+    EXPECT_EQ(GlobalVars.Log.constLast(), QStringLiteral("Error: the encoder ended with exit status 1 after 0 of 2 files"));
+}
+
+TEST_F(BatchRunSeam, NothingToEncodeOrNoEncoderIsANoticeAndNoRun)
+{
+    run.Execute({});
+    GlobalVars.BladeEncPath = folder.File(QStringLiteral("missing"));
+    run.Execute({QStringLiteral("/a/x.wav")});
+    ASSERT_EQ(user.Asked.size(), 2);
+    EXPECT_EQ(user.Asked[0], ResStr::NoFilesToEncode);
+    EXPECT_EQ(user.Asked[1], ResStr::EncoderNotFound.arg(folder.File(QStringLiteral("missing"))));
+    EXPECT_FALSE(run.GUI2Console1->Running());
+    EXPECT_TRUE(user.Hints.isEmpty());
+}

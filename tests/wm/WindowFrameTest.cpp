@@ -1,0 +1,89 @@
+// The secondary windows under a window manager that frames them: centred over their owner by the
+// outer frames, and the log window 400 x 250 with its frame.
+#include "Dialogs.h"
+#include "Log.h"
+#include "Shutdown.h"
+#include "Spin.h"
+#include "progress.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+
+static void PrintTo(const QRect& r, std::ostream* os)
+{
+    *os << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+}
+
+namespace {
+class WindowFrames : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        owner.resize(536, 374);
+        owner.move(100, 100);
+        owner.show();
+        ASSERT_TRUE(SpinUntil([&] { return !FrameMarginsOf(&owner).isNull(); }))
+            << "no window manager framed the owner (openbox, scripts/install-deps)";
+    }
+
+    // Runs `show` (a modal loop) and, from inside it, waits until `window` is framed and centred
+    // (or the hang guard ends), records its outer rectangle and calls `close`.
+    QRect FrameWhileShown(QWidget* window, const std::function<void()>& show, const std::function<void()>& close)
+    {
+        QRect frame;
+        QTimer::singleShot(0, window, [&] {
+            SpinUntil([&] {
+                return window->isVisible() && !FrameMarginsOf(window).isNull()
+                       && window->frameGeometry().topLeft()
+                              == CenteredPosition(owner.frameGeometry(), window->frameGeometry().size());
+            });
+            frame = window->frameGeometry();
+            close();
+        });
+        show();
+        return frame;
+    }
+
+    QRect Centred(const QSize& outer) const
+    {
+        return {CenteredPosition(owner.frameGeometry(), outer), outer};
+    }
+
+    QMainWindow owner;
+};
+} // namespace
+
+TEST_F(WindowFrames, TheLogWindowIsFourHundredByTwoHundredFiftyWithItsFrameAndCentred)
+{
+    TFormLog log(&owner);
+    const QRect frame = FrameWhileShown(&log, [&] { log.ShowModal(); }, [&] { log.done(IDOK); });
+    EXPECT_EQ(frame, Centred(QSize(400, 250)));
+    EXPECT_LT(log.height(), 250) << "the client area is the outer size less the frame";
+}
+
+TEST_F(WindowFrames, TheCountdownIsCentredByItsFrame)
+{
+    TFormShutdown countdown(&owner);
+    countdown.Timer1->stop();
+    const QRect frame = FrameWhileShown(&countdown, [&] { countdown.ShowModal(); }, [&] { countdown.done(IDCANCEL); });
+    EXPECT_EQ(frame, Centred(countdown.frameGeometry().size()));
+    EXPECT_GT(frame.height(), countdown.height());
+}
+
+TEST_F(WindowFrames, TheProgressWindowIsCentredByItsFrame)
+{
+    TFormProgress progress(&owner);
+    const QRect frame = FrameWhileShown(&progress, [&] { progress.ShowModal(); }, [&] {
+        progress.Finished = true;
+        progress.SetModalResult(IDOK);
+    });
+    EXPECT_EQ(frame, Centred(progress.frameGeometry().size()));
+    EXPECT_GT(frame.height(), progress.height());
+}
