@@ -94,10 +94,18 @@ QStringList ShowOpenFilesDialog(const FileDialogRequest& request)
         return OpenHook()(request);
     QString selected;
     const QString filter = QtFilterOf(request, &selected);
-    if (request.MultiSelect)
-        return QFileDialog::getOpenFileNames(request.Parent, request.Title, request.InitialDir, filter, &selected);
-    const QString one = QFileDialog::getOpenFileName(request.Parent, request.Title, request.InitialDir, filter, &selected);
-    return one.isEmpty() ? QStringList() : QStringList{one};
+    QFileDialog dialog(request.Parent, request.Title, request.InitialDir, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.MultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    if (!selected.isEmpty())
+        dialog.selectNameFilter(selected);
+    if (!request.DefaultExt.isEmpty())
+        dialog.setDefaultSuffix(request.DefaultExt);
+    if (!request.FileName.isEmpty())
+        dialog.selectFile(request.FileName);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
 }
 
 QString ShowSaveFileDialog(const FileDialogRequest& request)
@@ -155,9 +163,16 @@ void CenterOverOwner(QWidget* window, const QWidget* owner)
     if (!window || !owner)
         return;
     window->ensurePolished();
-    const QRect own = window->frameGeometry();
-    // Before the first show a window has no frame yet: its client size stands in for it.
-    const QSize size = own.isValid() ? own.size() : window->size();
+    QSize size = window->frameGeometry().size();
+    if (!window->isVisible()) {
+        // A window not shown yet has no frame: the owner's decorations (title bar and borders,
+        // drawn by the same window manager) stand in for its own.
+        const QRect ownerFrame = owner->frameGeometry();
+        const QRect ownerClient = owner->geometry();
+        size = window->size().grownBy(QMargins(ownerClient.left() - ownerFrame.left(), ownerClient.top() - ownerFrame.top(),
+                                               ownerFrame.right() - ownerClient.right(),
+                                               ownerFrame.bottom() - ownerClient.bottom()));
+    }
     const QPoint frameTopLeft = CenteredPosition(owner->frameGeometry(), size);
     window->move(frameTopLeft);
 }

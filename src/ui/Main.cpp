@@ -508,11 +508,6 @@ void TFormMain::ActionClearListExecute()
     UpdateFileCount();
 }
 
-void TFormMain::ActionOptionsExecute()
-{
-    // The options dialog attaches here.
-}
-
 void TFormMain::ActionAboutExecute()
 {
     // The about box attaches here.
