@@ -41,11 +41,6 @@ bool IsBladeEncName(const QString& path)
     return FileNamePart(path).toLower() == QLatin1String("bladeenc");
 }
 
-bool NeedsEncoderQuestion(const QString& path, const QString& storedPath)
-{
-    return path != storedPath && !IsBladeEncName(path);
-}
-
 int BitratePosition(std::int32_t bitrate)
 {
     int position = 8;

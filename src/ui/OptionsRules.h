@@ -18,9 +18,6 @@ QString FirstCommandLineItem(const QString& text);
 QString PathFromEditText(const QString& text);
 // True when the file name of `path` (FileNamePart of OutputInterpreter.h) is "BladeEnc" in any letter case.
 bool IsBladeEncName(const QString& path);
-// True when OK must ask whether `path` really is the encoder: it differs from the stored path
-// and its file name is not BladeEnc.
-bool NeedsEncoderQuestion(const QString& path, const QString& storedPath);
 
 // The bitrate slider's position (1..14) of a stored bitrate: the table entry that equals it,
 // position 8 (112 kbit/s) when none does.

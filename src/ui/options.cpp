@@ -312,7 +312,7 @@ void TFormOptions::ButtonOKClick()
             EditBladeEnc->setFocus();
             return;
         }
-        if (NeedsEncoderQuestion(path, GlobalVars.BladeEncPath)
+        if (!IsBladeEncName(path)
             && ShowMessageBox(ResStr::OptionsNotBladeEnc, ResStr::CaptionQuestion, MB_YESNOCANCEL | MB_ICONQUESTION)
                    != IDYES)
             return;

@@ -68,17 +68,18 @@ void WhenOptionsShow(TFormMain& main, std::function<void(TFormOptions&)> action)
     timer->setInterval(10);
     auto started = std::make_shared<QElapsedTimer>();
     started->start();
-    QObject::connect(timer, &QTimer::timeout, &main, [timer, action, started] {
+    auto acted = std::make_shared<bool>(false);
+    QObject::connect(timer, &QTimer::timeout, &main, [action, started, acted] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* dialog = qobject_cast<TFormOptions*>(w); dialog && dialog->isVisible()) {
-                if (!started->hasExpired(20000)) {
-                    timer->stop();
-                    timer->deleteLater();
+                if (!*acted) {
+                    *acted = true;
                     action(*dialog);
-                    return;
+                } else if (started->hasExpired(20000)) {
+                    ADD_FAILURE() << "the options dialog stayed open";
+                    dialog->reject();
                 }
-                ADD_FAILURE() << "the options dialog stayed open";
-                dialog->reject();
+                return;
             }
     });
     timer->start();
