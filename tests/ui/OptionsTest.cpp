@@ -15,7 +15,6 @@
 #include <QAccessibleValueInterface>
 #include <QAction>
 #include <QCheckBox>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
@@ -27,10 +26,7 @@
 
 #include <ostream>
 
-static void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
+static void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 using namespace wintest;
 
@@ -97,11 +93,14 @@ TEST_F(Options, LoadShowsTheTableEntriesAndStoreWritesThemBack)
     EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("128 kBit"));
     EXPECT_EQ(d->LabelPriority->text(), QStringLiteral("Higher"));
     EXPECT_EQ(d->EditBladeEnc->text(), QStringLiteral("/opt/enc/BladeEnc"));
-    EXPECT_FALSE(d->CheckBoxMono->isChecked());
-    EXPECT_TRUE(d->CheckBoxCrc->isChecked());
-    EXPECT_TRUE(d->CheckBoxCopy->isChecked());
-    EXPECT_TRUE(d->CheckBoxCopyright->isChecked());
-    EXPECT_FALSE(d->CheckBoxOriginal->isChecked());
+    const auto ticked = [&] {
+        QList<bool> t;
+        for (QCheckBox* c : {d->CheckBoxMono, d->CheckBoxCrc, d->CheckBoxDelete, d->CheckBoxOriginal, d->CheckBoxCopy,
+                             d->CheckBoxPrivate, d->CheckBoxCopyright})
+            t << c->isChecked();
+        return t;
+    };
+    EXPECT_EQ(ticked(), (QList<bool>{false, true, false, false, true, false, true}));
 
     // Values in no table entry show the defaults, and OK stores them untouched.
     GlobalVars.Bitrate = 100;
@@ -126,14 +125,12 @@ TEST_F(Options, TheOkCheckAsksOnlyAboutANewPathNotNamedBladeEnc)
     GlobalVars.BladeEncPath = QStringLiteral("/opt/enc/lame");
     auto d = Loaded();
     d->ButtonOK->click();
-    EXPECT_EQ(d->result(), QDialog::Accepted);
-    EXPECT_TRUE(boxes.Asked().empty());
-
     // Named BladeEnc in other letters: no question.
-    d = Loaded();
-    d->EditBladeEnc->setText(QStringLiteral("/usr/bin/bladeENC"));
-    d->ButtonOK->click();
-    EXPECT_FALSE(d->isVisible());
+    auto renamed = Loaded();
+    renamed->EditBladeEnc->setText(QStringLiteral("/usr/bin/bladeENC"));
+    renamed->ButtonOK->click();
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_EQ(renamed->result(), QDialog::Accepted);
     EXPECT_TRUE(boxes.Asked().empty());
 
     // Another name asks; No and Cancel keep the dialog open with its contents, Yes accepts.
@@ -273,17 +270,19 @@ TEST_F(Options, SlidersAndTheTrayButtonSpeakToAssistiveTechnology)
     auto d = Loaded();
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(d->RxSliderBitrate);
     ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->role(), QAccessible::Slider);
     EXPECT_EQ(a->text(QAccessible::Name), QStringLiteral("Bitrate"));
     EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("128 kBit"));
-    a->valueInterface()->setCurrentValue(14);
+    QAccessibleValueInterface* v = a->valueInterface();
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->minimumValue().toInt(), 1);
+    EXPECT_EQ(v->maximumValue().toInt(), 14);
+    v->setCurrentValue(99); // clamped
     EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("320 kBit"));
     EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("320 kBit"));
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(d->RxSliderPriority)->text(QAccessible::Name),
-              QStringLiteral("Priority"));
 
     TFormProgress progress(nullptr);
     QAccessibleInterface* tray = QAccessible::queryAccessibleInterface(progress.TrayButton);
-    ASSERT_NE(tray, nullptr);
     EXPECT_EQ(tray->role(), QAccessible::Button);
     EXPECT_FALSE(tray->text(QAccessible::Name).isEmpty());
 }

@@ -1,9 +1,6 @@
 #include "RxSlider.h"
 #include "../ui/WindowTestSupport.h"
 
-#include <QAccessible>
-#include <QAccessibleValueInterface>
-
 #include <gtest/gtest.h>
 
 using namespace wintest;
@@ -14,11 +11,7 @@ class FakeRepeatTimer : public IRepeatTimer {
 public:
     int Interval = -1;
     bool Running = false;
-    void Start(int intervalMs) override
-    {
-        Interval = intervalMs;
-        Running = true;
-    }
+    void Start(int intervalMs) override { Interval = intervalMs, Running = true; }
     void Stop() override { Running = false; }
     bool Active() const override { return Running; }
     void Tick()
@@ -122,24 +115,4 @@ TEST(RxSlider, DraggingTheThumbFollowsTheNearestPositionAndStaysInRange)
     EXPECT_FALSE(s.widget.Dragging());
     EXPECT_EQ(s.changes, (std::vector<int>{5, 6, 1, 14})) << "each change reported at once";
     EXPECT_FALSE(s.timer->Running) << "a drag never repeats";
-}
-
-TEST(RxSlider, AssistiveTechnologyReadsAndSetsItAsASlider)
-{
-    Slider s(0, 5, 1);
-    s.widget.setAccessibleName(QStringLiteral("Priority"));
-    s.widget.SetValueText(QStringLiteral("Lowest"));
-    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&s.widget);
-    ASSERT_NE(a, nullptr);
-    EXPECT_EQ(a->role(), QAccessible::Slider);
-    EXPECT_EQ(a->text(QAccessible::Name), QStringLiteral("Priority"));
-    EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("Lowest"));
-    QAccessibleValueInterface* v = a->valueInterface();
-    ASSERT_NE(v, nullptr);
-    EXPECT_EQ(v->minimumValue().toInt(), 0);
-    EXPECT_EQ(v->maximumValue().toInt(), 5);
-    EXPECT_EQ(v->currentValue().toInt(), 1);
-    v->setCurrentValue(9);
-    EXPECT_EQ(s.widget.Value(), 5);
-    EXPECT_EQ(s.changes, (std::vector<int>{5}));
 }
