@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QStyleOptionFocusRect>
+#include <QPen>
 #include <QStyleOptionFrame>
 #include <QTimer>
 
@@ -209,11 +209,12 @@ void TRxSlider::paintEvent(QPaintEvent*)
     thumb.features = QStyleOptionButton::None;
     style()->drawPrimitive(QStyle::PE_PanelButtonCommand, &thumb, &painter, this);
 
+    // Drawn also after a click: the style would show it only for focus gained by keyboard, and
+    // the slider is focused by clicking only.
     if (hasFocus()) {
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        focus.rect = rect().adjusted(0, 0, -1, -1);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
 }
 
