@@ -125,6 +125,41 @@ inline const QString ShutdownText = QStringLiteral("If you don't press cancel no
 inline const QString ShutdownTimeLeft = QStringLiteral("Time left:");
 inline const QString ShutdownCancel = QStringLiteral("&Cancel");
 
+// --- options dialog ---
+inline const QString OptionsCaption = QStringLiteral("Options");
+inline const QString OptionsBitrate = QStringLiteral("Bitrate");
+inline const QString OptionsCurrentBitrate = QStringLiteral("Current bitrate:");
+inline const QString OptionsBitrateValue = QStringLiteral("%1 kBit");
+inline const QString OptionsPoorQuality = QStringLiteral("poor quality");
+inline const QString OptionsGoodQuality = QStringLiteral("good quality");
+inline const QString OptionsSmallFile = QStringLiteral("small file");
+inline const QString OptionsBigFile = QStringLiteral("big file");
+inline const QString OptionsPriority = QStringLiteral("Priority");
+inline const QString OptionsCurrentPriority = QStringLiteral("Current priority:");
+inline const QString OptionsSlower = QStringLiteral("slower");
+inline const QString OptionsFaster = QStringLiteral("faster");
+inline const QString OptionsDoesntInterfere = QStringLiteral("doesn't interfer");
+inline const QString OptionsInterferes = QStringLiteral("interferes");
+inline const QString OptionsOptions = QStringLiteral("Options");
+inline const QString OptionsMono = QStringLiteral("Generate Mono MP3");
+inline const QString OptionsCrc = QStringLiteral("Include CRC-Checksums");
+inline const QString OptionsDelete = QStringLiteral("Delete WAV file");
+inline const QString OptionsFlags = QStringLiteral("Flags");
+inline const QString OptionsOriginal = QStringLiteral("Original");
+inline const QString OptionsCopy = QStringLiteral("Copy");
+inline const QString OptionsPrivate = QStringLiteral("Private");
+inline const QString OptionsCopyright = QStringLiteral("Copyright");
+inline const QString OptionsBladeEnc = QStringLiteral("BladeEnc");
+inline const QString OptionsOK = QStringLiteral("OK");
+inline const QString OptionsCancel = QStringLiteral("Cancel");
+inline const QString OptionsBrowse = QStringLiteral("Browse for BladeEnc (Ctrl+Enter)");
+inline const QString OptionsBrowseTitle = QStringLiteral("Browse for BladeEnc");
+// The encoder has no extension here; matched without regard to case by the file dialog.
+inline const QString OptionsBrowseFilter = QStringLiteral("BladeEnc|BladeEnc|All files|*");
+inline const QString OptionsNotBladeEnc = QStringLiteral(
+    "The file you've selected isn't named \"BladeEnc\".\r\nAre you sure that you've selected the right file?");
+inline const QString InvalidFileName = QStringLiteral("Invalid file name - %1");
+
 // --- update check ---
 
 } // namespace ResStr

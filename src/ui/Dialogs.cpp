@@ -113,10 +113,18 @@ QStringList ShowOpenFilesDialog(const FileDialogRequest& request)
         return OpenHook()(request);
     QString selected;
     const QString filter = QtFilterOf(request, &selected);
-    if (request.MultiSelect)
-        return QFileDialog::getOpenFileNames(request.Parent, request.Title, request.InitialDir, filter, &selected);
-    const QString one = QFileDialog::getOpenFileName(request.Parent, request.Title, request.InitialDir, filter, &selected);
-    return one.isEmpty() ? QStringList() : QStringList{one};
+    QFileDialog dialog(request.Parent, request.Title, request.InitialDir, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.MultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    if (!selected.isEmpty())
+        dialog.selectNameFilter(selected);
+    if (!request.DefaultExt.isEmpty())
+        dialog.setDefaultSuffix(request.DefaultExt);
+    if (!request.FileName.isEmpty())
+        dialog.selectFile(request.FileName);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
 }
 
 QString ShowSaveFileDialog(const FileDialogRequest& request)

@@ -41,8 +41,8 @@ struct FileDialogRequest {
     QString Filter;
     int FilterIndex = 1; // 1-based, as in the filter text
     QString InitialDir;
-    QString FileName;    // proposed name (save dialog)
-    QString DefaultExt;  // appended by the save dialog when the user types none
+    QString FileName;    // proposed name, preselected
+    QString DefaultExt;  // appended when the user types a name without one
     bool MultiSelect = false;
 };
 

@@ -559,11 +559,6 @@ void TFormMain::GUI2Console1Error(TGUI2Console* Sender, const QString& Message)
     Batch->Error(Sender, Message);
 }
 
-void TFormMain::ActionOptionsExecute()
-{
-    // The options dialog attaches here.
-}
-
 void TFormMain::ActionAboutExecute()
 {
     // The about box attaches here.

@@ -121,6 +121,7 @@ TFormProgress::TFormProgress(QWidget* owner) : QDialog(owner), m_owner(owner)
     TrayButton = new TTitleBarButton(this, 0);
     TrayButton->move(clientWidth - TTitleBarButton::ButtonWidth - 1, 1);
     TrayButton->setToolTip(ResStr::ProgressTrayButtonHint);
+    TrayButton->setAccessibleName(ResStr::ProgressTrayButtonHint);
     // Hiding every window with no icon to bring them back would strand the user.
     TrayButton->setEnabled(TRxTrayIcon::Available());
     TrayButton->OnClick = [this](TTitleBarButton*, int, bool) {

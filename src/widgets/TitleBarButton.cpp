@@ -1,5 +1,7 @@
 #include "TitleBarButton.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -8,8 +10,44 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
+namespace {
+// A push button for screen readers, whose press action clicks it.
+class TTitleBarButtonAccessible : public QAccessibleWidget {
+public:
+    explicit TTitleBarButtonAccessible(TTitleBarButton* button) : QAccessibleWidget(button, QAccessible::Button) {}
+
+    QStringList actionNames() const override
+    {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (widget()->isEnabled())
+            names.prepend(pressAction());
+        return names;
+    }
+    void doAction(const QString& actionName) override
+    {
+        if (actionName == pressAction())
+            static_cast<TTitleBarButton*>(widget())->Click();
+        else
+            QAccessibleWidget::doAction(actionName);
+    }
+};
+
+QAccessibleInterface* TitleBarButtonAccessibleFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("TTitleBarButton") && object && object->isWidgetType())
+        if (auto* button = qobject_cast<TTitleBarButton*>(object))
+            return new TTitleBarButtonAccessible(button);
+    return nullptr;
+}
+} // namespace
+
 TTitleBarButton::TTitleBarButton(QWidget* parent, int index) : QWidget(parent), FIndex(index)
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(&TitleBarButtonAccessibleFactory);
+        return true;
+    }();
+    (void)factoryInstalled;
     setFixedSize(ButtonWidth, ButtonHeight);
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_Hover, false);
@@ -97,6 +135,12 @@ void TTitleBarButton::mouseReleaseEvent(QMouseEvent* event)
     SetDown(false);
     event->accept();
     if (over && OnClick)
+        OnClick(this, FIndex, FToggled);
+}
+
+void TTitleBarButton::Click()
+{
+    if (isEnabled() && OnClick)
         OnClick(this, FIndex, FToggled);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // TTitleBarButton: the small caption-style button a window puts at the top right of its client
 // area (the window manager's frame cannot take an extra button). It looks like a push button,
-// sunken while held, and its face shows a small corner mark. Main thread only.
+// sunken while held, and its face shows a small corner mark. Assistive technology reads it as a
+// push button named by its accessible name and can press it. Main thread only.
 #include <QWidget>
 
 #include <functional>
@@ -31,6 +32,8 @@ public:
     // A click: the left button pressed on it and released over it. Arguments: the sender, its
     // index and its toggle state.
     std::function<void(TTitleBarButton* Sender, int index, bool toggled)> OnClick;
+    // Clicks the button as the pointer would, when it is enabled (the accessible press).
+    void Click();
 
     QSize sizeHint() const override;
 

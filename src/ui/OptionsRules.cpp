@@ -1,0 +1,75 @@
+#include "OptionsRules.h"
+
+#include "AppPaths.h"
+#include "CommandLine.h"
+#include "OutputInterpreter.h"
+#include "globals.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+bool IsValidFileName(const QString& path)
+{
+    static const QString invalid = QStringLiteral("<>\"[]|");
+    for (const QChar c : path)
+        if (invalid.contains(c))
+            return false;
+    return true;
+}
+
+QString PathEditText(const QString& path)
+{
+    if (path.contains(QLatin1Char(' ')) && !path.startsWith(QLatin1Char('"')))
+        return QLatin1Char('"') + path + QLatin1Char('"');
+    return path;
+}
+
+QString FirstCommandLineItem(const QString& text)
+{
+    return SplitCommandLineArguments(text).value(0);
+}
+
+QString PathFromEditText(const QString& text)
+{
+    if (!text.isEmpty() && QFileInfo(text).isFile())
+        return text;
+    return FirstCommandLineItem(text);
+}
+
+bool IsBladeEncName(const QString& path)
+{
+    return FileNamePart(path).toLower() == QLatin1String("bladeenc");
+}
+
+int BitratePosition(std::int32_t bitrate)
+{
+    int position = 8;
+    const QString text = QString::number(bitrate);
+    for (int p = 1; p <= Bitrates.size(); ++p)
+        if (Bitrates.at(p - 1) == text)
+            position = p;
+    return position;
+}
+
+std::int32_t BitrateAtPosition(int position)
+{
+    return Bitrates.value(position - 1, Bitrates.value(7)).toInt();
+}
+
+int PriorityPosition(int priority)
+{
+    return priority >= 0 && priority < PriorityNames.size() ? priority : 3;
+}
+
+QString BrowseStartFolder(const QString& currentPath, const QString& remembered)
+{
+    const qsizetype slash = currentPath.lastIndexOf(QLatin1Char('/'));
+    if (slash >= 0) {
+        const QString folder = currentPath.left(slash + 1);
+        if (QFileInfo(folder).isDir())
+            return folder;
+    }
+    if (!remembered.isEmpty())
+        return remembered;
+    return ProgramFolder();
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The rules of the options dialog that need no window: the encoder path as the path editor shows
+// and reads it back, the check of the encoder's name, and the slider positions of the stored
+// bitrate and priority.
+#include <QString>
+
+#include <cstdint>
+
+// True when `path` holds none of < > " [ ] |.
+bool IsValidFileName(const QString& path);
+// The path as the editor shows it: in double quotes when it holds a blank and does not already
+// begin with a double quote.
+QString PathEditText(const QString& path);
+// The first item of `text` split as a command line (quotes group and are removed); empty for blanks.
+QString FirstCommandLineItem(const QString& text);
+// The path read back from the editor's text: the whole text when a file of exactly that name
+// exists, else its first command-line item.
+QString PathFromEditText(const QString& text);
+// True when the file name of `path` (FileNamePart of OutputInterpreter.h) is "BladeEnc" in any letter case.
+bool IsBladeEncName(const QString& path);
+
+// The bitrate slider's position (1..14) of a stored bitrate: the table entry that equals it,
+// position 8 (112 kbit/s) when none does.
+int BitratePosition(std::int32_t bitrate);
+// The bitrate of a slider position.
+std::int32_t BitrateAtPosition(int position);
+// The priority slider's position (0..5) of a stored level: the level itself, 3 (normal) for any other.
+int PriorityPosition(int priority);
+
+// The folder the browse dialog opens in: the current path's folder when it exists, else the one
+// remembered from the last choice, else the program's own folder (where the bundled encoder lies).
+QString BrowseStartFolder(const QString& currentPath, const QString& remembered);

@@ -1,0 +1,87 @@
+#pragma once
+// TFormOptions: the encoder settings in one modal dialog: bitrate and priority on two sliders,
+// the MPEG header flags and the mono, CRC and delete choices as check boxes, and the encoder's
+// path. The Options command loads it from GlobalVars, shows it, and stores it back after OK; the
+// dialog never writes the settings file. Main thread only.
+#include <QDialog>
+#include <QString>
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TRxSlider;
+
+class TFormOptions : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TFormOptions(QWidget* owner);
+
+    QWidget* PanelTop = nullptr;
+    QWidget* PanelBottom = nullptr;
+
+    QGroupBox* GroupBoxBitrate = nullptr;
+    QLabel* LabelCurrentBitrate = nullptr;
+    QLabel* LabelBitrate = nullptr;
+    TRxSlider* RxSliderBitrate = nullptr; // positions 1..14 of the bitrate table
+    QLabel* LabelPoorQuality = nullptr;
+    QLabel* LabelGoodQuality = nullptr;
+    QLabel* LabelSmallFile = nullptr;
+    QLabel* LabelBigFile = nullptr;
+
+    QGroupBox* GroupBoxPriority = nullptr;
+    QLabel* LabelCurrentPriority = nullptr;
+    QLabel* LabelPriority = nullptr;
+    TRxSlider* RxSliderPriority = nullptr; // positions 0..5 = the priority levels
+    QLabel* LabelSlower = nullptr;
+    QLabel* LabelFaster = nullptr;
+    QLabel* LabelDoesntInterfere = nullptr;
+    QLabel* LabelInterferes = nullptr;
+
+    QGroupBox* GroupBoxOptions = nullptr;
+    QCheckBox* CheckBoxMono = nullptr;
+    QCheckBox* CheckBoxCrc = nullptr;
+    QCheckBox* CheckBoxDelete = nullptr;
+
+    QGroupBox* GroupBoxFlags = nullptr;
+    QCheckBox* CheckBoxOriginal = nullptr;
+    QCheckBox* CheckBoxCopy = nullptr;
+    QCheckBox* CheckBoxPrivate = nullptr;
+    QCheckBox* CheckBoxCopyright = nullptr;
+
+    QGroupBox* GroupBoxBladeEnc = nullptr;
+    QLineEdit* EditBladeEnc = nullptr;  // the encoder path editor
+    QAction* ActionBrowse = nullptr;    // its browse button (Ctrl+Enter)
+
+    QPushButton* ButtonOK = nullptr;
+    QPushButton* ButtonCancel = nullptr;
+
+    // Fills every control from GlobalVars. Raises "Invalid file name - %1" for a stored encoder
+    // path that is no valid file name.
+    void Load();
+    // Copies every control into GlobalVars.
+    void Store() const;
+
+    // The encoder path as the editor shows it (quoted when it holds a blank), and as it reads back.
+    // SetBladeEncPath raises "Invalid file name - %1" for a path that is no valid file name.
+    void SetBladeEncPath(const QString& path);
+    QString BladeEncPath() const;
+
+    // OK pressed: closes the dialog with OK unless the check vetoes (a path that is not the stored
+    // one, not named BladeEnc, and not confirmed; or a path that is no valid file name).
+    void ButtonOKClick();
+    // The value labels (and what assistive technology reads) follow the sliders.
+    void RxSliderBitrateChange(TRxSlider* Sender);
+    void RxSliderPriorityChange(TRxSlider* Sender);
+    // The path editor's browse button: the file dialog, starting where the path points.
+    void BrowseClick();
+
+private:
+    void CreateControls();
+    void ArrangeControls();
+
+    QString m_browseFolder; // the folder of the last file chosen by browsing
+};

@@ -1,0 +1,369 @@
+// The options dialog: load and store, the OK check, the path editor and its browse button, the
+// keyboard order and layout, and the Options command from the main window to the encoder.
+#include "ConsoleIO.h"
+#include "BatchRun.h"
+#include "Main.h"
+#include "RxSlider.h"
+#include "ScriptedDialogs.h"
+#include "TempProgramFolder.h"
+#include "TitleBarButton.h"
+#include "globals.h"
+#include "options.h"
+#include "progress.h"
+#include "WindowTestSupport.h"
+
+#include <QAccessible>
+#include <QAccessibleValueInterface>
+#include <QAction>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+using namespace wintest;
+
+namespace {
+const QString Question = QStringLiteral(
+    "The file you've selected isn't named \"BladeEnc\".\r\nAre you sure that you've selected the right file?");
+
+class Options : public ::testing::Test {
+protected:
+    TempProgramFolder folder;
+    ScriptedMessageBoxes boxes;
+
+    void SetUp() override
+    {
+        SetDefaultSettings();
+        GlobalVars.BladeEncPath = QStringLiteral("/opt/enc/BladeEnc");
+    }
+    void TearDown() override { GlobalVars = TGlobalVars{}; }
+
+    // A dialog loaded from GlobalVars, shown (not modal) so that its OK closes it.
+    std::unique_ptr<TFormOptions> Loaded()
+    {
+        auto dialog = std::make_unique<TFormOptions>(nullptr);
+        dialog->Load();
+        dialog->show();
+        return dialog;
+    }
+};
+
+// Runs `action` inside the Options command's modal loop once the dialog shows; a dialog still
+// open after the hang guard is cancelled and fails the test.
+void WhenOptionsShow(TFormMain& main, std::function<void(TFormOptions&)> action)
+{
+    auto* timer = new QTimer(&main);
+    timer->setInterval(10);
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    auto acted = std::make_shared<bool>(false);
+    QObject::connect(timer, &QTimer::timeout, &main, [action, started, acted] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<TFormOptions*>(w); dialog && dialog->isVisible()) {
+                if (!*acted) {
+                    *acted = true;
+                    action(*dialog);
+                } else if (started->hasExpired(20000)) {
+                    ADD_FAILURE() << "the options dialog stayed open";
+                    dialog->reject();
+                }
+                return;
+            }
+    });
+    timer->start();
+}
+} // namespace
+
+TEST_F(Options, LoadShowsTheTableEntriesAndStoreWritesThemBack)
+{
+    GlobalVars.Bitrate = 128;
+    GlobalVars.Priority = 4;
+    GlobalVars.Crc = true;
+    GlobalVars.Mp3Flags = mfCopy | mfCopyright;
+    auto d = Loaded();
+    EXPECT_EQ(d->RxSliderBitrate->Value(), 9);
+    EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("128 kBit"));
+    EXPECT_EQ(d->LabelPriority->text(), QStringLiteral("Higher"));
+    EXPECT_EQ(d->EditBladeEnc->text(), QStringLiteral("/opt/enc/BladeEnc"));
+    const auto ticked = [&] {
+        QList<bool> t;
+        for (QCheckBox* c : {d->CheckBoxMono, d->CheckBoxCrc, d->CheckBoxDelete, d->CheckBoxOriginal, d->CheckBoxCopy,
+                             d->CheckBoxPrivate, d->CheckBoxCopyright})
+            t << c->isChecked();
+        return t;
+    };
+    EXPECT_EQ(ticked(), (QList<bool>{false, true, false, false, true, false, true}));
+
+    // Values in no table entry show the defaults, and OK stores them untouched.
+    GlobalVars.Bitrate = 100;
+    GlobalVars.Priority = 9;
+    d = Loaded();
+    EXPECT_EQ(d->RxSliderBitrate->Value(), 8);
+    EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("112 kBit"));
+    EXPECT_EQ(d->LabelPriority->text(), QStringLiteral("Normal"));
+    d->CheckBoxPrivate->setChecked(true);
+    d->CheckBoxCopy->setChecked(false);
+    d->Store();
+    EXPECT_EQ(GlobalVars.Bitrate, 112);
+    EXPECT_EQ(GlobalVars.Priority, 3);
+    EXPECT_EQ(GlobalVars.Mp3Flags, mfPrivate | mfCopyright);
+    EXPECT_TRUE(GlobalVars.Crc);
+    EXPECT_EQ(GlobalVars.BladeEncPath, QStringLiteral("/opt/enc/BladeEnc"));
+}
+
+TEST_F(Options, TheOkCheckAsksOnlyAboutANewPathNotNamedBladeEnc)
+{
+    // The stored path, whatever its name: no question.
+    GlobalVars.BladeEncPath = QStringLiteral("/opt/enc/lame");
+    auto d = Loaded();
+    d->ButtonOK->click();
+    // Named BladeEnc in other letters: no question.
+    auto renamed = Loaded();
+    renamed->EditBladeEnc->setText(QStringLiteral("/usr/bin/bladeENC"));
+    renamed->ButtonOK->click();
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_EQ(renamed->result(), QDialog::Accepted);
+    EXPECT_TRUE(boxes.Asked().empty());
+
+    // Another name asks; No and Cancel keep the dialog open with its contents, Yes accepts.
+    d = Loaded();
+    d->EditBladeEnc->setText(QStringLiteral("/usr/bin/encoder"));
+    d->CheckBoxMono->setChecked(true);
+    boxes.Answer(IDNO);
+    boxes.Answer(IDCANCEL);
+    boxes.Answer(IDYES);
+    d->ButtonOK->click();
+    d->ButtonOK->click();
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->EditBladeEnc->text(), QStringLiteral("/usr/bin/encoder"));
+    EXPECT_TRUE(d->CheckBoxMono->isChecked());
+    d->ButtonOK->click();
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    ASSERT_EQ(boxes.Asked().size(), 3u);
+    EXPECT_EQ(boxes.Asked()[0].Text, Question);
+    EXPECT_EQ(boxes.Asked()[0].Caption, QStringLiteral("Question"));
+    EXPECT_EQ(boxes.Asked()[0].Flags, unsigned(MB_YESNOCANCEL | MB_ICONQUESTION));
+
+    // An empty path asks too; Yes stores it empty.
+    d = Loaded();
+    d->EditBladeEnc->clear();
+    boxes.Answer(IDYES);
+    d->ButtonOK->click();
+    EXPECT_EQ(boxes.Asked().size(), 4u);
+    d->Store();
+    EXPECT_EQ(GlobalVars.BladeEncPath, QString());
+}
+
+TEST_F(Options, PathsWithBlanksAreShownQuotedAndReadBackWhole)
+{
+    const QString existing = folder.File(QStringLiteral("my tools/Blade Enc"));
+    folder.Write(QStringLiteral("my tools/Blade Enc"), "x");
+    GlobalVars.BladeEncPath = existing;
+    auto d = Loaded();
+    EXPECT_EQ(d->EditBladeEnc->text(), QLatin1Char('"') + existing + QLatin1Char('"'));
+    EXPECT_EQ(d->BladeEncPath(), existing);
+
+    // Typed without quotes: an existing file is taken whole, any other text's first item.
+    d->EditBladeEnc->setText(existing);
+    EXPECT_EQ(d->BladeEncPath(), existing);
+    d->EditBladeEnc->setText(QStringLiteral("/no such/Blade Enc"));
+    EXPECT_EQ(d->BladeEncPath(), QStringLiteral("/no"));
+    d->EditBladeEnc->setText(QStringLiteral("\"/no such/BladeEnc\" -x"));
+    EXPECT_EQ(d->BladeEncPath(), QStringLiteral("/no such/BladeEnc"));
+
+    // A path the editor could not show again is refused at OK.
+    d->EditBladeEnc->setText(QStringLiteral("/opt/[new]/BladeEnc"));
+    boxes.Answer(IDOK);
+    d->ButtonOK->click();
+    EXPECT_TRUE(d->isVisible());
+    ASSERT_EQ(boxes.Asked().size(), 1u);
+    EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("Invalid file name - /opt/[new]/BladeEnc"));
+}
+
+TEST_F(Options, BrowseStartsAtThePathShowsTheChoiceAndRemembersItsFolder)
+{
+    ScriptedFileDialogs files;
+    GlobalVars.BladeEncPath = folder.File(QStringLiteral("BladeEnc"));
+    auto d = Loaded();
+    const QString chosen = folder.File(QStringLiteral("new dir/BladeEnc"));
+    files.AnswerOpen({chosen});
+    d->ActionBrowse->trigger();
+    ASSERT_EQ(files.Requests().size(), 1u);
+    const FileDialogRequest& r = files.Requests()[0];
+    EXPECT_EQ(r.Title, QStringLiteral("Browse for BladeEnc"));
+    EXPECT_EQ(ToQtFilters(r.Filter), (QStringList{QStringLiteral("BladeEnc (BladeEnc)"), QStringLiteral("All files (*)")}));
+    EXPECT_EQ(r.FilterIndex, 1);
+    EXPECT_EQ(r.InitialDir, folder.Path());
+    EXPECT_EQ(r.FileName, QStringLiteral("BladeEnc"));
+    EXPECT_TRUE(r.DefaultExt.isEmpty());
+    EXPECT_FALSE(r.MultiSelect);
+    EXPECT_EQ(d->EditBladeEnc->text(), QLatin1Char('"') + chosen + QLatin1Char('"'));
+
+    // The chosen folder does not exist: the next browse starts in the remembered one; a cancel
+    // changes nothing.
+    files.AnswerOpen({});
+    d->ActionBrowse->trigger();
+    EXPECT_EQ(files.Requests()[1].InitialDir, folder.File(QStringLiteral("new dir/")));
+    EXPECT_EQ(d->EditBladeEnc->text(), QLatin1Char('"') + chosen + QLatin1Char('"'));
+
+    // Nothing to start from: the program's own folder.
+    auto fresh = std::make_unique<TFormOptions>(nullptr);
+    files.AnswerOpen({});
+    fresh->ActionBrowse->trigger();
+    EXPECT_EQ(files.Requests()[2].InitialDir, folder.Path());
+}
+
+TEST_F(Options, TabGoesThroughFlagsOptionsPathAndButtonsButNotTheSliders)
+{
+    auto d = Loaded();
+    QList<QWidget*> order;
+    QWidget* w = d->CheckBoxOriginal;
+    do {
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(d.get()) && w->isEnabled())
+            order << w;
+        w = w->nextInFocusChain();
+    } while (w != d->CheckBoxOriginal);
+    EXPECT_EQ(order, (QList<QWidget*>{d->CheckBoxOriginal, d->CheckBoxCopy, d->CheckBoxPrivate, d->CheckBoxCopyright,
+                                      d->CheckBoxMono, d->CheckBoxCrc, d->CheckBoxDelete, d->EditBladeEnc,
+                                      d->ButtonOK, d->ButtonCancel}));
+    EXPECT_EQ(d->focusWidget(), d->CheckBoxOriginal);
+    EXPECT_TRUE(d->ButtonOK->isDefault());
+}
+
+TEST_F(Options, NothingIsCutOrOverlapsAndOnlyTheCaptionsAreBold)
+{
+    auto d = Loaded();
+    EXPECT_GE(d->width(), 330);
+    EXPECT_GE(d->height(), 301);
+    const QList<QGroupBox*> groups = d->PanelTop->findChildren<QGroupBox*>();
+    ASSERT_EQ(groups.size(), 5);
+    for (QGroupBox* g : groups) {
+        EXPECT_TRUE(g->font().bold());
+        EXPECT_TRUE(d->PanelTop->rect().contains(g->geometry())) << g->title().toStdString();
+        for (QGroupBox* other : groups) {
+            if (other != g) {
+                EXPECT_FALSE(g->geometry().intersects(other->geometry()));
+            }
+        }
+        for (QWidget* child : g->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            EXPECT_FALSE(child->font().bold());
+            EXPECT_TRUE(g->contentsRect().contains(child->geometry())) << g->title().toStdString();
+            EXPECT_GE(child->width(), child->minimumSizeHint().width());
+        }
+    }
+    EXPECT_FALSE(d->ButtonOK->geometry().intersects(d->ButtonCancel->geometry()));
+    EXPECT_TRUE(d->PanelBottom->rect().contains(d->ButtonCancel->geometry()));
+}
+
+TEST_F(Options, SlidersAndTheTrayButtonSpeakToAssistiveTechnology)
+{
+    GlobalVars.Bitrate = 128;
+    auto d = Loaded();
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(d->RxSliderBitrate);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->role(), QAccessible::Slider);
+    EXPECT_EQ(a->text(QAccessible::Name), QStringLiteral("Bitrate"));
+    EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("128 kBit"));
+    QAccessibleValueInterface* v = a->valueInterface();
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->minimumValue().toInt(), 1);
+    EXPECT_EQ(v->maximumValue().toInt(), 14);
+    v->setCurrentValue(99); // clamped
+    EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("320 kBit"));
+    EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("320 kBit"));
+
+    TFormProgress progress(nullptr);
+    QAccessibleInterface* tray = QAccessible::queryAccessibleInterface(progress.TrayButton);
+    EXPECT_EQ(tray->role(), QAccessible::Button);
+    EXPECT_FALSE(tray->text(QAccessible::Name).isEmpty());
+}
+
+TEST_F(Options, CancelAfterChangingEverythingLeavesSettingsAndFileAlone)
+{
+    TFormMain main;
+    const QByteArray before = folder.Read(QStringLiteral("tonewright.ini"));
+    ASSERT_FALSE(before.isEmpty());
+    const TGlobalVars saved = GlobalVars;
+    WhenOptionsShow(main, [](TFormOptions& d) {
+        for (QCheckBox* c : d.findChildren<QCheckBox*>())
+            c->click();
+        d.RxSliderBitrate->SetValue(1);
+        d.RxSliderPriority->SetValue(5);
+        d.EditBladeEnc->setText(QStringLiteral("/elsewhere/BladeEnc"));
+        d.ButtonCancel->click();
+    });
+    main.ActionOptions->trigger();
+    EXPECT_EQ(folder.Read(QStringLiteral("tonewright.ini")), before);
+    EXPECT_EQ(GlobalVars.BladeEncPath, saved.BladeEncPath);
+    EXPECT_EQ(GlobalVars.Bitrate, saved.Bitrate);
+    EXPECT_EQ(GlobalVars.Priority, saved.Priority);
+    EXPECT_EQ(GlobalVars.Mp3Flags, saved.Mp3Flags);
+    EXPECT_EQ(GlobalVars.Mono, saved.Mono);
+}
+
+TEST_F(Options, AnInvalidStoredPathShowsTheErrorAndNoDialog)
+{
+    TFormMain main;
+    GlobalVars.BladeEncPath = QStringLiteral("/opt/a|b/BladeEnc");
+    bool shown = false;
+    WhenOptionsShow(main, [&](TFormOptions& d) {
+        shown = true;
+        d.reject();
+    });
+    boxes.Answer(IDOK);
+    main.ActionOptions->trigger();
+    EXPECT_FALSE(shown);
+    ASSERT_EQ(boxes.Asked().size(), 1u);
+    EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("Invalid file name - /opt/a|b/BladeEnc"));
+    EXPECT_EQ(boxes.Asked()[0].Caption, QStringLiteral("Error"));
+    EXPECT_TRUE(main.findChildren<TFormOptions*>().isEmpty()) << "the dialog is destroyed";
+}
+
+TEST_F(Options, ChangesMadeInTheDialogReachTheEncodersCommandLine)
+{
+    TFormMain main;
+    main.show();
+    GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
+    GlobalVars.Bitrate = 128;
+    GlobalVars.Priority = 1;
+    const QString argsOut = folder.File(QStringLiteral("args"));
+    qputenv("FAKE_BLADEENC_ARGS_OUT", QFile::encodeName(argsOut));
+    qputenv("FAKE_BLADEENC_SCRIPT_TEXT", "print Files to encode: 0\n");
+
+    WhenOptionsShow(main, [](TFormOptions& d) {
+        Key(d.RxSliderBitrate, Qt::Key_Right); // 160
+        Key(d.RxSliderBitrate, Qt::Key_Right); // 192
+        Key(d.RxSliderPriority, Qt::Key_Right); // Lower
+        d.CheckBoxMono->click();
+        d.CheckBoxOriginal->click();
+        d.ButtonOK->click();
+    });
+    main.ActionOptions->trigger();
+    EXPECT_EQ(ReadIniInteger(QStringLiteral("System"), QStringLiteral("Bitrate"), 0), 192);
+    EXPECT_TRUE(ReadIniBool(QStringLiteral("Mp3Flags"), QStringLiteral("Original"), false));
+
+    main.AddFile(QStringLiteral("/music/a b.wav"));
+    main.ActionList1Update();
+    main.ActionEncode->trigger();
+    while (main.Batch->GUI2Console1->Running())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    qunsetenv("FAKE_BLADEENC_ARGS_OUT");
+    qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
+
+    QFile file(argsOut);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QList<QByteArray> args = file.readAll().split('\0');
+    args.removeLast(); // after the last NUL
+    EXPECT_EQ(args, (QList<QByteArray>{"-quit", "-192", "-MONO", "-ORIGINAL", "-PRIO=LOWER", "/music/a b.wav"}));
+    EXPECT_TRUE(boxes.Asked().empty());
+}
