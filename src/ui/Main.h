@@ -16,11 +16,12 @@ class QLabel;
 class QMenu;
 class QStatusBar;
 class QToolBar;
-class QTreeWidgetItem;
 class QUrl;
 class TEnhListView;
+class TFileListModel;
 class TFormProgress;
 class TRxTrayIcon;
+class TUOTextTarget;
 class TGUI2Console;
 class TOutputInterpreter;
 class IProgressDisplay;
@@ -69,6 +70,8 @@ public:
 
     QToolBar* ToolBar1 = nullptr;
     TEnhListView* ListViewFiles = nullptr;
+    TFileListModel* FileList = nullptr;     // the rows ListViewFiles shows
+    TUOTextTarget* UOTextTarget1 = nullptr; // files dropped from the file manager onto the list
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanelProduct = nullptr; // first panel: "Tonewright 1.2"
     QLabel* StatusPanelCount = nullptr;   // second panel: the file count text
@@ -82,7 +85,7 @@ public:
     // Asked before the window closes; never refuses.
     void FormCloseQuery(bool& CanClose);
 
-    // --- the file list ---
+    // --- the file list: members defined in MainFileList.cpp ---
     // Appends one file by its full path unless it is listed already (name without regard to
     // case, folder exactly).
     void AddFile(const QString& path);
@@ -116,6 +119,8 @@ public:
     // In-list moving of the focused entry.
     void ListViewFilesDragOver(TEnhListView* Sender, QObject* Source, const QPoint& pos, bool& Accept);
     void ListViewFilesDragDrop(TEnhListView* Sender, QObject* Source, const QPoint& pos);
+    // After a sort by a column header: the rows are in sorted order, the arrow shows it.
+    void ListViewFilesSortFinished(TEnhListView* Sender, int Column, bool Ascending);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -131,10 +136,7 @@ private:
     void CreateList();
     void CreateStatusBar();
     void ApplyToolbarMode(int layout);
-    void RebuildIndexIfStale();
 
-    TFileListIndex m_index;
-    bool m_indexStale = false;
     QMetaObject::Connection m_idleConnection;
 
 public:
