@@ -15,6 +15,7 @@
 #include <QDialog>
 #include <QDropEvent>
 #include <QEventLoop>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -526,6 +527,56 @@ TEST_F(MainWindow, OutsideDropsNeverMoveAndRowDragsNeverAdd)
     EXPECT_EQ(CountText(), QStringLiteral("3 files"));
 }
 
+TEST_F(MainWindow, HeaderClicksSortTheFilesAndTheArrowShowsWhileTheyAreSorted)
+{
+    struct Locale {
+        Locale() { QLocale::setDefault(QLocale(QStringLiteral("en_US"))); }
+        ~Locale() { QLocale::setDefault(QLocale::c()); }
+    } en_US;
+    CreateShown();
+    // Start-up: sorted by "File", ascending, over the empty list.
+    EXPECT_TRUE(form->ListViewFiles->ShowSortArrows());
+    EXPECT_EQ(form->ListViewFiles->SortColumn(), 0);
+    EXPECT_TRUE(form->ListViewFiles->SortAscending());
+
+    struct File { const char* name; int size; QDateTime modified; };
+    const File files[] = {{"b.wav", 700, QDateTime(QDate(2026, 3, 10), QTime(10, 0))},
+                          {"a.wav", 95, QDateTime(QDate(2026, 3, 9), QTime(11, 0))},
+                          {"c.wav", 1024, QDateTime(QDate(2026, 3, 9), QTime(9, 0))}};
+    for (const File& f : files) {
+        const QString name = QString::fromLatin1(f.name);
+        folder.Write(name, QByteArray(f.size, 'x'));
+        QFile file(folder.File(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(f.modified, QFileDevice::FileModificationTime));
+        file.close();
+        form->AddFile(folder.File(name));
+    }
+    EXPECT_FALSE(form->ListViewFiles->ShowSortArrows());
+    QHeaderView* header = form->ListViewFiles->header();
+    const auto click = [&](int column) { Q_EMIT header->sectionClicked(column); };
+
+    click(0); // already the sort column: descending
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("c.wav"), QStringLiteral("b.wav"), QStringLiteral("a.wav")}));
+    EXPECT_TRUE(form->ListViewFiles->ShowSortArrows());
+    click(2); // "1,024" holds a separator: text, before "95"; 95 before 700 as numbers
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("c.wav"), QStringLiteral("a.wav"), QStringLiteral("b.wav")}));
+    click(3);
+    click(3); // 10 March first when descending, though "3/10/2026" is the smaller text
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("b.wav"), QStringLiteral("a.wav"), QStringLiteral("c.wav")}));
+
+    // Dragging a row puts the list out of sort order: the arrow goes, no sort follows.
+    TEnhListView* list = form->ListViewFiles;
+    list->setCurrentIndex(form->FileList->index(2, 0));
+    TListViewDragData data(list);
+    const QPoint onFirst = list->visualRect(form->FileList->index(0, 0)).center();
+    EXPECT_TRUE(Drag(list, &data, {onFirst}, onFirst));
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("c.wav"), QStringLiteral("b.wav"), QStringLiteral("a.wav")}));
+    EXPECT_FALSE(list->ShowSortArrows());
+    EXPECT_FALSE(list->SortPending());
+    EXPECT_EQ(CountText(), QStringLiteral("3 files"));
+}
+
 TEST_F(MainWindow, DroppedTextAddsEveryLine)
 {
     Create();
@@ -566,6 +617,22 @@ TEST_F(MainWindow, WindowLayoutColumnsAndFocus)
     QDialog owned(form.get());
     EXPECT_FALSE(owned.windowIcon().isNull());
     EXPECT_EQ(form->RxTrayIcon1->Icon().cacheKey(), form->windowIcon().cacheKey());
+}
+
+TEST(FileListColumns, WidenWithTheFontSoSizesAndFullDatesFit)
+{
+    QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+    QFont font = QApplication::font();
+    for (int pixels : {9, 16, 24}) {
+        font.setPixelSize(pixels);
+        const QFontMetrics fm(font);
+        const QList<int> widths = FileListColumnWidths(fm);
+        EXPECT_NEAR(widths[0], 100 * fm.averageCharWidth() / 5.0, 1) << pixels;
+        EXPECT_NEAR(widths[1], 150 * fm.averageCharWidth() / 5.0, 1) << pixels;
+        EXPECT_GT(widths[2], fm.horizontalAdvance(QStringLiteral("9,999,999,999"))) << pixels;
+        EXPECT_GT(widths[3], fm.horizontalAdvance(QStringLiteral("12/28/2028 11:58:58 PM"))) << pixels;
+    }
+    QLocale::setDefault(QLocale::c());
 }
 
 TEST_F(MainWindow, MenusHoldTheEntriesWithTheHiddenOnesHidden)
