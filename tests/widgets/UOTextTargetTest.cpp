@@ -121,16 +121,37 @@ TEST_F(DropTarget, OnlyLocalFilesAreAccepted)
     EXPECT_EQ(drops, QStringList{longPath + QStringLiteral("\r\n/m/b.wav")});
 }
 
-TEST_F(DropTarget, RowsDraggedInsideAListAreLeftToTheList)
+TEST(DropTargetOnAList, RowsDraggedInsideTheListAreLeftToTheList)
 {
-    TEnhListView list;
+    QWidget owner;
+    TEnhListView list(&owner);
+    TUOTextTarget target(&owner);
+    target.SetAcceptTextFormats(dtfFiles | dtfText);
+    target.SetAcceptorControl(&list);
+    int targetDrops = 0, listDrops = 0;
+    target.OnDrop = [&](TUOTextTarget*, QWidget*, const QString&, int, int) { ++targetDrops; };
+    list.OnDragOver = [&](TEnhListView*, QObject* source, const QPoint&, bool& accept) { accept = source == &list; };
+    list.OnDragDrop = [&](TEnhListView*, QObject*, const QPoint&) { ++listDrops; };
+
     TListViewDragData rows(&list);
+    rows.setText(QStringLiteral("/m/a.wav")); // would pass as text, yet it is the list's own drag
     QDragEnterEvent enter(QPoint(1, 1), Qt::MoveAction, &rows, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&acceptor, &enter);
-    EXPECT_FALSE(enter.isAccepted()); // the plain widget underneath takes no drags
+    QApplication::sendEvent(list.viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(1, 1), Qt::MoveAction, &rows, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&acceptor, &drop);
-    EXPECT_TRUE(drops.isEmpty());
+    QApplication::sendEvent(list.viewport(), &drop);
+    EXPECT_EQ(listDrops, 1);
+    EXPECT_EQ(targetDrops, 0);
+
+    // And a drop from outside never reaches the list's row moving.
+    std::unique_ptr<QMimeData> files(Files({QStringLiteral("/m/b.wav")}));
+    QDragEnterEvent entering(QPoint(1, 1), Qt::MoveAction, files.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list.viewport(), &entering);
+    EXPECT_TRUE(entering.isAccepted());
+    QDropEvent outside(QPointF(1, 1), Qt::MoveAction, files.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list.viewport(), &outside);
+    EXPECT_EQ(listDrops, 1);
+    EXPECT_EQ(targetDrops, 1);
 }
 
 TEST_F(DropTarget, OneWidgetHasAtMostOneTargetOfAnOwner)
