@@ -28,6 +28,13 @@ protected:
         }
         m_list->PaintHeaderSection(painter, rect, logicalIndex, logicalIndex == m_pressed);
     }
+    // The pictures take the header's colours.
+    void changeEvent(QEvent* event) override
+    {
+        QHeaderView::changeEvent(event);
+        if (event->type() == QEvent::PaletteChange)
+            m_list->ArrowsOutdated();
+    }
     void mousePressEvent(QMouseEvent* event) override
     {
         m_pressed = logicalIndexAt(event->position().toPoint());
@@ -321,10 +328,16 @@ void TEnhListView::BuildArrows()
 void TEnhListView::changeEvent(QEvent* event)
 {
     QTreeView::changeEvent(event);
-    if (m_showSortArrows && (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange)) {
-        BuildArrows();
-        header()->viewport()->update();
-    }
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange)
+        ArrowsOutdated();
+}
+
+void TEnhListView::ArrowsOutdated()
+{
+    if (!m_showSortArrows)
+        return;
+    BuildArrows();
+    header()->viewport()->update();
 }
 
 void TEnhListView::PaintHeaderSection(QPainter* painter, const QRect& rect, int section, bool pressed) const

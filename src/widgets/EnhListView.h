@@ -118,6 +118,8 @@ private:
     void SetDropHighlight(const QModelIndex& index);
     void ReorderRows(int column, bool ascending);
     void BuildArrows();
+    // Rebuilds the pictures (while shown) after the colours or the font changed.
+    void ArrowsOutdated();
     void RowsChanged();
     // Paints one header cell with the caption and, in the sort column, the arrow.
     void PaintHeaderSection(QPainter* painter, const QRect& rect, int section, bool pressed) const;

@@ -313,6 +313,27 @@ TEST(EnhListView, ArrowsPointTheSortDirectionAndStayOutOfNarrowColumns)
     EXPECT_EQ(highlight.WidestY, highlight.Top);
     EXPECT_EQ(highlight.Widest, s.list.ArrowSize());
 
+    // A right-aligned caption has its arrow on its left.
+    s.model.RightAligned = 1;
+    s.list.SortByColumn(1, true);
+    shot = h->grab().toImage();
+    const Shape beside = Find(shot, second, red);
+    ASSERT_GT(beside.Count, 0);
+    int rightmost = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = second.left(); x <= second.right(); ++x)
+            if ((shot.pixel(x, y) & 0xffffff) == (red & 0xffffff))
+                rightmost = std::max(rightmost, x);
+    EXPECT_LT(rightmost, second.right() - 4 - h->fontMetrics().horizontalAdvance(QStringLiteral("Size")));
+    s.list.SortByColumn(0, false);
+
+    // A new palette gives new pictures.
+    pal.setColor(QPalette::Dark, QColor(0, 0, 255));
+    s.list.setPalette(pal);
+    s.list.header()->setPalette(pal);
+    shot = h->grab().toImage();
+    EXPECT_GT(Find(shot, first, qRgb(0, 0, 255)).Count, 0);
+
     // A column too narrow for caption room and arrow shows none.
     h->setMinimumSectionSize(1);
     s.list.setColumnWidth(0, s.list.ArrowSize() + 10);
