@@ -348,18 +348,3 @@ TEST(EnhListView, ArrowsPointTheSortDirectionAndStayOutOfNarrowColumns)
     shot = h->grab().toImage();
     EXPECT_EQ(Find(shot, first, red).Count, 0);
 }
-
-TEST(EnhListView, ArrowSizeFollowsTheTextHeight)
-{
-    TEnhListView list;
-    QFont font = list.font();
-    font.setPixelSize(4);
-    list.setFont(font);
-    const int tiny = list.fontMetrics().height();
-    EXPECT_EQ(list.ArrowSize(), tiny + tiny % 2 < 7 ? 0 : tiny + tiny % 2 - 6);
-    font.setPixelSize(19);
-    list.setFont(font);
-    const int h = list.fontMetrics().height();
-    EXPECT_EQ(list.ArrowSize(), h + h % 2 - 6);
-    EXPECT_EQ(list.ArrowSize() % 2, 0);
-}
