@@ -5,6 +5,7 @@
 #include "ConsoleIO.h"
 #include "Dialogs.h"
 #include "EnhListView.h"
+#include "FileListModel.h"
 #include "LogFile.h"
 #include "MainImages.h"
 #include "ResStr.h"
@@ -37,29 +38,11 @@ const QString SectionToolbar = QStringLiteral("Toolbar");
 const QString KeyLayout = QStringLiteral("Layout");
 const QString KeyVisible = QStringLiteral("Visible");
 
-enum TColumn { colFile = 0, colFolder = 1, colBytes = 2, colDate = 3 };
-
-// Up to this many selected rows are deleted one by one (keeping the scroll position); more
-// are removed in one pass over the list, which stays fast for very long lists.
-constexpr int DeleteOneByOneLimit = 64;
-
 QAction* NewAction(QObject* owner, const QString& caption, const QString& hint)
 {
     auto* action = new QAction(caption, owner);
     action->setToolTip(hint);
     return action;
-}
-
-QTreeWidgetItem* NewRow(const TFileEntry& entry)
-{
-    auto* item = new QTreeWidgetItem(QStringList{entry.File, entry.Folder, entry.Bytes, entry.Date});
-    item->setTextAlignment(colBytes, Qt::AlignRight | Qt::AlignVCenter);
-    return item;
-}
-
-TFileEntry EntryOf(const QTreeWidgetItem* item)
-{
-    return {item->text(colFile), item->text(colFolder), item->text(colBytes), item->text(colDate)};
 }
 } // namespace
 
@@ -112,10 +95,10 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
 TFormMain::~TFormMain()
 {
     disconnect(m_idleConnection);
-    // The rows are destroyed with the list after this window's members are gone: their
-    // notifications must no longer reach the index.
-    if (ListViewFiles)
-        disconnect(ListViewFiles->model(), nullptr, this, nullptr);
+    // The rows are destroyed after this window's members are gone: their notifications must
+    // no longer reach the count panel.
+    if (FileList)
+        disconnect(FileList, nullptr, this, nullptr);
 }
 
 void TFormMain::BindAction(QAction* action, void (TFormMain::*handler)())
@@ -291,62 +274,6 @@ void TFormMain::CreateToolBar()
     ApplyToolbarMode(1);
 }
 
-void TFormMain::CreateList()
-{
-    auto* panel = new QWidget(this);
-    auto* layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    ListViewFiles = new TEnhListView(panel);
-    ListViewFiles->setObjectName(QStringLiteral("ListViewFiles"));
-    layout->addWidget(ListViewFiles);
-    setCentralWidget(panel);
-
-    ListViewFiles->setColumnCount(4);
-    ListViewFiles->setHeaderLabels({ResStr::ColumnFile, ResStr::ColumnFolder, ResStr::ColumnBytes, ResStr::ColumnDate});
-    ListViewFiles->headerItem()->setTextAlignment(colBytes, Qt::AlignRight | Qt::AlignVCenter);
-    const int widths[] = {100, 150, 75, 100};
-    for (int c = 0; c < 4; ++c)
-        ListViewFiles->setColumnWidth(c, widths[c]);
-
-    ListViewFiles->OnDragOver = [this](TEnhListView* sender, QObject* source, const QPoint& pos, bool& accept) {
-        RunGuarded([&] { ListViewFilesDragOver(sender, source, pos, accept); });
-    };
-    ListViewFiles->OnDragDrop = [this](TEnhListView* sender, QObject* source, const QPoint& pos) {
-        RunGuarded([&] { ListViewFilesDragDrop(sender, source, pos); });
-    };
-
-    ListViewFiles->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ListViewFiles, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        PopupMenuList->popup(ListViewFiles->viewport()->mapToGlobal(pos));
-    });
-
-    // The index of listed files follows every change of the rows, whoever makes it.
-    QAbstractItemModel* model = ListViewFiles->model();
-    connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent, int first, int last) {
-        if (parent.isValid())
-            return;
-        if (!m_indexStale)
-            for (int r = first; r <= last; ++r)
-                if (const QTreeWidgetItem* item = ListViewFiles->topLevelItem(r))
-                    m_index.Add(item->text(colFile), item->text(colFolder));
-        UpdateFileCount();
-    });
-    connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            [this](const QModelIndex& parent, int first, int last) {
-                if (parent.isValid() || m_indexStale)
-                    return;
-                for (int r = first; r <= last; ++r)
-                    if (const QTreeWidgetItem* item = ListViewFiles->topLevelItem(r))
-                        m_index.Remove(item->text(colFile), item->text(colFolder));
-            });
-    connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { UpdateFileCount(); });
-    connect(model, &QAbstractItemModel::modelReset, this, [this] {
-        m_indexStale = true;
-        UpdateFileCount();
-    });
-    connect(model, &QAbstractItemModel::dataChanged, this, [this] { m_indexStale = true; });
-}
-
 void TFormMain::CreateStatusBar()
 {
     StatusBar1 = statusBar();
@@ -362,7 +289,7 @@ void TFormMain::FormCreate()
 {
     RunGuarded([this] {
         setWindowTitle(ResStr::ProductCaption);
-        ListViewFiles->clear();
+        FileList->Clear();
         StatusPanelProduct->setText(ResStr::ProductCaption);
         UpdateFileCount();
 
@@ -404,131 +331,6 @@ void TFormMain::closeEvent(QCloseEvent* event)
     event->accept();
     if (QuitApplication)
         QuitApplication();
-}
-
-void TFormMain::RebuildIndexIfStale()
-{
-    if (!m_indexStale)
-        return;
-    m_index.Clear();
-    for (int r = 0, n = ListViewFiles->topLevelItemCount(); r < n; ++r) {
-        const QTreeWidgetItem* item = ListViewFiles->topLevelItem(r);
-        m_index.Add(item->text(colFile), item->text(colFolder));
-    }
-    m_indexStale = false;
-}
-
-void TFormMain::AddFile(const QString& path)
-{
-    RebuildIndexIfStale();
-    const TSplitPath split = SplitPath(path);
-    if (m_index.Contains(split.Name, split.Folder))
-        return;
-    ListViewFiles->addTopLevelItem(NewRow(MakeFileEntry(path)));
-    ListViewFiles->SetShowSortArrows(false);
-}
-
-void TFormMain::UpdateFileCount()
-{
-    const int n = ListViewFiles->topLevelItemCount();
-    if (n == 0)
-        StatusPanelCount->setText(ResStr::NoFiles);
-    else if (n == 1)
-        StatusPanelCount->setText(ResStr::OneFile);
-    else
-        StatusPanelCount->setText(ResStr::SomeFiles.arg(n));
-}
-
-QList<TFileEntry> TFormMain::FileEntries() const
-{
-    QList<TFileEntry> entries;
-    const int n = ListViewFiles->topLevelItemCount();
-    entries.reserve(n);
-    for (int r = 0; r < n; ++r)
-        entries << EntryOf(ListViewFiles->topLevelItem(r));
-    return entries;
-}
-
-int TFormMain::FileCount() const
-{
-    return ListViewFiles->topLevelItemCount();
-}
-
-void TFormMain::UOTextTarget1Drop(QObject*, const QString& dropText)
-{
-    ListViewFiles->BeginUpdate();
-    try {
-        for (QString line : dropText.split(QLatin1Char('\n'))) {
-            if (line.endsWith(QLatin1Char('\r')))
-                line.chop(1);
-            if (!line.isEmpty())
-                AddFile(line);
-        }
-    } catch (...) {
-        ListViewFiles->EndUpdate();
-        throw;
-    }
-    ListViewFiles->EndUpdate();
-}
-
-void TFormMain::ActionChooseFilesExecute()
-{
-    FileDialogRequest request;
-    request.Parent = this;
-    request.Filter = ResStr::ChooseFilesFilter;
-    request.FilterIndex = 1;
-    request.MultiSelect = true;
-    const QStringList paths = ShowOpenFilesDialog(request);
-    ListViewFiles->BeginUpdate();
-    try {
-        for (const QString& path : paths)
-            AddFile(path);
-    } catch (...) {
-        ListViewFiles->EndUpdate();
-        throw;
-    }
-    ListViewFiles->EndUpdate();
-}
-
-void TFormMain::ActionDeleteExecute()
-{
-    const QModelIndexList selected = ListViewFiles->selectionModel()->selectedIndexes();
-    if (selected.isEmpty())
-        return;
-    const int n = ListViewFiles->topLevelItemCount();
-    std::vector<bool> marked(static_cast<size_t>(n), false);
-    int count = 0;
-    for (const QModelIndex& index : selected)
-        if (!index.parent().isValid() && index.row() < n && !marked[static_cast<size_t>(index.row())]) {
-            marked[static_cast<size_t>(index.row())] = true;
-            ++count;
-        }
-
-    ListViewFiles->BeginUpdate();
-    if (count <= DeleteOneByOneLimit) {
-        for (int r = n - 1; r >= 0; --r)
-            if (marked[static_cast<size_t>(r)])
-                delete ListViewFiles->takeTopLevelItem(r);
-    } else {
-        const QList<QTreeWidgetItem*> all = ListViewFiles->invisibleRootItem()->takeChildren();
-        QList<QTreeWidgetItem*> kept;
-        kept.reserve(n - count);
-        for (int r = 0; r < all.size(); ++r) {
-            if (r < n && marked[static_cast<size_t>(r)])
-                delete all.at(r);
-            else
-                kept << all.at(r);
-        }
-        ListViewFiles->addTopLevelItems(kept);
-    }
-    ListViewFiles->EndUpdate();
-    UpdateFileCount();
-}
-
-void TFormMain::ActionClearListExecute()
-{
-    ListViewFiles->clear();
-    UpdateFileCount();
 }
 
 void TFormMain::ActionEncodeExecute()
@@ -635,7 +437,7 @@ void TFormMain::TonewrightHomepageClick()
 
 void TFormMain::ActionList1Update()
 {
-    const bool hasRows = ListViewFiles->topLevelItemCount() > 0;
+    const bool hasRows = FileCount() > 0;
     const QItemSelectionModel* selection = ListViewFiles->selectionModel();
     ActionClearList->setEnabled(hasRows);
     ActionEncode->setEnabled(hasRows);
@@ -645,35 +447,4 @@ void TFormMain::ActionList1Update()
     ActionToolbarCaptions->setEnabled(toolbarShown);
     ActionToolbarBoth->setEnabled(toolbarShown);
     ActionViewLog->setEnabled(!GlobalVars.Log.isEmpty());
-}
-
-void TFormMain::ListViewFilesDragOver(TEnhListView*, QObject* Source, const QPoint&, bool& Accept)
-{
-    Accept = Source == ListViewFiles;
-}
-
-void TFormMain::ListViewFilesDragDrop(TEnhListView*, QObject*, const QPoint& pos)
-{
-    QTreeWidgetItem* under = ListViewFiles->itemAt(pos);
-    QTreeWidgetItem* target = under ? under : ListViewFiles->DropTarget();
-    const int count = ListViewFiles->topLevelItemCount();
-    // Below every row without a row met on the way: the last row serves.
-    if (!target && count > 0) {
-        const QRect last = ListViewFiles->visualItemRect(ListViewFiles->topLevelItem(count - 1));
-        if (pos.y() > last.bottom())
-            target = ListViewFiles->topLevelItem(count - 1);
-    }
-    QTreeWidgetItem* moving = ListViewFiles->currentItem();
-    if (!target || !moving)
-        return;
-
-    ListViewFiles->BeginUpdate();
-    const int offset = under ? 0 : 1;
-    const int at = ListViewFiles->indexOfTopLevelItem(target) + offset;
-    QTreeWidgetItem* moved = NewRow(EntryOf(moving));
-    ListViewFiles->insertTopLevelItem(at, moved);
-    delete ListViewFiles->takeTopLevelItem(ListViewFiles->indexOfTopLevelItem(moving));
-    ListViewFiles->setCurrentItem(moved);
-    ListViewFiles->SetShowSortArrows(false);
-    ListViewFiles->EndUpdate();
 }

@@ -13,10 +13,11 @@
 
 class QAction;
 class QCloseEvent;
-class QTreeWidgetItem;
 class QUrl;
-class TEnhListView;
 class TBatchRun;
+class TEnhListView;
+class TFileListModel;
+class TUOTextTarget;
 class TGUI2Console;
 class TTrayController;
 class IBatchUser;
@@ -29,6 +30,9 @@ public:
     ~TFormMain() override;
 
     TEnhListView* ListViewFiles = nullptr;
+    TFileListModel* FileList = nullptr;     // the rows ListViewFiles shows
+    TUOTextTarget* UOTextTarget1 = nullptr; // files dropped from the file manager onto the list
+
     // Opens a URL in the user's browser; tests replace it.
     std::function<void(const QUrl&)> OpenUrl;
 
@@ -38,7 +42,7 @@ public:
     // Asked before the window closes; never refuses.
     void FormCloseQuery(bool& CanClose);
 
-    // --- the file list ---
+    // --- the file list: members defined in MainFileList.cpp ---
     // Appends one file by its full path unless it is listed already (name without regard to
     // case, folder exactly).
     void AddFile(const QString& path);
@@ -72,6 +76,8 @@ public:
     // In-list moving of the focused entry.
     void ListViewFilesDragOver(TEnhListView* Sender, QObject* Source, const QPoint& pos, bool& Accept);
     void ListViewFilesDragDrop(TEnhListView* Sender, QObject* Source, const QPoint& pos);
+    // After a sort by a column header: the rows are in sorted order, the arrow shows it.
+    void ListViewFilesSortFinished(TEnhListView* Sender, int Column, bool Ascending);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -87,10 +93,7 @@ private:
     void CreateList();
     void CreateStatusBar();
     void ApplyToolbarMode(int layout);
-    void RebuildIndexIfStale();
 
-    TFileListIndex m_index;
-    bool m_indexStale = false;
     QMetaObject::Connection m_idleConnection;
 
 public:

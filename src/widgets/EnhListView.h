@@ -1,14 +1,24 @@
 #pragma once
-// TEnhListView: a report-style list (rows of text cells under a column header) with whole-row
-// selection, a bulk-change lock and the dragging of one row inside the list. Main thread only.
+// TEnhListView: a report-style list (rows of text cells under a column header) over a table
+// model. It sorts by a column on a header click, comparing cells by kind (SmartCompare.h),
+// marks the sort column and direction with an arrow, and offers a bulk-change lock and the
+// dragging of one row inside the list. Sorting hands the model the new row order in one step,
+// so the model must implement IRowReorderable. Main thread only.
 #include <QMimeData>
 #include <QPersistentModelIndex>
+#include <QPixmap>
 #include <QPointer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <functional>
 
 class TEnhListView;
+
+// What a header click does: nothing, sort in the current direction, or sort and reverse the
+// direction when the column is already the sort column.
+enum TAutoColumnSort { acsNoSort, acsSort, acsSortToggle };
+// How cells compare: by kind of text (moment, number, text), or as text alone.
+enum TAutoSortStyle { assSmart, assDefault };
 
 // What a drag started in a TEnhListView carries: the list it came from.
 class TListViewDragData : public QMimeData {
@@ -19,11 +29,13 @@ public:
     QPointer<TEnhListView> Source;
 };
 
-class TEnhListView : public QTreeWidget {
+class TEnhListView : public QTreeView {
     Q_OBJECT
 
 public:
     explicit TEnhListView(QWidget* parent = nullptr);
+
+    void setModel(QAbstractItemModel* model) override;
 
     // Asked while something is dragged over the list: `Source` is the list the drag started in
     // (nullptr for any other drag), `pos` the pointer in viewport coordinates. Unassigned: no
@@ -32,21 +44,62 @@ public:
     // Called when an accepted drag is dropped.
     std::function<void(TEnhListView* Sender, QObject* Source, const QPoint& pos)> OnDragDrop;
 
-    // The row last under the pointer during the current drag, or nullptr.
-    QTreeWidgetItem* DropTarget() const;
+    // Around a sort run by column `Column`; `Ascending` is the direction of the run.
+    std::function<void(TEnhListView* Sender, int Column, bool Ascending)> OnSortBegin;
+    std::function<void(TEnhListView* Sender, int Column, bool Ascending)> OnSortFinished;
+    // When assigned, replaces the built-in comparison: `Compare` < 0 when row `Row1` sorts
+    // before `Row2` in column `Column` (ascending), > 0 after, 0 equal.
+    std::function<void(TEnhListView* Sender, int Row1, int Row2, int Column, int& Compare)> OnSortItems;
 
-    // Bulk-change brackets: repainting is suspended while at least one is open. Nested; the
-    // count never drops below zero.
+    // The row (column 0) last under the pointer during the current drag; invalid when none.
+    QModelIndex DropTarget() const { return m_dropTarget; }
+
+    // Bulk-change brackets: repainting and sorting wait while at least one is open; closing
+    // the last runs a sort requested meanwhile. Nested; the count never drops below zero.
     void BeginUpdate();
     void EndUpdate();
     int UpdateLock() const { return m_updateLock; }
 
-    // Whether the sort column shows its direction arrow.
-    void SetShowSortArrows(bool show) { m_showSortArrows = show; }
+    // --- sorting ---
+    TAutoColumnSort AutoColumnSort() const { return m_autoColumnSort; }
+    void SetAutoColumnSort(TAutoColumnSort value);
+    TAutoSortStyle AutoSortStyle() const { return m_autoSortStyle; }
+    void SetAutoSortStyle(TAutoSortStyle value);
+    // The direction a newly chosen sort column starts with; also sets the current direction.
+    bool AutoSortAscending() const { return m_autoSortAscending; }
+    void SetAutoSortAscending(bool value);
+    // Sort again after rows are inserted or changed.
+    bool AutoResort() const { return m_autoResort; }
+    void SetAutoResort(bool value) { m_autoResort = value; }
+    // Whether the sort column's header shows the direction arrow.
     bool ShowSortArrows() const { return m_showSortArrows; }
+    void SetShowSortArrows(bool show);
+    // Swaps the up and down pictures.
+    bool ReverseSortArrows() const { return m_reverseSortArrows; }
+    void SetReverseSortArrows(bool value);
+
+    // The current sort column (-1 for none) and direction, and whether a sort waits.
+    int SortColumn() const { return m_sortColumn; }
+    bool SortAscending() const { return m_sortAscending; }
+    bool SortPending() const { return m_sortPending; }
+
+    // Reorders every row by `column` in the given direction and makes it the sort column.
+    void SortByColumn(int column, bool ascending);
+    // Sorts again by the current column and direction, at once or when the lock is released.
+    void Resort();
+    // What a click on the header of `column` does.
+    void HeaderClick(int column);
+    // Once the columns are set up: column 0 becomes the sort column and a sort runs.
+    void Loaded();
+
+    // The arrow pictures' side (0 when the font is too small for arrows), and the picture for
+    // a direction; null while the arrows are off.
+    int ArrowSize() const;
+    QPixmap ArrowPicture(bool ascending) const;
 
     // The text of column `column` of row `row` (empty for a missing cell).
     QString CellText(int row, int column) const;
+    int RowCount() const;
 
 protected:
     void startDrag(Qt::DropActions supportedActions) override;
@@ -55,13 +108,47 @@ protected:
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    friend class TEnhListHeader;
+
     QObject* DragSourceOf(const QDropEvent* event) const;
     bool AskDragOver(QDropEvent* event);
     void SetDropHighlight(const QModelIndex& index);
+    void ReorderRows(int column, bool ascending);
+    void BuildArrows();
+    // Rebuilds the pictures (while shown) after the colours or the font changed.
+    void ArrowsOutdated();
+    void RowsChanged();
+    // Paints one header cell with the caption and, in the sort column, the arrow.
+    void PaintHeaderSection(QPainter* painter, const QRect& rect, int section, bool pressed) const;
 
     QPersistentModelIndex m_dropTarget;
     int m_updateLock = 0;
+
+    TAutoColumnSort m_autoColumnSort = acsNoSort;
+    TAutoSortStyle m_autoSortStyle = assSmart;
+    bool m_autoSortAscending = true;
+    bool m_autoResort = false;
     bool m_showSortArrows = false;
+    bool m_reverseSortArrows = false;
+    int m_sortColumn = -1;
+    bool m_sortAscending = true;
+    bool m_sortPending = false;
+    QPixmap m_arrowUp;
+    QPixmap m_arrowDown;
+    QList<QMetaObject::Connection> m_modelConnections;
+};
+
+// Keeps a TEnhListView's bulk-change bracket open for its lifetime, also when the work throws.
+class TListUpdateLock {
+public:
+    explicit TListUpdateLock(TEnhListView* list) : m_list(list) { m_list->BeginUpdate(); }
+    ~TListUpdateLock() { m_list->EndUpdate(); }
+    TListUpdateLock(const TListUpdateLock&) = delete;
+    TListUpdateLock& operator=(const TListUpdateLock&) = delete;
+
+private:
+    TEnhListView* m_list;
 };

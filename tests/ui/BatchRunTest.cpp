@@ -4,6 +4,7 @@
 #include "ConsoleIO.h"
 #include "Dialogs.h"
 #include "EnhListView.h"
+#include "FileListModel.h"
 #include "Log.h"
 #include "BatchRun.h"
 #include "Main.h"
@@ -391,7 +392,7 @@ TEST_F(BatchRun, CommandLineReachesTheEncoderInTheListsOrder)
         main->AddFile(folder.File(names[i]));
     }
     // Sorted by size: a b.wav (100), b\ Ünïcödé.aif (200), c "quoted" \".wav (300).
-    main->ListViewFiles->sortItems(2, Qt::AscendingOrder);
+    main->ListViewFiles->SortByColumn(2, true);
     const QList<TFileEntry> before = main->FileEntries();
     ASSERT_EQ(before.first().File, names[1]);
     Encode();
@@ -581,7 +582,7 @@ TEST_F(BatchRun, MissingEncoderOrEmptyListStartsNothing)
     EXPECT_EQ(boxes.Asked()[0].Flags, unsigned(MB_OK | MB_ICONWARNING));
 
     GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
-    main->ListViewFiles->clear();
+    main->FileList->Clear();
     boxes.Answer(IDOK);
     main->ActionEncodeExecute(); // the command itself is disabled with an empty list
     ASSERT_EQ(boxes.Asked().size(), 3u);

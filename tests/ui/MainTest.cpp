@@ -1,5 +1,7 @@
 #include "DefaultSettings.h"
 #include "EnhListView.h"
+#include "FileListModel.h"
+#include "MainFileList.h"
 #include "FileSizeLimit.h"
 #include "BatchRun.h"
 #include "Main.h"
@@ -16,6 +18,7 @@
 #include <QDialog>
 #include <QDropEvent>
 #include <QEventLoop>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -112,7 +115,8 @@ protected:
     {
         form->ListViewFiles->clearSelection();
         for (int r : rows)
-            form->ListViewFiles->topLevelItem(r)->setSelected(true);
+            form->ListViewFiles->selectionModel()->select(form->FileList->index(r, 0),
+                                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     QString CountText() const { return form->StatusPanelCount->text(); }
 
@@ -275,7 +279,7 @@ TEST_F(MainWindow, RowsShowTheFourTextsOfAFile)
     const TFileEntry a = MakeFileEntry(folder.File(QStringLiteral("a.wav")));
     EXPECT_EQ(form->FileEntries().at(0), a);
     EXPECT_EQ(form->FileEntries().at(1).Bytes, QStringLiteral("-1"));
-    EXPECT_EQ(form->ListViewFiles->topLevelItem(0)->textAlignment(2) & Qt::AlignRight, Qt::AlignRight);
+    EXPECT_EQ(form->FileList->index(0, 2).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight, Qt::AlignRight);
 }
 
 TEST_F(MainWindow, CountTextFollowsAddsDeletesAndClear)
@@ -381,7 +385,9 @@ TEST_F(MainWindow, RowsChangedByOtherCodeStillFollowTheDuplicateRule)
 {
     Create();
     Fill({QStringLiteral("a"), QStringLiteral("b")});
-    form->ListViewFiles->topLevelItem(0)->setText(1, QStringLiteral("/elsewhere/"));
+    TFileEntry moved = form->FileList->Entry(0);
+    moved.Folder = QStringLiteral("/elsewhere/");
+    form->FileList->SetEntry(0, moved);
     form->AddFile(QStringLiteral("/music/a"));
     form->AddFile(QStringLiteral("/elsewhere/A"));
     EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("a")}));
@@ -440,7 +446,7 @@ TEST_F(MainWindow, TheShortcutOfACommandThatBecameDisabledDoesNothing)
     ASSERT_TRUE(form->ActionEncode->isEnabled());
     // The list empties without an idle pass in between: the shortcut still finds the command
     // enabled, and the check before it runs must stop it (else "There are no files to encode!").
-    form->ListViewFiles->clear();
+    form->FileList->Clear();
     form->ListViewFiles->setFocus();
     Press(Qt::Key_E, Qt::ControlModifier);
     EXPECT_TRUE(boxes.Asked().empty()) << boxes.Asked().front().Text.toStdString();
@@ -454,15 +460,15 @@ TEST_F(MainWindow, DraggingAnEntryOntoTheFirstMovesItToTheTop)
     CreateShown();
     Fill({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")});
     TEnhListView* list = form->ListViewFiles;
-    list->setCurrentItem(list->topLevelItem(2));
+    list->setCurrentIndex(form->FileList->index(2, 0));
     form->ListViewFiles->SetShowSortArrows(true);
 
     TListViewDragData data(list);
-    const QPoint onFirst = list->visualItemRect(list->topLevelItem(0)).center();
+    const QPoint onFirst = list->visualRect(form->FileList->index(0, 0)).center();
     EXPECT_TRUE(Drag(list, &data, {onFirst}, onFirst));
 
     EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("c"), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("d")}));
-    EXPECT_EQ(list->currentItem()->text(0), QStringLiteral("c"));
+    EXPECT_EQ(list->currentIndex().data().toString(), QStringLiteral("c"));
     EXPECT_FALSE(list->ShowSortArrows());
     EXPECT_EQ(list->UpdateLock(), 0);
     EXPECT_EQ(CountText(), QStringLiteral("4 files"));
@@ -473,15 +479,15 @@ TEST_F(MainWindow, DroppingBelowTheLastEntryMovesItToTheEnd)
     CreateShown();
     Fill({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")});
     TEnhListView* list = form->ListViewFiles;
-    list->setCurrentItem(list->topLevelItem(0));
+    list->setCurrentIndex(form->FileList->index(0, 0));
     Select({0, 1}); // only the focused entry moves
-    list->setCurrentItem(list->topLevelItem(0), 0, QItemSelectionModel::NoUpdate);
+    list->selectionModel()->setCurrentIndex(form->FileList->index(0, 0), QItemSelectionModel::NoUpdate);
 
     TListViewDragData data(list);
-    const QRect last = list->visualItemRect(list->topLevelItem(3));
+    const QRect last = list->visualRect(form->FileList->index(3, 0));
     const QPoint below(last.center().x(), last.bottom() + 3 * last.height());
     ASSERT_LT(below.y(), list->viewport()->height());
-    EXPECT_TRUE(Drag(list, &data, {list->visualItemRect(list->topLevelItem(1)).center(), last.center(), below}, below));
+    EXPECT_TRUE(Drag(list, &data, {list->visualRect(form->FileList->index(1, 0)).center(), last.center(), below}, below));
 
     EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d"), QStringLiteral("a")}));
     // The index survives the move: neither name can be added twice.
@@ -490,20 +496,82 @@ TEST_F(MainWindow, DroppingBelowTheLastEntryMovesItToTheEnd)
     EXPECT_EQ(form->FileCount(), 4);
 }
 
-TEST_F(MainWindow, DropsFromOutsideTheListAreRefused)
+TEST_F(MainWindow, OutsideDropsNeverMoveAndRowDragsNeverAdd)
 {
     CreateShown();
     Fill({QStringLiteral("a"), QStringLiteral("b")});
     TEnhListView* list = form->ListViewFiles;
-    list->setCurrentItem(list->topLevelItem(1));
-    QMimeData foreign;
-    foreign.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/x.wav"))});
-    const QPoint onFirst = list->visualItemRect(list->topLevelItem(0)).center();
-    EXPECT_FALSE(Drag(list, &foreign, {onFirst}, onFirst));
-    // Even a drop delivered without an accepted drag changes nothing.
-    QDropEvent drop(QPointF(onFirst), Qt::MoveAction, &foreign, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(list->viewport(), &drop);
-    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    list->setCurrentIndex(form->FileList->index(1, 0));
+    const QPoint onFirst = list->visualRect(form->FileList->index(0, 0)).center();
+
+    // Plain text and rows of another list are refused, even when dropped without an accepted drag.
+    QMimeData text;
+    text.setText(QStringLiteral("/tmp/x.wav"));
+    TEnhListView otherList;
+    TListViewDragData otherRows(&otherList);
+    for (const QMimeData* refused : {static_cast<const QMimeData*>(&text), static_cast<const QMimeData*>(&otherRows)}) {
+        EXPECT_FALSE(Drag(list, refused, {onFirst}, onFirst));
+        QDropEvent drop(QPointF(onFirst), Qt::MoveAction, refused, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &drop);
+        EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    }
+
+    // Files from the file manager dropped on a row are added at the end; the focused row stays.
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/x.wav"))});
+    EXPECT_TRUE(Drag(list, &files, {onFirst}, onFirst));
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("x.wav")}));
+    EXPECT_EQ(CountText(), QStringLiteral("3 files"));
+}
+
+TEST_F(MainWindow, HeaderClicksSortTheFilesAndTheArrowShowsWhileTheyAreSorted)
+{
+    struct Locale {
+        Locale() { QLocale::setDefault(QLocale(QStringLiteral("en_US"))); }
+        ~Locale() { QLocale::setDefault(QLocale::c()); }
+    } en_US;
+    CreateShown();
+    // Start-up: sorted by "File", ascending, over the empty list.
+    EXPECT_TRUE(form->ListViewFiles->ShowSortArrows());
+    EXPECT_EQ(form->ListViewFiles->SortColumn(), 0);
+    EXPECT_TRUE(form->ListViewFiles->SortAscending());
+
+    struct File { const char* name; int size; QDateTime modified; };
+    const File files[] = {{"b.wav", 700, QDateTime(QDate(2026, 3, 10), QTime(10, 0))},
+                          {"a.wav", 95, QDateTime(QDate(2026, 3, 9), QTime(11, 0))},
+                          {"c.wav", 1024, QDateTime(QDate(2026, 3, 9), QTime(9, 0))}};
+    for (const File& f : files) {
+        const QString name = QString::fromLatin1(f.name);
+        folder.Write(name, QByteArray(f.size, 'x'));
+        QFile file(folder.File(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(f.modified, QFileDevice::FileModificationTime));
+        file.close();
+        form->AddFile(folder.File(name));
+    }
+    EXPECT_FALSE(form->ListViewFiles->ShowSortArrows());
+    QHeaderView* header = form->ListViewFiles->header();
+    const auto click = [&](int column) { Q_EMIT header->sectionClicked(column); };
+
+    click(0); // already the sort column: descending
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("c.wav"), QStringLiteral("b.wav"), QStringLiteral("a.wav")}));
+    EXPECT_TRUE(form->ListViewFiles->ShowSortArrows());
+    click(2); // "1,024" holds a separator: text, before "95"; 95 before 700 as numbers
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("c.wav"), QStringLiteral("a.wav"), QStringLiteral("b.wav")}));
+    click(3);
+    click(3); // 10 March first when descending, though "3/10/2026" is the smaller text
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("b.wav"), QStringLiteral("a.wav"), QStringLiteral("c.wav")}));
+
+    // Dragging a row puts the list out of sort order: the arrow goes, no sort follows.
+    TEnhListView* list = form->ListViewFiles;
+    list->setCurrentIndex(form->FileList->index(2, 0));
+    TListViewDragData data(list);
+    const QPoint onFirst = list->visualRect(form->FileList->index(0, 0)).center();
+    EXPECT_TRUE(Drag(list, &data, {onFirst}, onFirst));
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("c.wav"), QStringLiteral("b.wav"), QStringLiteral("a.wav")}));
+    EXPECT_FALSE(list->ShowSortArrows());
+    EXPECT_FALSE(list->SortPending());
+    EXPECT_EQ(CountText(), QStringLiteral("3 files"));
 }
 
 TEST_F(MainWindow, DroppedTextAddsEveryLine)
@@ -528,15 +596,15 @@ TEST_F(MainWindow, WindowLayoutColumnsAndFocus)
     EXPECT_EQ(form->size(), QSize(536, 374));
     EXPECT_EQ(form->minimumSize(), QSize(100, 100));
     EXPECT_EQ(QApplication::focusWidget(), form->ListViewFiles);
-    const QTreeWidgetItem* header = form->ListViewFiles->headerItem();
-    EXPECT_EQ(header->text(0), QStringLiteral("File"));
-    EXPECT_EQ(header->text(1), QStringLiteral("Folder"));
-    EXPECT_EQ(header->text(2), QStringLiteral("Bytes"));
-    EXPECT_EQ(header->text(3), QStringLiteral("Date"));
-    EXPECT_EQ(form->ListViewFiles->columnWidth(0), 100);
-    EXPECT_EQ(form->ListViewFiles->columnWidth(1), 150);
-    EXPECT_EQ(form->ListViewFiles->columnWidth(2), 75);
-    EXPECT_EQ(form->ListViewFiles->columnWidth(3), 100);
+    const QAbstractItemModel* header = form->ListViewFiles->model();
+    EXPECT_EQ(header->headerData(0, Qt::Horizontal).toString(), QStringLiteral("File"));
+    EXPECT_EQ(header->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Folder"));
+    EXPECT_EQ(header->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Bytes"));
+    EXPECT_EQ(header->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Date"));
+    EXPECT_EQ(header->headerData(2, Qt::Horizontal, Qt::TextAlignmentRole).toInt() & Qt::AlignRight, Qt::AlignRight);
+    const QList<int> widths = FileListColumnWidths(form->ListViewFiles->fontMetrics());
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(form->ListViewFiles->columnWidth(c), widths[c]) << c;
     EXPECT_EQ(form->ListViewFiles->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_EQ(form->ListViewFiles->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_EQ(form->StatusPanelProduct->width(), 100);
@@ -546,6 +614,22 @@ TEST_F(MainWindow, WindowLayoutColumnsAndFocus)
     QDialog owned(form.get());
     EXPECT_FALSE(owned.windowIcon().isNull());
     EXPECT_EQ(form->Tray->RxTrayIcon1->Icon().cacheKey(), form->windowIcon().cacheKey());
+}
+
+TEST(FileListColumns, WidenWithTheFontSoSizesAndFullDatesFit)
+{
+    QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+    QFont font = QApplication::font();
+    for (int pixels : {9, 16, 24}) {
+        font.setPixelSize(pixels);
+        const QFontMetrics fm(font);
+        const QList<int> widths = FileListColumnWidths(fm);
+        EXPECT_NEAR(widths[0], 100 * fm.averageCharWidth() / 5.0, 1) << pixels;
+        EXPECT_NEAR(widths[1], 150 * fm.averageCharWidth() / 5.0, 1) << pixels;
+        EXPECT_GT(widths[2], fm.horizontalAdvance(QStringLiteral("9,999,999,999"))) << pixels;
+        EXPECT_GT(widths[3], fm.horizontalAdvance(QStringLiteral("12/28/2028 11:58:58 PM"))) << pixels;
+    }
+    QLocale::setDefault(QLocale::c());
 }
 
 TEST_F(MainWindow, MenusHoldTheEntriesWithTheHiddenOnesHidden)

@@ -1,0 +1,202 @@
+// The main window's file list: the list view over the file list model, adding, deleting,
+// clearing, moving by dragging, sorting by a header and files dropped from the file manager.
+#include "Main.h"
+
+#include "Dialogs.h"
+#include "EnhListView.h"
+#include "FileListModel.h"
+#include "MainFileList.h"
+#include "ResStr.h"
+#include "UOTextTarget.h"
+
+#include <QDateTime>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QMenu>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// The widths the columns were designed for, in pixels of a font 5 pixels wide on average
+// (8 points).
+constexpr int DesignWidths[TFileListModel::ColumnCount] = {100, 150, 75, 100};
+constexpr double DesignCharWidth = 5.0;
+// Room beside a cell's text: the view's margins and a little air.
+constexpr int CellPadding = 12;
+} // namespace
+
+QList<int> FileListColumnWidths(const QFontMetrics& metrics)
+{
+    const double scale = metrics.averageCharWidth() / DesignCharWidth;
+    QList<int> widths;
+    for (int design : DesignWidths)
+        widths << static_cast<int>(std::lround(design * scale));
+    // A ten-digit size and a full date with time always fit, whatever the font's proportions.
+    const QString bytes = FormatBytes(9'999'999'999LL);
+    const QString date = FormatFileDate(QDateTime(QDate(2028, 12, 28), QTime(23, 58, 58)));
+    widths[TFileListModel::colBytes] =
+        std::max(widths[TFileListModel::colBytes], metrics.horizontalAdvance(bytes) + CellPadding);
+    widths[TFileListModel::colDate] =
+        std::max(widths[TFileListModel::colDate], metrics.horizontalAdvance(date) + CellPadding);
+    return widths;
+}
+
+void TFormMain::CreateList()
+{
+    auto* panel = new QWidget(this);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    FileList = new TFileListModel(this);
+    FileList->SetCaptions({ResStr::ColumnFile, ResStr::ColumnFolder, ResStr::ColumnBytes, ResStr::ColumnDate});
+    ListViewFiles = new TEnhListView(panel);
+    ListViewFiles->setObjectName(QStringLiteral("ListViewFiles"));
+    ListViewFiles->setModel(FileList);
+    layout->addWidget(ListViewFiles);
+    setCentralWidget(panel);
+
+    const QList<int> widths = FileListColumnWidths(ListViewFiles->fontMetrics());
+    for (int c = 0; c < widths.size(); ++c)
+        ListViewFiles->setColumnWidth(c, widths[c]);
+
+    ListViewFiles->OnDragOver = [this](TEnhListView* sender, QObject* source, const QPoint& pos, bool& accept) {
+        RunGuarded([&] { ListViewFilesDragOver(sender, source, pos, accept); });
+    };
+    ListViewFiles->OnDragDrop = [this](TEnhListView* sender, QObject* source, const QPoint& pos) {
+        RunGuarded([&] { ListViewFilesDragDrop(sender, source, pos); });
+    };
+    ListViewFiles->OnSortFinished = [this](TEnhListView* sender, int column, bool ascending) {
+        RunGuarded([&] { ListViewFilesSortFinished(sender, column, ascending); });
+    };
+
+    ListViewFiles->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListViewFiles, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        PopupMenuList->popup(ListViewFiles->viewport()->mapToGlobal(pos));
+    });
+
+    // The list's change and deletion notifications refresh the count.
+    connect(FileList, &QAbstractItemModel::rowsInserted, this, [this] { UpdateFileCount(); });
+    connect(FileList, &QAbstractItemModel::rowsRemoved, this, [this] { UpdateFileCount(); });
+    connect(FileList, &QAbstractItemModel::modelReset, this, [this] { UpdateFileCount(); });
+
+    UOTextTarget1 = new TUOTextTarget(this);
+    UOTextTarget1->SetAcceptTextFormats(dtfFiles);
+    UOTextTarget1->SetAcceptorControl(ListViewFiles);
+    UOTextTarget1->OnDrop = [this](TUOTextTarget* sender, QWidget*, const QString& text, int, int) {
+        RunGuarded([&] { UOTextTarget1Drop(sender, text); });
+    };
+
+    ListViewFiles->SetAutoSortStyle(assSmart);
+    ListViewFiles->SetAutoSortAscending(true);
+    ListViewFiles->SetAutoResort(false);
+    ListViewFiles->SetAutoColumnSort(acsSortToggle);
+    // Sorted by "File" from the start: the up arrow shows over the empty list.
+    ListViewFiles->Loaded();
+}
+
+void TFormMain::AddFile(const QString& path)
+{
+    if (FileList->AddFile(path))
+        ListViewFiles->SetShowSortArrows(false);
+}
+
+void TFormMain::UpdateFileCount()
+{
+    const int n = FileCount();
+    if (n == 0)
+        StatusPanelCount->setText(ResStr::NoFiles);
+    else if (n == 1)
+        StatusPanelCount->setText(ResStr::OneFile);
+    else
+        StatusPanelCount->setText(ResStr::SomeFiles.arg(n));
+}
+
+QList<TFileEntry> TFormMain::FileEntries() const
+{
+    return FileList->Entries();
+}
+
+int TFormMain::FileCount() const
+{
+    return FileList->Count();
+}
+
+void TFormMain::UOTextTarget1Drop(QObject*, const QString& dropText)
+{
+    TListUpdateLock lock(ListViewFiles);
+    for (QString line : dropText.split(QLatin1Char('\n'))) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (!line.isEmpty())
+            AddFile(line);
+    }
+}
+
+void TFormMain::ActionChooseFilesExecute()
+{
+    FileDialogRequest request;
+    request.Parent = this;
+    request.Filter = ResStr::ChooseFilesFilter;
+    request.FilterIndex = 1;
+    request.MultiSelect = true;
+    const QStringList paths = ShowOpenFilesDialog(request);
+    TListUpdateLock lock(ListViewFiles);
+    for (const QString& path : paths)
+        AddFile(path);
+}
+
+void TFormMain::ActionDeleteExecute()
+{
+    const QModelIndexList selected = ListViewFiles->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return;
+    QList<int> rows;
+    rows.reserve(selected.size());
+    for (const QModelIndex& index : selected)
+        rows << index.row();
+    {
+        TListUpdateLock lock(ListViewFiles);
+        FileList->RemoveRows(rows);
+    }
+    UpdateFileCount();
+}
+
+void TFormMain::ActionClearListExecute()
+{
+    FileList->Clear();
+    UpdateFileCount();
+}
+
+void TFormMain::ListViewFilesDragOver(TEnhListView*, QObject* Source, const QPoint&, bool& Accept)
+{
+    Accept = Source == ListViewFiles;
+}
+
+void TFormMain::ListViewFilesDragDrop(TEnhListView*, QObject*, const QPoint& pos)
+{
+    const QModelIndex under = ListViewFiles->indexAt(pos);
+    QModelIndex target = under.isValid() ? under : ListViewFiles->DropTarget();
+    const int count = FileCount();
+    // Below every row without a row met on the way: the last row serves.
+    if (!target.isValid() && count > 0) {
+        const QModelIndex last = FileList->index(count - 1, 0);
+        if (pos.y() > ListViewFiles->visualRect(last).bottom())
+            target = last;
+    }
+    const QModelIndex moving = ListViewFiles->currentIndex();
+    if (!target.isValid() || !moving.isValid())
+        return;
+
+    TListUpdateLock lock(ListViewFiles);
+    const int offset = under.isValid() ? 0 : 1;
+    FileList->MoveRow(moving.row(), target.row() + offset);
+    ListViewFiles->SetShowSortArrows(false);
+}
+
+void TFormMain::ListViewFilesSortFinished(TEnhListView*, int, bool)
+{
+    ListViewFiles->SetShowSortArrows(true);
+}

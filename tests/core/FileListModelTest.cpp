@@ -1,0 +1,85 @@
+#include "FileListModel.h"
+
+#include <QPersistentModelIndex>
+
+#include <gtest/gtest.h>
+
+namespace {
+TFileEntry Entry(const char* folder, const char* file)
+{
+    return {QString::fromLatin1(file), QString::fromLatin1(folder), QStringLiteral("1"), QStringLiteral("d")};
+}
+
+QStringList Files(const TFileListModel& model)
+{
+    QStringList files;
+    for (const TFileEntry& e : model.Entries())
+        files << e.File;
+    return files;
+}
+} // namespace
+
+TEST(FileListModel, EveryChangeKeepsTheDuplicateRuleRight)
+{
+    TFileListModel model;
+    EXPECT_TRUE(model.Append(Entry("/m/", "a")));
+    EXPECT_TRUE(model.Append(Entry("/m/", "b")));
+    EXPECT_TRUE(model.Append(Entry("/m/", "c")));
+    EXPECT_FALSE(model.Append(Entry("/m/", "A")));
+    EXPECT_TRUE(model.Append(Entry("/M/", "A")));
+
+    model.RemoveRows({3, 0, 0, 99});
+    EXPECT_EQ(Files(model), (QStringList{QStringLiteral("b"), QStringLiteral("c")}));
+    EXPECT_TRUE(model.Append(Entry("/m/", "a")));
+    EXPECT_TRUE(model.Append(Entry("/M/", "a")));
+
+    model.MoveRow(0, model.Count());
+    EXPECT_EQ(Files(model), (QStringList{QStringLiteral("c"), QStringLiteral("a"), QStringLiteral("a"), QStringLiteral("b")}));
+    EXPECT_FALSE(model.Append(Entry("/m/", "B")));
+
+    model.SetEntry(0, Entry("/x/", "c"));
+    EXPECT_TRUE(model.Append(Entry("/m/", "c")));
+    EXPECT_FALSE(model.Append(Entry("/x/", "C")));
+
+    model.Clear();
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_TRUE(model.Append(Entry("/x/", "c")));
+}
+
+TEST(FileListModel, ManyScatteredRowsGoInOneStep)
+{
+    TFileListModel model;
+    for (int i = 0; i < 300; ++i)
+        model.Append(Entry("/m/", qPrintable(QStringLiteral("f%1").arg(i))));
+    QList<int> even;
+    for (int i = 0; i < 300; i += 2)
+        even << i;
+    int resets = 0;
+    QObject::connect(&model, &QAbstractItemModel::modelReset, &model, [&] { ++resets; });
+    model.RemoveRows(even);
+    EXPECT_EQ(resets, 1);
+    EXPECT_EQ(model.Count(), 150);
+    EXPECT_EQ(model.Entry(0).File, QStringLiteral("f1"));
+    EXPECT_TRUE(model.Append(Entry("/m/", "F0")));
+    EXPECT_FALSE(model.Append(Entry("/m/", "F1")));
+}
+
+TEST(FileListModel, ANewRowOrderIsOneLayoutChangeThatCarriesPersistentIndexes)
+{
+    TFileListModel model;
+    for (const char* f : {"a", "b", "c"})
+        model.Append(Entry("/m/", f));
+    const QPersistentModelIndex b(model.index(1, 2));
+    int layouts = 0;
+    QObject::connect(&model, &QAbstractItemModel::layoutChanged, &model, [&] { ++layouts; });
+    model.ApplyRowOrder({2, 0, 1});
+    EXPECT_EQ(Files(model), (QStringList{QStringLiteral("c"), QStringLiteral("a"), QStringLiteral("b")}));
+    EXPECT_EQ(layouts, 1);
+    EXPECT_EQ(b.row(), 2);
+    EXPECT_EQ(b.column(), 2);
+    // Not a permutation: nothing changes.
+    model.ApplyRowOrder({0, 0, 1});
+    model.ApplyRowOrder({0, 1});
+    EXPECT_EQ(Files(model), (QStringList{QStringLiteral("c"), QStringLiteral("a"), QStringLiteral("b")}));
+    EXPECT_EQ(layouts, 1);
+}
