@@ -43,6 +43,7 @@ struct FileDialogRequest {
     QString FileName;    // proposed name (save dialog)
     QString DefaultExt;  // appended by the save dialog when the user types none
     bool MultiSelect = false;
+    int* ChosenFilter = nullptr; // when set, receives the 1-based filter the user left selected
 };
 
 // Returns the chosen paths, or an empty list when the user cancelled.

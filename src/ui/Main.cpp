@@ -7,6 +7,8 @@
 #include "MainImages.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
+#include "WebFileInfo.h"
+#include "about.h"
 #include "globals.h"
 
 #include <QAbstractEventDispatcher>
@@ -85,6 +87,23 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
         m_idleConnection = connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
                                    [this] { ActionList1Update(); });
     ActionList1Update();
+
+    WebFileInfo1 = new TWebFileInfo(this);
+    WebFileInfo1->SetDateFormat(wfidNone);
+    TWfiTags tags;
+    tags.AuthorTag = QStringLiteral("tw-author");
+    tags.AuthorEMailTag = QStringLiteral("tw-mail");
+    tags.DateTag = QStringLiteral("tw-date");
+    tags.DownloadTag = QStringLiteral("tw-url");
+    tags.ProductNameTag = QStringLiteral("tw-name");
+    tags.ReadMeTag = QStringLiteral("tw-readme");
+    tags.RedirectTag = QStringLiteral("tw-redirect");
+    tags.VersionTag = QStringLiteral("tw-version");
+    WebFileInfo1->SetInfoTags(tags);
+    WebFileInfo1->SetOptions({wfioDisplayUI, wfioDisplayReadMe, wfioExitDuringUpdate});
+    WebFileInfo1->SetUIFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    WebFileInfo1->SetVersionFormat(wfivBuildNumber);
+    WebFileInfo1->SetProxyHost(QString());
 
     CreateTray();
     CreateBatchRunner();
@@ -515,7 +534,9 @@ void TFormMain::ActionOptionsExecute()
 
 void TFormMain::ActionAboutExecute()
 {
-    // The about box attaches here.
+    TFormAbout about(this);
+    CenterOverOwner(&about, this);
+    about.exec();
 }
 
 void TFormMain::ApplyToolbarMode(int layout)
@@ -572,7 +593,11 @@ void TFormMain::ExitClick()
 
 void TFormMain::CheckForUpdateClick()
 {
-    // The update check attaches here.
+    // Always fetched anew; the product page is also the information page.
+    WebFileInfo1->SetActive(false);
+    WebFileInfo1->SetHomeURL(ResStr::TonewrightHomepageUrl);
+    WebFileInfo1->SetCurrentVersion(ResStr::CurrentVersion);
+    WebFileInfo1->CheckForUpdate();
 }
 
 void TFormMain::BladeEncHomepageClick()

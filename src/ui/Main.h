@@ -19,6 +19,7 @@ class QToolBar;
 class QTreeWidgetItem;
 class QUrl;
 class TEnhListView;
+class TWebFileInfo;
 class TFormProgress;
 class TRxTrayIcon;
 class TGUI2Console;
@@ -75,6 +76,8 @@ public:
 
     // Opens a URL in the user's browser; tests replace it.
     std::function<void(const QUrl&)> OpenUrl;
+    // The update check of "Check for update".
+    TWebFileInfo* WebFileInfo1 = nullptr;
 
     // --- start and close ---
     // Runs once from the constructor; an error in a step is shown and skips the remaining steps.

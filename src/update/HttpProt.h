@@ -128,6 +128,8 @@ public:
     int StatusCode() const { return FStatusCode; }
     QString ReasonPhrase() const { return FReasonPhrase; }
     qint64 ContentLength() const { return FContentLength; }
+    // Whether the current response carried a Content-Length (ContentLength outlives responses).
+    bool ContentLengthReceived() const { return FLengthInResponse; }
     QString ContentType() const { return FContentType; }
     qint64 ReceivedCount() const { return FReceivedCount; }
     qint64 SentCount() const { return FSentCount; }
