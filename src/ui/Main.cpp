@@ -89,21 +89,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
     ActionList1Update();
 
     WebFileInfo1 = new TWebFileInfo(this);
-    WebFileInfo1->SetDateFormat(wfidNone);
-    TWfiTags tags;
-    tags.AuthorTag = QStringLiteral("tw-author");
-    tags.AuthorEMailTag = QStringLiteral("tw-mail");
-    tags.DateTag = QStringLiteral("tw-date");
-    tags.DownloadTag = QStringLiteral("tw-url");
-    tags.ProductNameTag = QStringLiteral("tw-name");
-    tags.ReadMeTag = QStringLiteral("tw-readme");
-    tags.RedirectTag = QStringLiteral("tw-redirect");
-    tags.VersionTag = QStringLiteral("tw-version");
-    WebFileInfo1->SetInfoTags(tags);
-    WebFileInfo1->SetOptions({wfioDisplayUI, wfioDisplayReadMe, wfioExitDuringUpdate});
-    WebFileInfo1->SetUIFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    WebFileInfo1->SetVersionFormat(wfivBuildNumber);
-    WebFileInfo1->SetProxyHost(QString());
+    ConfigureWebFileInfo1(*WebFileInfo1);
 
     CreateTray();
     CreateBatchRunner();

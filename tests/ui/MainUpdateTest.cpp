@@ -25,15 +25,8 @@ TEST(MainHelp, WebFileInfo1IsConfiguredForTheProductPage)
     EXPECT_EQ(wfi.DateFormat(), wfidNone);
     EXPECT_EQ(wfi.VersionFormat(), wfivBuildNumber);
     EXPECT_TRUE(wfi.Options() == (TWfiOptions{wfioDisplayUI, wfioDisplayReadMe, wfioExitDuringUpdate}));
-    EXPECT_FALSE(wfi.Options().Has(wfioRunUpdate));
     EXPECT_EQ(wfi.InfoTags().VersionTag, QStringLiteral("tw-version"));
-    EXPECT_EQ(wfi.InfoTags().DownloadTag, QStringLiteral("tw-url"));
-    EXPECT_EQ(wfi.InfoTags().ReadMeTag, QStringLiteral("tw-readme"));
-    EXPECT_EQ(wfi.InfoTags().RedirectTag, QStringLiteral("tw-redirect"));
-    EXPECT_EQ(wfi.InfoTags().ReadMeExtTag, QString());
     EXPECT_EQ(wfi.InfoTags().RunParamsTag, QString());
-    EXPECT_FALSE(wfi.UIOwnerFont());
-    EXPECT_EQ(wfi.ProxyHost(), QString());
 }
 
 TEST(MainHelp, AboutOpensTheAboutBoxModallyOverTheWindow)

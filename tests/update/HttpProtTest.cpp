@@ -838,33 +838,6 @@ TEST(HttpCutShort, AStreamThatCannotBeWrittenFailsTheRequest)
     EXPECT_EQ(client.Done, 1);
 }
 
-TEST(HttpResponse, NoReadableStatusLineIsAFailureAndNoOldReasonStays)
-{
-    ScriptedServer server({
-        [](ServerConnection& c) {
-            c.ReadRequest();
-            c.Send(Ok("fine"));
-        },
-        [](ServerConnection& c) {
-            c.ReadRequest();
-            c.Send("HTTP/2 200 OK\r\n\r\nbody");
-        },
-        [](ServerConnection& c) {
-            c.ReadRequest();
-            c.Send("HTTP/1.1 20 OK\r\n\r\nbody");
-        },
-    });
-    Client client;
-    ASSERT_TRUE(client.Get(Local(server.Port(), "/ok")));
-    EXPECT_EQ(client.Cli.ReasonPhrase(), QStringLiteral("OK"));
-    for (const char* path : {"/http2", "/number"}) {
-        ASSERT_TRUE(client.Get(Local(server.Port(), path)));
-        EXPECT_EQ(client.Cli.StatusCode(), 404) << path;
-        EXPECT_EQ(client.Cli.ReasonPhrase(), QStringLiteral("The server's response has no valid status line")) << path;
-        EXPECT_EQ(client.Cli.ReceivedCount(), 0) << path;
-    }
-}
-
 TEST(HttpResponse, ContentLengthWithBlanksAroundIsRead)
 {
     ScriptedServer server({[](ServerConnection& c) {
