@@ -20,15 +20,15 @@ class QTreeWidgetItem;
 class QUrl;
 class TEnhListView;
 class TWebFileInfo;
-
-// The configuration of the main window's update check: the "tw-" tags of the product page,
-// its options and formats (MainUpdate.cpp).
-void ConfigureWebFileInfo1(TWebFileInfo& wfi);
 class TFormProgress;
 class TRxTrayIcon;
 class TGUI2Console;
 class TOutputInterpreter;
 class IProgressDisplay;
+
+// The configuration of the main window's update check: the "tw-" tags of the product page,
+// its options and formats (MainUpdate.cpp).
+void ConfigureWebFileInfo1(TWebFileInfo& wfi);
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
