@@ -16,7 +16,8 @@
 class QIODevice;
 class QTimer;
 
-// The client's error class; codes 1 (busy), 2 (nothing to post), 4 (line too long).
+// The client's error class; codes 1 (busy) and 2 (nothing to post). A header line longer
+// than the receive buffer ends the request as a failure ("Header line too long") instead.
 class EHttpException : public Exception {
 public:
     EHttpException(const QString& message, int errorCode) : Exception(message), FErrorCode(errorCode) {}
