@@ -161,5 +161,54 @@ inline const QString OptionsNotBladeEnc = QStringLiteral(
 inline const QString InvalidFileName = QStringLiteral("Invalid file name - %1");
 
 // --- update check ---
+// A line break inside a message is "\n" here: the boxes of this platform break lines there.
+inline const QString CurrentVersion = QStringLiteral("1.2.0");
+inline const QString WfiMissingHomeUrlCaption = QStringLiteral("Missing Home URL");
+inline const QString WfiMissingHomeUrl =
+    QStringLiteral("Can not retrieve version information\nbecause no home url was provided.");
+inline const QString WfiMissingTagsCaption = QStringLiteral("Missing Tag Information");
+inline const QString WfiMissingTags =
+    QStringLiteral("Can not retrieve version information\nbecause no tag information was provided.");
+inline const QString WfiConnectionErrorCaption = QStringLiteral("Connection Error");
+inline const QString WfiConnectionError =
+    QStringLiteral("Could not retrieve version information from the Internet.\nError: \"%1.\"");
+inline const QString WfiConnectionErrorUnknown =
+    QStringLiteral("Could not retrieve version information from the Internet.\nError unknown.");
+inline const QString WfiNoUpdateCaption = QStringLiteral("No Update Found");
+inline const QString WfiNoUpdate = QStringLiteral("There is no update available.");
+inline const QString WfiUpdateAvailableCaption = QStringLiteral("Update Available");
+inline const QString WfiVersionText = QStringLiteral("Current version is %1.\nVersion %2 is available.");
+inline const QString WfiDownloadQuestion = QStringLiteral("Download the update?");
+inline const QString WfiReadMeQuestion = QStringLiteral("Would you like to view the ReadMe file?");
+inline const QString WfiDownloadErrorCaption = QStringLiteral("Download Error");
+inline const QString WfiDownloadError = QStringLiteral("Error occurred while downloading update.\nError: \"%1.\"");
+inline const QString WfiDownloadErrorUnknown = QStringLiteral("Error occurred while downloading update.\nError unknown.");
+inline const QString WfiInstallCaption = QStringLiteral("Install Update");
+inline const QString WfiInstallQuestion = QStringLiteral("Do you want to install the update now?");
+inline const QString WfiInstallAndClose = QStringLiteral("Do you want to install the update now?\nThis will close %1.");
+inline const QString WfiCannotStart = QStringLiteral("Can not start program.");
+inline const QString WfiFileExistsCaption = QStringLiteral("File Exists");
+inline const QString WfiFileExists = QStringLiteral("The file %1 already exists.\nDo you want to overwrite it?");
+inline const QString WfiExceptionCaption = QStringLiteral("Exception");
+inline const QString WfiException = QStringLiteral("Error retrieving update information.\nException: %1.");
+inline const QString WfiCannotCreateFile = QStringLiteral("Cannot create file %1: %2");
+inline const QString WfiTooManyRedirects = QStringLiteral("Too many redirections");
+inline const QString WfiNoStatus = QStringLiteral("No valid response from the server");
+inline const QString WfiSaveFilter = QStringLiteral("Application (*.EXE)|*.EXE|Zipped File|*.ZIP|All Files (*.*)|*.*");
+inline const QString WfiWaitCaption = QStringLiteral("Please Wait");
+inline const QString WfiCheckingForUpdate = QStringLiteral("Checking For Update...");
+inline const QString WfiRetrievingReadMe = QStringLiteral("Retrieving ReadMe...");
+inline const QString WfiProgressCaption = QStringLiteral("Download Progress");
+inline const QString WfiCancel = QStringLiteral("&Cancel");
+inline const QString WfiDownloadingUpdate = QStringLiteral("Downloading Update");
+inline const QString WfiDownloadingReadMe = QStringLiteral("Downloading ReadMe");
+inline const QString WfiBytesOfReceived = QStringLiteral("%1 of %2 bytes received.");
+inline const QString WfiBytesReceived = QStringLiteral("%1 bytes received.");
+inline const QString WfiReadMeCaption = QStringLiteral("Read Me");
+inline const QString WfiOk = QStringLiteral("&Ok");
+
+// --- about box ---
+inline const QString AboutCaption = QStringLiteral("About Tonewright");
+inline const QString AboutOK = QStringLiteral("OK");
 
 } // namespace ResStr

@@ -143,6 +143,10 @@ QString ShowSaveFileDialog(const FileDialogRequest& request)
         dialog.selectFile(request.FileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
+    if (request.ChosenFilter) {
+        const qsizetype index = ToQtFilters(request.Filter).indexOf(dialog.selectedNameFilter());
+        *request.ChosenFilter = index >= 0 ? static_cast<int>(index) + 1 : request.FilterIndex;
+    }
     return dialog.selectedFiles().constFirst();
 }
 

@@ -44,6 +44,7 @@ struct FileDialogRequest {
     QString FileName;    // proposed name, preselected
     QString DefaultExt;  // appended when the user types a name without one
     bool MultiSelect = false;
+    int* ChosenFilter = nullptr; // when set, receives the 1-based filter the user left selected
 };
 
 // Returns the chosen paths, or an empty list when the user cancelled.

@@ -11,6 +11,8 @@
 #include "ResStr.h"
 #include "RxTrayIcon.h"
 #include "TrayController.h"
+#include "WebFileInfo.h"
+#include "about.h"
 #include "globals.h"
 
 #include <QAbstractEventDispatcher>
@@ -89,6 +91,8 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
     runner->OnLine = [this](TGUI2Console* sender, const QByteArray& line) { GUI2Console1Line(sender, line); };
     runner->OnDone = Guarded([this](TGUI2Console* sender) { GUI2Console1Done(sender); });
     runner->OnError = Guarded([this](TGUI2Console* sender, const QString& message) { GUI2Console1Error(sender, message); });
+    WebFileInfo1 = new TWebFileInfo(this);
+    ConfigureWebFileInfo1(*WebFileInfo1);
     FormCreate();
 }
 
@@ -363,7 +367,9 @@ void TFormMain::GUI2Console1Error(TGUI2Console* Sender, const QString& Message)
 
 void TFormMain::ActionAboutExecute()
 {
-    // The about box attaches here.
+    TFormAbout about(this);
+    CenterOverOwner(&about, this);
+    about.exec();
 }
 
 void TFormMain::ApplyToolbarMode(int layout)
@@ -420,7 +426,11 @@ void TFormMain::ExitClick()
 
 void TFormMain::CheckForUpdateClick()
 {
-    // The update check attaches here.
+    // Always fetched anew; the product page is also the information page.
+    WebFileInfo1->SetActive(false);
+    WebFileInfo1->SetHomeURL(ResStr::TonewrightHomepageUrl);
+    WebFileInfo1->SetCurrentVersion(ResStr::CurrentVersion);
+    WebFileInfo1->CheckForUpdate();
 }
 
 void TFormMain::BladeEncHomepageClick()

@@ -18,9 +18,14 @@ class TBatchRun;
 class TEnhListView;
 class TFileListModel;
 class TUOTextTarget;
+class TWebFileInfo;
 class TGUI2Console;
 class TTrayController;
 class IBatchUser;
+
+// The configuration of the main window's update check: the "tw-" tags of the product page,
+// its options and formats (MainUpdate.cpp).
+void ConfigureWebFileInfo1(TWebFileInfo& wfi);
 
 class TFormMain : public QMainWindow, public TMainCommands {
     Q_OBJECT
@@ -35,6 +40,8 @@ public:
 
     // Opens a URL in the user's browser; tests replace it.
     std::function<void(const QUrl&)> OpenUrl;
+    // The update check of "Check for update".
+    TWebFileInfo* WebFileInfo1 = nullptr;
 
     // --- start and close ---
     // Runs once from the constructor; an error in a step is shown and skips the remaining steps.

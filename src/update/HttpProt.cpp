@@ -3,7 +3,9 @@
 #include <QDate>
 #include <QIODevice>
 #include <QMetaObject>
+#include <QPointer>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 #include <cmath>
@@ -142,8 +144,9 @@ QString HttpDateText(double dateTime)
         .arg(secs % 60, 2, 10, QLatin1Char('0'));
 }
 
-qint64 HttpHeaderNumber(const QString& text)
+qint64 HttpHeaderNumber(const QString& headerText)
 {
+    const QString text = headerText.trimmed();
     int i = 0;
     while (i < text.size() && text.at(i) == QLatin1Char(' '))
         ++i;
@@ -167,6 +170,12 @@ qint64 HttpHeaderNumber(const QString& text)
     return negative ? -value : value;
 }
 
+QString ResolveLocation(const QString& currentUrl, const QString& location)
+{
+    const QUrl target = QUrl(currentUrl).resolved(QUrl(location.trimmed()));
+    return target.adjusted(QUrl::RemoveFragment).toString(QUrl::FullyEncoded);
+}
+
 THttpCli::THttpCli(QObject* parent) : THttpCli(parent, nullptr) {}
 
 THttpCli::THttpCli(QObject* parent, std::unique_ptr<TWSocket> socket)
@@ -183,6 +192,7 @@ void THttpCli::Init()
         try {
             TimedOut();
         } catch (...) {
+            HandleApplicationException(std::current_exception());
         }
     });
     TWSocket* s = FCtrlSocket.get();
@@ -190,7 +200,7 @@ void THttpCli::Init()
     s->OnSessionConnected = [this](QObject*, std::uint16_t error) { SocketSessionConnected(error); };
     s->OnDataAvailable = [this](QObject*, std::uint16_t) { SocketDataAvailable(); };
     s->OnDataSent = [this](QObject*, std::uint16_t) { SocketDataSent(); };
-    s->OnSessionClosed = [this](QObject*, std::uint16_t) { SocketSessionClosed(); };
+    s->OnSessionClosed = [this](QObject*, std::uint16_t error) { SocketSessionClosed(error); };
 }
 
 THttpCli::~THttpCli()
@@ -206,13 +216,39 @@ void THttpCli::SetMultiThreaded(bool value)
     FCtrlSocket->SetMultiThreaded(value);
 }
 
-void THttpCli::SetState(THttpState newState)
+bool THttpCli::SetState(THttpState newState)
 {
     if (FState == newState)
-        return;
+        return true;
     FState = newState;
-    if (OnStateChange)
+    if (OnStateChange) {
+        QPointer<THttpCli> self(this);
         OnStateChange(this);
+        if (!self)
+            return false;
+    }
+    return FState == newState;
+}
+
+void THttpCli::Fail(const QString& reason, std::uint16_t error)
+{
+    if (FState == httpReady || FState == httpAborting)
+        return;
+    AbortWith(reason, error);
+}
+
+void THttpCli::FailWithCurrentException()
+{
+    QString message;
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        message = QString::fromUtf8(e.what());
+    } catch (...) {
+        message = QStringLiteral("Unknown error");
+    }
+    FSending = false;
+    Fail(message);
 }
 
 void THttpCli::RestartTimer()
@@ -233,17 +269,18 @@ void THttpCli::StartRequest(THttpRequest RequestType)
     FReceivedHeaders.clear();
     FRequestType = RequestType;
     FRequestDoneError = 0;
-    FCtrlSocket->OnSessionClosed = [this](QObject*, std::uint16_t) { SocketSessionClosed(); };
+    FCtrlSocket->OnSessionClosed = [this](QObject*, std::uint16_t error) { SocketSessionClosed(error); };
     ++FSerial;
     FCompletionPosted = false;
     FRelocationCount = 0;
     FRelocationPending = false;
-    FDiscardRest = false;
+    FLengthInResponse = false;
+    FReceiveError = 0;
     FReceiveLen = 0;
     FConnected = false;
-    SetState(httpNotConnected);
     FDocName.clear();
     FStatusCode = 0;
+    FReasonPhrase.clear();
     FReceivedCount = 0;
     FSentCount = 0;
     FHeaderLineCount = 0;
@@ -272,12 +309,16 @@ void THttpCli::StartRequest(THttpRequest RequestType)
         FRequestPath = QStringLiteral("/");
     FDocName = DocumentNameFromPath(FDocName);
 
+    // A handler of the state change may abort at once.
+    if (!SetState(httpNotConnected))
+        return;
     StartLookup();
 }
 
 void THttpCli::StartLookup()
 {
-    SetState(httpDnsLookup);
+    if (!SetState(httpDnsLookup))
+        return;
     RestartTimer();
     try {
         FCtrlSocket->LookupHost(FConnectHost);
@@ -306,10 +347,14 @@ void THttpCli::EndRequest()
                 return;
             const THttpRequest type = FRequestType;
             const std::uint16_t error = FRequestDoneError;
+            QPointer<THttpCli> self(this);
             try {
                 SetState(httpReady);
             } catch (...) {
+                HandleApplicationException(std::current_exception());
             }
+            if (!self)
+                return;
             QMetaObject::invokeMethod(
                 this,
                 [this, type, error] {
@@ -317,6 +362,7 @@ void THttpCli::EndRequest()
                         if (OnRequestDone)
                             OnRequestDone(this, type, error);
                     } catch (...) {
+                        HandleApplicationException(std::current_exception());
                     }
                 },
                 Qt::QueuedConnection);
@@ -337,7 +383,10 @@ void THttpCli::Abort()
 void THttpCli::AbortWith(const QString& reason, std::uint16_t error)
 {
     const THttpState old = FState;
+    QPointer<THttpCli> self(this);
     SetState(httpAborting);
+    if (!self)
+        return;
     if (old == httpDnsLookup) {
         try {
             FCtrlSocket->CancelLookup();
@@ -376,7 +425,8 @@ void THttpCli::SocketDnsLookupDone(std::uint16_t error)
         EndRequest();
         return;
     }
-    SetState(httpDnsLookupDone);
+    if (!SetState(httpDnsLookupDone))
+        return; // aborted by the handler
     try {
         FCtrlSocket->SetAddr(FCtrlSocket->DnsResult());
         FCtrlSocket->SetPort(FConnectPort);
@@ -407,12 +457,15 @@ void THttpCli::SocketSessionConnected(std::uint16_t error)
         return;
     }
     FConnected = true;
-    SetState(httpConnected);
+    if (!SetState(httpConnected))
+        return;
+    QPointer<THttpCli> self(this);
     if (OnSessionConnected)
         OnSessionConnected(this);
-    if (FState != httpConnected)
+    if (!self || FState != httpConnected)
         return; // aborted by the handler
-    SetState(httpWaitingHeader);
+    if (!SetState(httpWaitingHeader))
+        return;
     try {
         const QString method = FRequestType == httpPOST   ? QStringLiteral("POST")
                                : FRequestType == httpHEAD ? QStringLiteral("HEAD")
@@ -427,8 +480,9 @@ void THttpCli::SocketSessionConnected(std::uint16_t error)
             SendNextBlock();
         }
     } catch (...) {
-        FSending = false;
-        FCtrlSocket->Close();
+        if (self)
+            FailWithCurrentException();
+        throw;
     }
 }
 
@@ -498,30 +552,21 @@ void THttpCli::SocketDataSent()
     RestartTimer();
     if (!FSending)
         return;
+    QPointer<THttpCli> self(this);
     try {
         SendNextBlock();
     } catch (...) {
-        FSending = false;
-        FCtrlSocket->Close();
+        if (self)
+            FailWithCurrentException();
+        throw;
     }
 }
 
 void THttpCli::SocketDataAvailable()
 {
-    if (FDiscardRest) {
-        char scratch[ReceiveBufferSize];
-        if (FCtrlSocket->Receive(scratch, sizeof scratch) > 0)
-            RestartTimer();
-        return;
-    }
-    if (FReceiveLen >= ReceiveBufferSize) {
-        // A line that does not fit: the rest of this response is read and dropped, so the
-        // socket never spins on data nobody takes, and the request ends when the server closes.
-        FDiscardRest = true;
-        FReceiveLen = 0;
-        throw EHttpException(QStringLiteral("HTTP line too long"), 4);
-    }
     const int n = FCtrlSocket->Receive(FReceiveBuffer + FReceiveLen, ReceiveBufferSize - FReceiveLen);
+    if (n < 0 && FCtrlSocket->LastError() != WSAEWOULDBLOCK)
+        FReceiveError = FCtrlSocket->LastError();
     if (n <= 0)
         return;
     RestartTimer();
@@ -529,7 +574,20 @@ void THttpCli::SocketDataAvailable()
         return;
     FReceiveLen += n;
     FReceiveBuffer[FReceiveLen] = '\0';
-    ProcessReceiveBuffer();
+    QPointer<THttpCli> self(this);
+    try {
+        if (!ProcessReceiveBuffer())
+            return;
+    } catch (...) {
+        // A handler's error: the request cannot go on with half-handled data.
+        if (self)
+            FailWithCurrentException();
+        throw;
+    }
+    // Only a header line can fill the buffer (the body is passed on as it comes): it has no
+    // end in sight, whatever more arrives.
+    if (FReceiveLen >= ReceiveBufferSize && FState == httpWaitingHeader)
+        Fail(ReasonLineTooLong);
 }
 
 void THttpCli::ConsumeReceived(int count)
@@ -543,19 +601,18 @@ void THttpCli::ConsumeReceived(int count)
     FReceiveBuffer[FReceiveLen] = '\0';
 }
 
-void THttpCli::ProcessReceiveBuffer()
+bool THttpCli::ProcessReceiveBuffer()
 {
     if (FState == httpWaitingBody) {
         const QByteArray block(FReceiveBuffer, FReceiveLen);
         ConsumeReceived(FReceiveLen);
-        BodyBlock(block.constData(), static_cast<int>(block.size()));
-        return;
+        return BodyBlock(block.constData(), static_cast<int>(block.size()));
     }
     const unsigned serial = FSerial;
     while (FReceiveLen > 0) {
         const char* lf = static_cast<const char*>(std::memchr(FReceiveBuffer, '\n', static_cast<std::size_t>(FReceiveLen)));
         if (!lf)
-            return;
+            return true;
         const int lineLen = static_cast<int>(lf - FReceiveBuffer);
         int textLen = lineLen;
         if (textLen > 0 && FReceiveBuffer[textLen - 1] == '\r')
@@ -564,65 +621,108 @@ void THttpCli::ProcessReceiveBuffer()
         const QByteArray lineEnd(FReceiveBuffer + textLen, lineLen + 1 - textLen);
         ConsumeReceived(lineLen + 1);
 
-        if (FState == httpWaitingHeader)
-            HeaderLine(line, lineEnd);
+        if (FState == httpWaitingHeader && !HeaderLine(line, lineEnd))
+            return false;
         // else: a line arriving while aborting or connecting is dropped
 
         if (serial != FSerial || (FState != httpWaitingHeader && FState != httpWaitingBody))
-            return;
+            return true;
         if (FCtrlSocket->State() == wsClosed)
-            return; // closed after an error status or for a relocation: the rest is not read
+            return true; // closed after an error status or for a relocation: the rest is not read
         if (FState == httpWaitingBody) {
             // The header has ended: what follows in the buffer is the body, line ends and all.
             if (FReceiveLen > 0) {
                 const QByteArray block(FReceiveBuffer, FReceiveLen);
                 ConsumeReceived(FReceiveLen);
-                BodyBlock(block.constData(), static_cast<int>(block.size()));
+                return BodyBlock(block.constData(), static_cast<int>(block.size()));
             }
-            return;
+            return true;
         }
     }
+    return true;
 }
 
-void THttpCli::HeaderLine(const QByteArray& line, const QByteArray& lineEnd)
+namespace {
+// "HTTP/1.0 200 OK" or "HTTP/1.1 404 Not Found": the code's three digits, or -1.
+int StatusLineCode(const QString& text)
 {
+    if (!text.startsWith(QLatin1String("HTTP/1.0")) && !text.startsWith(QLatin1String("HTTP/1.1")))
+        return -1;
+    if (text.size() < 12 || text.at(8) != QLatin1Char(' ') || (text.size() > 12 && text.at(12) != QLatin1Char(' ')))
+        return -1;
+    int code = 0;
+    for (int i = 9; i < 12; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        code = code * 10 + (c - u'0');
+    }
+    return code;
+}
+} // namespace
+
+bool THttpCli::HeaderLine(const QByteArray& line, const QByteArray& lineEnd)
+{
+    QPointer<THttpCli> self(this);
     const QString text = QString::fromLatin1(line);
-    if (FHeaderLineCount == 0 && OnHeaderBegin)
+    const bool first = FHeaderLineCount == 0;
+    if (first && OnHeaderBegin) {
         OnHeaderBegin(this);
+        if (!self)
+            return false;
+        if (FState != httpWaitingHeader)
+            return true;
+    }
     ++FHeaderLineCount;
 
     if (text.left(6).toUpper() == QLatin1String("<HTML>")) {
         // A document without a header: this line is already the body.
         if (FContentType.isEmpty())
             FContentType = QStringLiteral("text/html");
-        SetState(httpWaitingBody);
-        if (OnHeaderEnd)
+        if (!SetState(httpWaitingBody))
+            return !self.isNull();
+        if (OnHeaderEnd) {
             OnHeaderEnd(this);
+            if (!self)
+                return false;
+        }
         if (FState == httpWaitingBody) {
             const QByteArray block = line + lineEnd;
-            BodyBlock(block.constData(), static_cast<int>(block.size()));
+            return BodyBlock(block.constData(), static_cast<int>(block.size()));
         }
-        return;
+        return true;
+    }
+
+    const int code = first ? StatusLineCode(text) : -1;
+    if (first && code < 0) {
+        // Nothing to tell success from failure: no status is taken for one.
+        FReceivedHeaders.append(text);
+        Fail(ReasonNoStatusLine);
+        return !self.isNull();
     }
 
     if (text.isEmpty()) {
         HeaderEnded();
-        return;
+        return !self.isNull();
     }
 
     FReceivedHeaders.append(text);
-    if (text.startsWith(QLatin1String("HTTP/1.0")) || text.startsWith(QLatin1String("HTTP/1.1"))) {
-        FStatusCode = static_cast<int>(std::clamp<qint64>(HttpHeaderNumber(text.mid(9, 3)), -999, 999));
+    if (code >= 0) {
+        FStatusCode = code;
         FReasonPhrase = text.mid(13);
-    } else {
+    } else if (!text.startsWith(QLatin1String("HTTP/1.0")) && !text.startsWith(QLatin1String("HTTP/1.1"))) {
         const int colon = text.indexOf(QLatin1Char(':'));
         if (colon >= 0)
             HeaderValue(text.left(colon).toLower(), text.mid(colon + 2));
     }
-    if (OnHeaderData)
+    if (OnHeaderData) {
         OnHeaderData(this);
+        if (!self)
+            return false;
+    }
     if (FStatusCode >= 400 && FState == httpWaitingHeader)
         FCtrlSocket->Close();
+    return !self.isNull();
 }
 
 void THttpCli::HeaderValue(const QString& name, const QString& value)
@@ -631,7 +731,15 @@ void THttpCli::HeaderValue(const QString& name, const QString& value)
         FRelocationPending = true;
         SetRelocation(value);
     } else if (name == QLatin1String("content-length")) {
-        FContentLength = HttpHeaderNumber(value);
+        try {
+            const qint64 length = HttpHeaderNumber(value);
+            if (length >= 0) {
+                FContentLength = length;
+                FLengthInResponse = true;
+            }
+        } catch (const Exception&) {
+            // An unreadable length is no length: the body ends when the server closes.
+        }
     } else if (name == QLatin1String("content-type")) {
         FContentType = value.toLower();
     } else if (name == QLatin1String("www-authenticate")) {
@@ -641,47 +749,36 @@ void THttpCli::HeaderValue(const QString& name, const QString& value)
 
 void THttpCli::SetRelocation(const QString& location)
 {
-    const auto root = [this](const QString& scheme) { return scheme + QStringLiteral("://") + FTargetHost; };
+    // The current request's URL: through a proxy the request path is one already.
+    const QString current = !FProxy.isEmpty()
+                                ? FRequestPath
+                                : QStringLiteral("http://") + FTargetHost + QLatin1Char(':') + FConnectPort + FRequestPath;
+    QUrl to(ResolveLocation(current, location));
+    if (to.path().isEmpty())
+        to.setPath(QStringLiteral("/"));
     if (!FProxy.isEmpty()) {
-        const TUrlParts to = SplitURL(location);
-        const QString scheme = to.Proto.isEmpty() ? QStringLiteral("http") : to.Proto;
-        if (to.Path.isEmpty())
-            FRequestPath = root(scheme) + QLatin1Char('/') + to.Host;
-        else if (to.Host.isEmpty())
-            FRequestPath = root(scheme) + to.Path;
-        else
-            FRequestPath = location;
+        // The proxy stays the connection's end and the host line stays.
+        FRequestPath = to.toString(QUrl::FullyEncoded);
         return;
     }
-    if (location.startsWith(QLatin1Char('/'))) {
-        FRequestPath = location;
-        return;
-    }
-    const TUrlParts to = SplitURL(location);
-    const QString scheme = to.Proto.isEmpty() ? QStringLiteral("http") : to.Proto;
-    FConnectHost = to.Host;
-    FRequestPath = to.Path;
-    if (!to.Port.isEmpty())
-        FConnectPort = to.Port;
-    if (to.Path.isEmpty()) {
-        // A bare name is a file on the current server.
-        FRequestPath = root(scheme) + QLatin1Char('/') + to.Host;
-        FConnectHost = FTargetHost;
-    } else if (to.Host.isEmpty()) {
-        FRequestPath = root(scheme) + to.Path;
-        FConnectHost = FTargetHost;
-    } else {
-        FTargetHost = FConnectHost;
-    }
+    FRequestPath = to.path(QUrl::FullyEncoded);
+    if (to.hasQuery())
+        FRequestPath += QLatin1Char('?') + to.query(QUrl::FullyEncoded);
+    FConnectHost = to.host(QUrl::FullyEncoded);
+    FTargetHost = FConnectHost;
+    // A new host without a port keeps the old port.
+    if (to.port() > 0)
+        FConnectPort = QString::number(to.port());
 }
 
 void THttpCli::HeaderEnded()
 {
+    QPointer<THttpCli> self(this);
     if (FRelocationPending) {
         if (OnHeaderEnd)
             OnHeaderEnd(this);
-        if (FState != httpWaitingHeader)
-            return; // aborted by the handler
+        if (!self || FState != httpWaitingHeader)
+            return; // destroyed or aborted by the handler
         FReceiveLen = 0;
         FHeaderLineCount = 0;
         FBodyLineCount = 0;
@@ -693,37 +790,81 @@ void THttpCli::HeaderEnded()
             return;
         }
         ++FRelocationCount;
+        FReceiveError = 0;
+        FLengthInResponse = false;
         FCtrlSocket->OnSessionClosed = [this](QObject*, std::uint16_t) { LocationSessionClosed(); };
         FCtrlSocket->Close();
         return;
     }
     FDocName = DocumentNameForContent(FDocName, FContentType);
-    SetState(httpWaitingBody);
+    if (!SetState(httpWaitingBody))
+        return;
     if (OnHeaderEnd)
         OnHeaderEnd(this);
 }
 
-void THttpCli::BodyBlock(const char* data, int length)
+bool THttpCli::BodyBlock(const char* data, int length)
 {
     if (length <= 0)
-        return;
-    if (FBodyLineCount == 0 && OnDocBegin)
+        return true;
+    QPointer<THttpCli> self(this);
+    if (FBodyLineCount == 0 && OnDocBegin) {
         OnDocBegin(this);
+        if (!self)
+            return false;
+        if (FState != httpWaitingBody)
+            return true; // aborted by the handler
+    }
     ++FBodyLineCount;
     FReceivedCount += length;
-    if (OnDocData)
+    if (OnDocData) {
         OnDocData(this, data, length);
-    if (FReceiveStream)
-        FReceiveStream->write(data, length);
+        if (!self)
+            return false;
+    }
+    if (FReceiveStream && FReceiveStream->write(data, length) != length) {
+        // A full disk or a closed file: what is stored is not the document.
+        const QString why = FReceiveStream->errorString();
+        Fail(why.isEmpty() || why == QLatin1String("Unknown error") ? ReasonWriteFailed : why);
+    }
+    return !self.isNull();
 }
 
-void THttpCli::SocketSessionClosed()
+QString THttpCli::CutShortReason(std::uint16_t error) const
+{
+    if (FState != httpWaitingHeader && FState != httpWaitingBody)
+        return {};
+    if (FStatusCode >= 400)
+        return {}; // the server's error is the answer, whatever followed it
+    if (FState == httpWaitingHeader)
+        return FHeaderLineCount == 0 && FReceiveLen == 0 && error == 0 ? ReasonNoResponse : ReasonTruncated;
+    const bool bodyExpected = FRequestType != httpHEAD && FStatusCode != 204 && FStatusCode != 304;
+    const bool lengthKnown = FLengthInResponse && bodyExpected;
+    if (lengthKnown && FReceivedCount >= FContentLength)
+        return {}; // whole, even when the connection ended with an error afterwards
+    if (lengthKnown && FReceivedCount < FContentLength)
+        return ReasonTruncated;
+    if (error != 0)
+        return QStringLiteral("%1 (Error #%2)").arg(WSocketErrorDesc(error)).arg(error);
+    return {};
+}
+
+void THttpCli::SocketSessionClosed(std::uint16_t error)
 {
     FConnected = false;
     if (FState == httpReady)
         return;
-    if (FBodyLineCount > 0 && OnDocEnd)
+    const QString cut = CutShortReason(error != 0 ? error : static_cast<std::uint16_t>(FReceiveError));
+    if (!cut.isEmpty()) {
+        FStatusCode = 404;
+        FReasonPhrase = cut;
+    }
+    if (FBodyLineCount > 0 && OnDocEnd) {
+        QPointer<THttpCli> self(this);
         OnDocEnd(this);
+        if (!self)
+            return;
+    }
     EndRequest();
 }
 
@@ -731,9 +872,12 @@ void THttpCli::LocationSessionClosed()
 {
     FConnected = false;
     FRelocationPending = false;
-    FCtrlSocket->OnSessionClosed = [this](QObject*, std::uint16_t) { SocketSessionClosed(); };
+    FCtrlSocket->OnSessionClosed = [this](QObject*, std::uint16_t error) { SocketSessionClosed(error); };
+    QPointer<THttpCli> self(this);
     if (OnLocationChange)
         OnLocationChange(this);
+    if (!self)
+        return;
     const unsigned serial = FSerial;
     QMetaObject::invokeMethod(
         this,
@@ -743,6 +887,7 @@ void THttpCli::LocationSessionClosed()
             try {
                 StartLookup();
             } catch (...) {
+                HandleApplicationException(std::current_exception());
             }
         },
         Qt::QueuedConnection);

@@ -16,7 +16,8 @@
 class QIODevice;
 class QTimer;
 
-// The client's error class; codes 1 (busy), 2 (nothing to post), 4 (line too long).
+// The client's error class; codes 1 (busy) and 2 (nothing to post). A header line longer
+// than the receive buffer ends the request as a failure ("Header line too long") instead.
 class EHttpException : public Exception {
 public:
     EHttpException(const QString& message, int errorCode) : Exception(message), FErrorCode(errorCode) {}
@@ -62,15 +63,25 @@ QString DocumentNameForContent(const QString& documentName, const QString& conte
 QByteArray Base64Encode(const QByteArray& data);
 // "Mon, 02 Jan 2006 15:04:05" for a date-time counted in days since 30 December 1899.
 QString HttpDateText(double dateTime);
-// A decimal number as a header carries it (leading blanks and a sign allowed); throws
+// A decimal number as a header carries it (surrounding blanks and a sign allowed); throws
 // Exception when the text is not one.
 qint64 HttpHeaderNumber(const QString& text);
+// The target a Location header names, resolved against the URL of the current request
+// (`currentUrl`, absolute): a path, a relative reference or a whole URL.
+QString ResolveLocation(const QString& currentUrl, const QString& location);
 
 class THttpCli : public QObject {
 public:
     static constexpr int ReceiveBufferSize = 8192;
     static constexpr int SendBlockSize = 8193;
     static constexpr int MaxRelocations = 20;
+
+    // The client's own reasons for a request that failed on the way.
+    static inline const QString ReasonTruncated = QStringLiteral("Connection closed before the whole document arrived");
+    static inline const QString ReasonNoResponse = QStringLiteral("Connection closed without a response");
+    static inline const QString ReasonNoStatusLine = QStringLiteral("The server's response has no valid status line");
+    static inline const QString ReasonLineTooLong = QStringLiteral("Header line too long");
+    static inline const QString ReasonWriteFailed = QStringLiteral("The received document could not be stored");
 
     explicit THttpCli(QObject* parent = nullptr);
     // Uses `socket` (owned from now on) instead of a TWSocket of its own.
@@ -118,6 +129,8 @@ public:
     int StatusCode() const { return FStatusCode; }
     QString ReasonPhrase() const { return FReasonPhrase; }
     qint64 ContentLength() const { return FContentLength; }
+    // Whether the current response carried a Content-Length (ContentLength outlives responses).
+    bool ContentLengthReceived() const { return FLengthInResponse; }
     QString ContentType() const { return FContentType; }
     qint64 ReceivedCount() const { return FReceivedCount; }
     qint64 SentCount() const { return FSentCount; }
@@ -167,7 +180,11 @@ public:
 
 private:
     void Init();
-    void SetState(THttpState newState);
+    // Raises OnStateChange; false when a handler has moved the request on (an Abort), so the
+    // caller must stop.
+    bool SetState(THttpState newState);
+    // Ends the running request as a client-side failure with `reason`.
+    void Fail(const QString& reason, std::uint16_t error = 0);
     void StartLookup();
     void EndRequest();
     void AbortWith(const QString& reason, std::uint16_t error);
@@ -178,17 +195,24 @@ private:
     void SocketSessionConnected(std::uint16_t error);
     void SocketDataAvailable();
     void SocketDataSent();
-    void SocketSessionClosed();
+    void SocketSessionClosed(std::uint16_t error);
+    // The client's own reason when the connection closed before the response was whole;
+    // empty when what arrived is the whole answer.
+    QString CutShortReason(std::uint16_t error) const;
+    // Ends the request with the message of the error being handled (a handler's or the
+    // socket's); the caller rethrows it to the application's handler.
+    void FailWithCurrentException();
     void LocationSessionClosed();
 
     void SendRequest(const QString& method, const QString& version);
     void SendNextBlock();
-    void ProcessReceiveBuffer();
-    void HeaderLine(const QByteArray& line, const QByteArray& lineEnd);
+    // These three return false when a handler destroyed the client.
+    bool ProcessReceiveBuffer();
+    bool HeaderLine(const QByteArray& line, const QByteArray& lineEnd);
+    bool BodyBlock(const char* data, int length);
     void HeaderValue(const QString& name, const QString& value);
     void SetRelocation(const QString& location);
     void HeaderEnded();
-    void BodyBlock(const char* data, int length);
     void ConsumeReceived(int count);
 
     std::unique_ptr<TWSocket> FCtrlSocket;
@@ -236,10 +260,12 @@ private:
     int FHeaderLineCount = 0;
     int FBodyLineCount = 0;
     bool FRelocationPending = false;
+    // A Content-Length arrived in this response (ContentLength itself outlives requests).
+    bool FLengthInResponse = false;
+    // A receive error of this connection, kept for the report of its closure.
+    int FReceiveError = 0;
     int FRelocationCount = 0;
     bool FSending = false;
-    // After a header line longer than the buffer the rest of the response is read and dropped.
-    bool FDiscardRest = false;
     bool FCompletionPosted = false;
     unsigned FSerial = 0;
 };

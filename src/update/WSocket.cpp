@@ -7,6 +7,7 @@
 
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -86,14 +87,21 @@ constexpr ErrorText ErrorTexts[] = {
     {11004, "No Data"},
 };
 
-// Events leave the event loop through here: Qt lets no exception pass, and an error raised by
-// a handler has nobody left to report to.
+TExceptionHandler& InstalledExceptionHandler()
+{
+    static TExceptionHandler handler;
+    return handler;
+}
+
+// Events leave the event loop through here: Qt lets no exception pass, so an error raised by
+// a handler goes to the application's handler.
 template <class F>
 void Dispatch(F&& work) noexcept
 {
     try {
         work();
     } catch (...) {
+        HandleApplicationException(std::current_exception());
     }
 }
 
@@ -241,6 +249,35 @@ QString WSocketErrorMessage(int errorCode, const QString& function)
     return QStringLiteral("Error %1 in function %2\r\n%3")
         .arg(errorCode)
         .arg(function, WSocketErrorDesc(errorCode));
+}
+
+TExceptionHandler ApplicationExceptionHandler()
+{
+    return InstalledExceptionHandler();
+}
+
+TExceptionHandler SetApplicationExceptionHandler(TExceptionHandler handler)
+{
+    return std::exchange(InstalledExceptionHandler(), std::move(handler));
+}
+
+void HandleApplicationException(std::exception_ptr error) noexcept
+{
+    if (!error)
+        return;
+    try {
+        // A copy: the handler may replace itself while it runs.
+        const TExceptionHandler handler = InstalledExceptionHandler();
+        if (handler) {
+            handler(error);
+            return;
+        }
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        qWarning("Unhandled error: %s", e.what());
+    } catch (...) {
+        qWarning("Unhandled error of an unknown kind");
+    }
 }
 
 TCustomWSocket::TCustomWSocket(QObject* parent) : QObject(parent)
@@ -678,7 +715,9 @@ void TCustomWSocket::ReceiveLoop()
             try {
                 OnDataAvailable(this, 0);
             } catch (...) {
-                break;
+                // The handler's error ends the handling of what was received so far.
+                HandleApplicationException(std::current_exception());
+                return;
             }
         } else {
             char scratch[1024];

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QFile>
 
 #include <string>
 #include <unistd.h>
@@ -632,14 +633,18 @@ TEST(HttpMalformed, BrokenNumbersAndOverlongLinesEndWhenTheServerCloses)
     });
     Client client;
     ASSERT_TRUE(client.Get(Local(server.Port(), "/1")));
-    EXPECT_EQ(client.Cli.StatusCode(), 0);
+    EXPECT_EQ(client.Cli.StatusCode(), 404);
+    EXPECT_EQ(client.Cli.ReasonPhrase(), QStringLiteral("The server's response has no valid status line"));
     EXPECT_EQ(client.Cli.State(), httpReady);
 
+    // An unreadable length is no length: the body is what arrives until the server closes.
     ASSERT_TRUE(client.Get(Local(server.Port(), "/2")));
     EXPECT_EQ(client.Cli.StatusCode(), 200);
+    EXPECT_EQ(client.Body.data(), QByteArray("body"));
 
     ASSERT_TRUE(client.Get(Local(server.Port(), "/3")));
-    EXPECT_EQ(client.Cli.StatusCode(), 200);
+    EXPECT_EQ(client.Cli.StatusCode(), 404);
+    EXPECT_EQ(client.Cli.ReasonPhrase(), QStringLiteral("Header line too long"));
     EXPECT_EQ(client.Cli.ReceivedCount(), 0);
     EXPECT_EQ(client.Done, 3);
 }
@@ -690,6 +695,9 @@ TEST(HttpChunking, ResultsDoNotDependOnHowTheResponseIsCut)
         "<HTML>\r\n<body>x</body>\r\n</HTML>\r\n",
         "HTTP/1.0 404 Not Found\r\nX: 1\r\n\r\nnever read",
         "HTTP/1.0 abc Bad\r\nContent-Length: 5\r\n\r\nbody",
+        "HTTP/1.0 200 OK\r\nContent-Length: 5 \r\nContent-Type: text/plain\r\n\r\nabcde",
+        "HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\nshort",
+        "HTTP/2 200 OK\r\n\r\nbody",
     };
     for (const QByteArray& response : responses) {
         SCOPED_TRACE(response.toStdString());
@@ -703,6 +711,9 @@ TEST(HttpChunking, ResultsDoNotDependOnHowTheResponseIsCut)
             EXPECT_EQ(cut.ReasonPhrase, whole.ReasonPhrase);
             EXPECT_EQ(cut.ContentType, whole.ContentType);
             EXPECT_EQ(cut.Relocations, whole.Relocations);
+            EXPECT_EQ(cut.Body, whole.Body);
+            EXPECT_EQ(cut.ContentLength, whole.ContentLength);
+            EXPECT_EQ(cut.ReceivedCount, whole.ReceivedCount);
         }
     }
     const HttpDriveResult relocated = DriveHttpResponse(
@@ -712,6 +723,11 @@ TEST(HttpChunking, ResultsDoNotDependOnHowTheResponseIsCut)
                                          "GET /next HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n"));
     EXPECT_EQ(DriveHttpResponse(responses[0], 3).Body, QByteArray("hello\nworld"));
     EXPECT_EQ(DriveHttpResponse(responses[2], 2).Body, responses[2]);
+    const HttpDriveResult blank = DriveHttpResponse(responses[5], 1);
+    EXPECT_EQ(blank.ContentLength, 5);
+    EXPECT_EQ(blank.Body, QByteArray("abcde"));
+    EXPECT_EQ(blank.StatusCode, 200);
+    EXPECT_EQ(DriveHttpResponse(responses[6], 4).ReasonPhrase, QStringLiteral("Connection closed before the whole document arrived"));
 }
 
 TEST(HttpChunking, RelocationsThroughAProxy)
@@ -722,7 +738,8 @@ TEST(HttpChunking, RelocationsThroughAProxy)
     };
     const Case cases[] = {
         {"/abs/path", "GET http://127.0.0.1/abs/path HTTP/1.0"},
-        {"page.html", "GET http://127.0.0.1/page.html HTTP/1.0"},
+        {"page.html", "GET http://127.0.0.1/dir/page.html HTTP/1.0"},
+        {"http://127.0.0.1:8080", "GET http://127.0.0.1:8080/ HTTP/1.0"},
         {"http://other.example/x?y", "GET http://other.example/x?y HTTP/1.0"},
     };
     for (const Case& c : cases) {
@@ -752,4 +769,204 @@ TEST(HttpChunking, AbortAtAnyPointEndsOnce)
         EXPECT_EQ(r.StatusCode, 404);
         EXPECT_EQ(r.Error, 3);
     }
+}
+
+// Every way a response can end short of whole is a failure of the client's own (404 and a
+// reason), never a success with part of the document.
+TEST(HttpCutShort, EachCutEndsAsAFailure)
+{
+    ScriptedServer server({
+        [](ServerConnection& c) { // shorter than its Content-Length
+            c.ReadRequest();
+            c.Send("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\n" + QByteArray(40, 'x'));
+        },
+        [](ServerConnection& c) { // reset in the middle of the body
+            c.ReadRequest();
+            c.Send(Ok(QByteArray(2000, 'y')));
+            c.Reset();
+        },
+        [](ServerConnection& c) { // closed before the header's end
+            c.ReadRequest();
+            c.Send("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n");
+        },
+        [](ServerConnection& c) { // nothing at all
+            c.ReadRequest();
+        },
+        [](ServerConnection& c) {
+            c.ReadRequest();
+            c.Send("HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nwhole");
+        },
+    });
+    Client client;
+    ASSERT_TRUE(client.Get(Local(server.Port(), "/short")));
+    EXPECT_EQ(client.Cli.StatusCode(), 404);
+    EXPECT_EQ(client.Cli.ReasonPhrase(), QStringLiteral("Connection closed before the whole document arrived"));
+    EXPECT_EQ(client.Cli.ReceivedCount(), 40);
+
+    ASSERT_TRUE(client.Get(Local(server.Port(), "/reset")));
+    EXPECT_EQ(client.Cli.StatusCode(), 404);
+    EXPECT_TRUE(client.Cli.ReasonPhrase().contains(QStringLiteral("Error #"))) << client.Cli.ReasonPhrase().toStdString();
+
+    ASSERT_TRUE(client.Get(Local(server.Port(), "/header")));
+    EXPECT_EQ(client.Cli.StatusCode(), 404);
+    EXPECT_EQ(client.Cli.ReasonPhrase(), QStringLiteral("Connection closed before the whole document arrived"));
+
+    ASSERT_TRUE(client.Get(Local(server.Port(), "/nothing")));
+    EXPECT_EQ(client.Cli.StatusCode(), 404);
+    EXPECT_EQ(client.Cli.ReasonPhrase(), QStringLiteral("Connection closed without a response"));
+
+    ASSERT_TRUE(client.Get(Local(server.Port(), "/whole")));
+    EXPECT_EQ(client.Cli.StatusCode(), 200);
+    EXPECT_EQ(client.Cli.ReceivedCount(), 5);
+    EXPECT_EQ(client.Done, 5);
+}
+
+TEST(HttpCutShort, AStreamThatCannotBeWrittenFailsTheRequest)
+{
+    ScriptedServer server({[](ServerConnection& c) {
+        c.ReadRequest();
+        c.Send(Ok(QByteArray(5000, 'z')));
+        c.WaitPeerClose();
+    }});
+    Client client;
+    QFile full(QStringLiteral("/dev/full")); // every write fails with a full disk
+    ASSERT_TRUE(full.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    client.Cli.SetReceiveStream(&full);
+    ASSERT_TRUE(client.Get(Local(server.Port(), "/file")));
+    EXPECT_EQ(client.Cli.StatusCode(), 404);
+    EXPECT_EQ(client.Cli.ReasonPhrase(), QStringLiteral("No space left on device"));
+    EXPECT_EQ(client.Done, 1);
+}
+
+TEST(HttpResponse, ContentLengthWithBlanksAroundIsRead)
+{
+    ScriptedServer server({[](ServerConnection& c) {
+        c.ReadRequest();
+        c.Send("HTTP/1.0 200 OK\r\nContent-Length: 5 \r\nContent-Type: text/plain\r\n\r\nabcde");
+    }});
+    Client client;
+    ASSERT_TRUE(client.Get(Local(server.Port(), "/blank")));
+    EXPECT_EQ(client.Cli.StatusCode(), 200);
+    EXPECT_EQ(client.Cli.ContentLength(), 5);
+    EXPECT_EQ(client.Cli.ContentType(), QStringLiteral("text/plain"));
+    EXPECT_EQ(client.Body.data(), QByteArray("abcde"));
+}
+
+TEST(HttpRelocation, PathlessAndRelativeLocationsResolveAgainstTheCurrentUrl)
+{
+    int port = 0;
+    ScriptedServer server({
+        [&](ServerConnection& c) {
+            c.ReadRequest();
+            c.Send("HTTP/1.0 301 Moved\r\nLocation: http://127.0.0.1:" + QByteArray::number(port) + "\r\n\r\n");
+        },
+        [](ServerConnection& c) {
+            c.ReadRequest();
+            c.Send("HTTP/1.0 302 Found\r\nLocation: dir/index.html\r\n\r\n");
+        },
+        [](ServerConnection& c) {
+            c.ReadRequest();
+            c.Send("HTTP/1.0 302 Found\r\nLocation: sub/page.html?a=1\r\n\r\n");
+        },
+        [](ServerConnection& c) {
+            c.ReadRequest();
+            c.Send(Ok("found"));
+        },
+    });
+    port = server.Port();
+    Client client;
+    ASSERT_TRUE(client.Get(Local(server.Port(), "/start.html")));
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 4);
+    EXPECT_EQ(requests[1], QByteArray("GET / HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n"));
+    EXPECT_EQ(requests[2], QByteArray("GET /dir/index.html HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n"));
+    EXPECT_EQ(requests[3], QByteArray("GET /dir/sub/page.html?a=1 HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n"));
+    EXPECT_EQ(client.Cli.StatusCode(), 200);
+    EXPECT_EQ(client.Body.data(), QByteArray("found"));
+}
+
+TEST(HttpAbort, FromTheStateChangeBeforeConnectingStopsTheRequest)
+{
+    for (const THttpState at : {httpNotConnected, httpDnsLookup, httpDnsLookupDone}) {
+        ScriptedServer server({[](ServerConnection& c) {
+            c.ReadRequest();
+            c.Send(Ok("should not be asked"));
+        }});
+        Client client;
+        client.Cli.OnStateChange = [&](QObject*) {
+            if (client.Cli.State() == at)
+                client.Cli.Abort();
+        };
+        ASSERT_TRUE(client.Get(Local(server.Port(), "/x")));
+        SpinFor(100);
+        SCOPED_TRACE(at);
+        EXPECT_EQ(client.Done, 1);
+        EXPECT_EQ(client.Cli.StatusCode(), 404);
+        EXPECT_EQ(client.Cli.ReasonPhrase(), QStringLiteral("Connection aborted on request"));
+        EXPECT_EQ(server.Accepted(), 0);
+        EXPECT_EQ(client.Cli.CtrlSocket()->State(), wsClosed);
+    }
+}
+
+TEST(HttpAbort, DestroyingTheClientInsideDocDataEndsCleanly)
+{
+    ScriptedServer server({[](ServerConnection& c) {
+        c.ReadRequest();
+        c.SendInPieces(Ok(QByteArray(3000, 'd')), 500);
+    }});
+    auto* cli = new THttpCli;
+    QBuffer body;
+    body.open(QIODevice::WriteOnly);
+    cli->SetReceiveStream(&body);
+    int blocks = 0;
+    bool done = false;
+    cli->OnDocData = [&](QObject*, const char*, int) {
+        ++blocks;
+        delete cli;
+    };
+    cli->OnRequestDone = [&](QObject*, THttpRequest, std::uint16_t) { done = true; };
+    cli->SetURL(Local(server.Port(), "/doc"));
+    cli->StartGet();
+    ASSERT_TRUE(SpinUntil([&] { return blocks > 0; }));
+    ASSERT_TRUE(SpinUntil([&] { return server.ScriptsDone(); }));
+    SpinFor(50);
+    EXPECT_EQ(blocks, 1);
+    EXPECT_FALSE(done);
+    EXPECT_EQ(body.data(), QByteArray()); // nothing written by a client that is gone
+}
+
+// Errors raised by the caller's event handlers reach the application's handler.
+TEST(HttpEvents, HandlerErrorsReachTheApplicationHandler)
+{
+    QStringList seen;
+    TExceptionHandler previous = SetApplicationExceptionHandler([&](std::exception_ptr e) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const std::exception& x) {
+            seen << QString::fromUtf8(x.what());
+        }
+    });
+    ScriptedServer server({[](ServerConnection& c) {
+                               c.ReadRequest();
+                               c.Send(Ok("some body"));
+                           },
+                           [](ServerConnection& c) {
+                               c.ReadRequest();
+                               c.Send(Ok("some body"));
+                               c.WaitPeerClose();
+                           }});
+    Client client;
+    client.AfterDone = [&] { throw Exception(QStringLiteral("done failed")); };
+    ASSERT_TRUE(client.Get(Local(server.Port(), "/a")));
+    EXPECT_EQ(client.Cli.StatusCode(), 200);
+    EXPECT_EQ(seen, QStringList{QStringLiteral("done failed")});
+
+    // An error in OnDocData also ends the request with its message.
+    client.AfterDone = nullptr;
+    client.Cli.OnDocData = [](QObject*, const char*, int) { throw EHttpException(QStringLiteral("doc failed"), 7); };
+    ASSERT_TRUE(client.Get(Local(server.Port(), "/b")));
+    EXPECT_EQ(client.Cli.StatusCode(), 404);
+    EXPECT_EQ(client.Cli.ReasonPhrase(), QStringLiteral("doc failed"));
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("done failed"), QStringLiteral("doc failed")}));
+    SetApplicationExceptionHandler(previous);
 }

@@ -1,0 +1,294 @@
+#include "about.h"
+
+#include "ResStr.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstring>
+#include <elf.h>
+
+namespace {
+
+constexpr char NoteOwner[] = "Tonewright"; // with its terminating zero: 11 bytes
+constexpr quint32 NoteTypeFileVersion = 1;
+constexpr qint64 MaxNoteSectionSize = 1 << 20;
+
+template <class T>
+bool ReadAt(QFile& file, qint64 offset, T* out)
+{
+    return file.seek(offset) && file.read(reinterpret_cast<char*>(out), sizeof(T)) == static_cast<qint64>(sizeof(T));
+}
+
+quint32 Word(const QByteArray& data, qsizetype at)
+{
+    quint32 value = 0;
+    std::memcpy(&value, data.constData() + at, sizeof value);
+    return value;
+}
+
+bool FindNote(const QByteArray& notes, qsizetype align, TFileVersion* version)
+{
+    const auto padded = [align](qsizetype n) { return (n + align - 1) / align * align; };
+    qsizetype at = 0;
+    while (at + 12 <= notes.size()) {
+        const quint32 nameSize = Word(notes, at);
+        const quint32 descSize = Word(notes, at + 4);
+        const quint32 type = Word(notes, at + 8);
+        const qsizetype name = at + 12;
+        if (nameSize > static_cast<quint32>(notes.size()) || descSize > static_cast<quint32>(notes.size()))
+            return false;
+        const qsizetype desc = name + padded(nameSize);
+        const qsizetype next = desc + padded(descSize);
+        if (next > notes.size())
+            return false;
+        if (nameSize == sizeof NoteOwner && std::memcmp(notes.constData() + name, NoteOwner, sizeof NoteOwner) == 0
+            && type == NoteTypeFileVersion && descSize == 8) {
+            version->High = Word(notes, desc);
+            version->Low = Word(notes, desc + 4);
+            return true;
+        }
+        at = next;
+    }
+    return false;
+}
+
+template <class Ehdr, class Shdr>
+bool FindVersionNote(QFile& file, TFileVersion* version)
+{
+    Ehdr header{};
+    if (!ReadAt(file, 0, &header) || header.e_shentsize != sizeof(Shdr) || header.e_shnum == 0)
+        return false;
+    for (unsigned i = 0; i < header.e_shnum; ++i) {
+        Shdr section{};
+        if (!ReadAt(file, static_cast<qint64>(header.e_shoff + i * sizeof(Shdr)), &section))
+            return false;
+        if (section.sh_type != SHT_NOTE || section.sh_size == 0 || section.sh_size > MaxNoteSectionSize)
+            continue;
+        if (!file.seek(static_cast<qint64>(section.sh_offset)))
+            continue;
+        const QByteArray notes = file.read(static_cast<qint64>(section.sh_size));
+        if (FindNote(notes, section.sh_addralign == 8 ? 8 : 4, version))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool ReadFileVersion(const QString& path, TFileVersion* version)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    unsigned char ident[EI_NIDENT] = {};
+    if (file.read(reinterpret_cast<char*>(ident), EI_NIDENT) != EI_NIDENT || std::memcmp(ident, ELFMAG, SELFMAG) != 0)
+        return false;
+    // The note's words are written in the byte order of the machine that built the file.
+    constexpr unsigned char hostOrder = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? ELFDATA2LSB : ELFDATA2MSB;
+    if (ident[EI_DATA] != hostOrder)
+        return false;
+    if (ident[EI_CLASS] == ELFCLASS64)
+        return FindVersionNote<Elf64_Ehdr, Elf64_Shdr>(file, version);
+    if (ident[EI_CLASS] == ELFCLASS32)
+        return FindVersionNote<Elf32_Ehdr, Elf32_Shdr>(file, version);
+    return false;
+}
+
+QString FileVersionText(const QString& path)
+{
+    TFileVersion v;
+    if (!ReadFileVersion(path, &v))
+        return {};
+    return QString::asprintf("%d.%d.%d.%d", static_cast<int>(v.High >> 16), static_cast<int>(v.High & 0xFFFF),
+                             static_cast<int>(v.Low >> 16), static_cast<int>(v.Low & 0xFFFF));
+}
+
+TSecretPanel::TSecretPanel(QWidget* parent) : QFrame(parent)
+{
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(1);
+    setAutoFillBackground(true);
+    FTimer = new QTimer(this);
+    FTimer->setInterval(100);
+    connect(FTimer, &QTimer::timeout, this, [this] { Tick(); });
+    Recalculate();
+}
+
+void TSecretPanel::SetLines(const QStringList& lines)
+{
+    FLines = lines;
+    FOffset = 0;
+    update();
+}
+
+int TSecretPanel::Interval() const
+{
+    return FTimer->interval();
+}
+
+void TSecretPanel::SetInterval(int ms)
+{
+    FTimer->setInterval(ms);
+}
+
+bool TSecretPanel::Active() const
+{
+    return FTimer->isActive();
+}
+
+void TSecretPanel::SetActive(bool value)
+{
+    if (value == Active())
+        return;
+    if (value) {
+        FOffset = 0;
+        Recalculate();
+        FTimer->start();
+    } else {
+        FTimer->stop();
+    }
+    update();
+}
+
+void TSecretPanel::Tick()
+{
+    const int end = (static_cast<int>(FLines.size()) - 1) * FLineHeight;
+    if (FOffset < end)
+        ++FOffset;
+    else if (FCycled)
+        FOffset = 0;
+    else
+        FTimer->stop();
+    update();
+}
+
+void TSecretPanel::Recalculate()
+{
+    const QFontMetrics metrics(font());
+    FLineHeight = std::max(1, metrics.height() + std::max(0, metrics.leading()));
+}
+
+void TSecretPanel::changeEvent(QEvent* event)
+{
+    QFrame::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange) {
+        Recalculate();
+        update();
+    }
+}
+
+void TSecretPanel::resizeEvent(QResizeEvent* event)
+{
+    QFrame::resizeEvent(event);
+    Recalculate();
+}
+
+void TSecretPanel::paintEvent(QPaintEvent* event)
+{
+    QFrame::paintEvent(event);
+    const QRect area = TextArea();
+    if (area.width() <= 0 || area.height() <= 0)
+        return;
+    // Drawn off screen and copied in one step, so the moving text does not flicker.
+    QPixmap picture(area.size());
+    picture.fill(palette().color(backgroundRole()));
+    {
+        QPainter p(&picture);
+        p.setFont(font());
+        p.setPen(palette().color(foregroundRole()));
+        const int count = static_cast<int>(FLines.size());
+        int y = -(FOffset % FLineHeight);
+        for (int line = FOffset / FLineHeight; y < area.height() && line <= count; ++line, y += FLineHeight) {
+            const QString text = line < count ? FLines.at(line) : QStringLiteral(" ");
+            p.drawText(QRect(0, y, area.width(), FLineHeight),
+                       Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine | Qt::TextExpandTabs, text);
+        }
+    }
+    QPainter screen(this);
+    screen.drawPixmap(area.topLeft(), picture);
+}
+
+QStringList TFormAbout::CreditLines()
+{
+    QStringList lines;
+    for (int i = 0; i < 8; ++i)
+        lines << QString(); // the text enters from below the visible area
+    lines << QStringLiteral("Tonewright") << QString() << QStringLiteral("A front-end for the BladeEnc MP3 encoder")
+          << QStringLiteral("by the Tonewright developers, 2026") << QStringLiteral("Built with the help of:");
+    const char* const blocks[][2] = {
+        {"The Qt Company and the Qt Project", "(Qt Core, Qt GUI)"},
+        {"The Qt Company and the Qt Project", "(Qt Widgets, Qt D-Bus)"},
+        {"The LAME Project", "(libmp3lame)"},
+        {"Erik de Castro Lopo and contributors", "(libsndfile)"},
+        {"The GNU Project", "(the GNU C Library)"},
+        {"Free Software Foundation", "(libstdc++)"},
+        {"The freedesktop.org community", "(libdbus)"},
+    };
+    for (const auto& block : blocks)
+        lines << QString() << QLatin1String(block[0]) << QLatin1String(block[1]);
+    lines << QString() << QStringLiteral("Comments and bug reports are welcome:")
+          << QStringLiteral("tonewright@users.example.org") << QString()
+          << QStringLiteral("Many thanks to Tord Jansson,") << QStringLiteral("the author of BladeEnc,")
+          << QStringLiteral("the encoder behind it all.") << QString() << QStringLiteral("Have fun!");
+    lines << QString() << QString();
+    Q_ASSERT(lines.size() == 45);
+    return lines;
+}
+
+TFormAbout::TFormAbout(QWidget* parent, const QString& executablePath)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+{
+    Q_INIT_RESOURCE(about);
+    setWindowTitle(ResStr::AboutCaption);
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setFixedSize(257, 203);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    ImageLogo = new QLabel(this);
+    ImageLogo->setPixmap(QPixmap(QStringLiteral(":/about/logo.png")));
+    ImageLogo->setGeometry(34, 5, 188, 47);
+
+    SecretPanel = new TSecretPanel(this);
+    SecretPanel->setGeometry(18, 53, 222, 113);
+    QPalette panelColours = SecretPanel->palette();
+    panelColours.setColor(QPalette::Window, panelColours.color(QPalette::Base));
+    SecretPanel->setPalette(panelColours);
+    SecretPanel->SetLines(CreditLines());
+    SecretPanel->SetCycled(true);
+    SecretPanel->SetInterval(65);
+
+    ButtonOK = new QPushButton(ResStr::AboutOK, this);
+    ButtonOK->setGeometry(91, 170, 75, 25);
+    ButtonOK->setDefault(true);
+    connect(ButtonOK, &QPushButton::clicked, this, [this] { accept(); });
+
+    LabelVersion = new QLabel(this);
+    LabelVersion->setAttribute(Qt::WA_TranslucentBackground);
+    LabelVersion->setText(
+        FileVersionText(executablePath.isEmpty() ? QCoreApplication::applicationFilePath() : executablePath));
+    LabelVersion->move(212, 188);
+    LabelVersion->adjustSize();
+
+    ButtonOK->setFocus();
+}
+
+void TFormAbout::reject()
+{
+    accept();
+}
+
+void TFormAbout::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    SecretPanel->SetActive(true);
+}
