@@ -2,6 +2,7 @@
 // run and the shutdown after a clean batch.
 #include "Main.h"
 
+#include "BatchEndNotice.h"
 #include "ConsoleIO.h"
 #include "Dialogs.h"
 #include "EncoderCommandLine.h"
@@ -12,6 +13,7 @@
 #include "ResStr.h"
 #include "RxTrayIcon.h"
 #include "Shutdown.h"
+#include "SleepInhibitor.h"
 #include "globals.h"
 #include "progress.h"
 
@@ -156,11 +158,15 @@ void TFormMain::ActionEncodeExecute()
     // A runner still busy refuses the start with an error event and will report no end: then
     // there is no run to wait for.
     const bool refused = GUI2Console1->Running();
+    TSleepInhibitor keepAwake(int(files.size())); // given back at the end, also when a step fails
     GUI2Console1->Start();
     RxTrayIcon1->SetHint(ResStr::TrayStarting);
 
     const int result = refused ? IDCANCEL : progress->ShowModal();
     GUI2Console1->Stop();
+    keepAwake.Release();
+    RxTrayIcon1->ShowMessage(BatchEndTrayMessage(RxTrayIcon1->Active(), result, GlobalVars.ErrorOccurred),
+                             GlobalVars.ErrorOccurred);
 
     if (GlobalVars.ErrorOccurred) {
         if (ShowMessageBox(ResStr::ErrorViewLog, ResStr::CaptionError, MB_YESNOCANCEL | MB_ICONERROR) == IDYES) {

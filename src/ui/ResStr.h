@@ -120,6 +120,12 @@ inline const QString ShutdownText = QStringLiteral("If you don't press cancel no
 inline const QString ShutdownTimeLeft = QStringLiteral("Time left:");
 inline const QString ShutdownCancel = QStringLiteral("&Cancel");
 
+// --- installed program: the sleep lock during a batch, the tray's word at its end ---
+inline const QString InhibitReasonOneFile = QStringLiteral("Encoding 1 file");
+inline const QString InhibitReasonFiles = QStringLiteral("Encoding %1 files");
+inline const QString TrayBatchFinished = QStringLiteral("Tonewright: encoding finished");
+inline const QString TrayBatchFinishedWithErrors = QStringLiteral("Tonewright: encoding finished with errors");
+
 // --- update check ---
 
 } // namespace ResStr

@@ -53,6 +53,14 @@ void TRxTrayIcon::SetIcon(const QIcon& icon)
     m_icon->setIcon(m_image);
 }
 
+void TRxTrayIcon::ShowMessage(const QString& text, bool warning)
+{
+    if (text.isEmpty() || !m_active || !QSystemTrayIcon::supportsMessages())
+        return;
+    // The text is the whole message: it goes in as the title, which every desktop shows.
+    m_icon->showMessage(text, QString(), warning ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);
+}
+
 void TRxTrayIcon::SetPopupMenu(QMenu* menu)
 {
     if (m_menuConnection)

@@ -39,6 +39,10 @@ public:
     QMenu* PopupMenu() const { return m_menu; }
     void SetPopupMenu(QMenu* menu);
 
+    // Shows `text` in a message from the icon while it is active, where the desktop shows such
+    // messages; an empty text, an inactive icon or a desktop without messages shows nothing.
+    void ShowMessage(const QString& text, bool warning = false);
+
     // A left double click on the icon.
     std::function<void(TRxTrayIcon*)> OnDblClick;
     // Runs just before the pop-up menu opens, so the owner can set its items.

@@ -5,12 +5,14 @@
 #include "Dialogs.h"
 #include "EnhListView.h"
 #include "Log.h"
+#include "MockLogind.h"
 #include "Main.h"
 #include "OutputInterpreter.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
 #include "ScriptedDialogs.h"
 #include "Shutdown.h"
+#include "SleepInhibitor.h"
 #include "TempProgramFolder.h"
 #include "WavFile.h"
 #include "globals.h"
@@ -27,6 +29,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -692,4 +695,67 @@ TEST_F(BatchRun, LastLogShowsTheRunLogAndChangesNothing)
     EXPECT_EQ(shown, QStringLiteral("first\nsecond line"));
     EXPECT_EQ(LogFileBytes(), QByteArray("a\r\nb\r\n"));
     EXPECT_EQ(GlobalVars.Log.size(), 2);
+}
+
+TEST_F(BatchRun, ABatchKeepsTheComputerAwakeUntilItCompletesIsStoppedOrFails)
+{
+    MockLogind logind;
+    ASSERT_TRUE(logind.Ready) << "dbus-daemon and python3-dbusmock (scripts/install-deps) are needed";
+    TSleepInhibitor::Bus = [&] { return logind.Bus(); };
+    const auto restore = qScopeGuard([] { TSleepInhibitor::Bus = [] { return QDBusConnection::systemBus(); }; });
+    const QStringList sleepLock = {QStringLiteral("sleep:idle"), QStringLiteral("Tonewright"),
+                                   QStringLiteral("Encoding 2 files"), QStringLiteral("block")};
+    std::vector<QStringList> heldWhileRunning;
+    const auto lookAtLocks = [&] {
+        PumpUntil([&] { return !logind.Inhibitors().empty(); }, 5000);
+        for (const QStringList& lock : logind.Inhibitors())
+            heldWhileRunning.push_back(lock);
+    };
+    AddFiles({QStringLiteral("/a/x.wav"), QStringLiteral("/a/y.wav")});
+
+    // Runs to its end.
+    Script("print Files to encode: 2\nprint Encoding: /a/x.wav\nprint Completed. Encoding time: 0:00:01\n");
+    beforeLine = [&](int index) {
+        if (index == 1)
+            lookAtLocks();
+    };
+    Encode();
+    EXPECT_EQ(heldWhileRunning, std::vector<QStringList>{sleepLock});
+    EXPECT_TRUE(PumpUntil([&] { return logind.Inhibitors().empty(); }));
+
+    // Stopped by the user.
+    heldWhileRunning.clear();
+    Script("print Files to encode: 2\nprint Encoding: /a/x.wav\nsleep 60000\n");
+    lines.clear();
+    beforeLine = [&](int index) {
+        if (index != 1)
+            return;
+        lookAtLocks();
+        QTimer::singleShot(0, main.get(), [&] {
+            boxes.Answer(IDYES);
+            main->ProgressForm->ButtonCancel->click();
+        });
+    };
+    Encode();
+    EXPECT_EQ(heldWhileRunning, std::vector<QStringList>{sleepLock});
+    EXPECT_TRUE(PumpUntil([&] { return logind.Inhibitors().empty(); }));
+
+    // Fails: the encoder cannot start.
+    beforeLine = {};
+    PumpUntil([&] { return !main->GUI2Console1->Running(); });
+    logind.Mock(QStringLiteral("ClearCalls"));
+    folder.Write(QStringLiteral("BladeEnc"), "not a program");
+    GlobalVars.BladeEncPath = folder.File(QStringLiteral("BladeEnc"));
+    // Given back when the run ends, before the questions after it.
+    size_t locksAtTheQuestion = 99;
+    boxes.OnNextBox([&](const AskedMessage&) {
+        PumpUntil([&] { return logind.Inhibitors().empty(); }, 5000);
+        locksAtTheQuestion = logind.Inhibitors().size();
+    });
+    boxes.Answer(IDNO);
+    Encode();
+    EXPECT_TRUE(GlobalVars.ErrorOccurred);
+    EXPECT_EQ(locksAtTheQuestion, 0u);
+    EXPECT_EQ(logind.CallsOf(QStringLiteral("Inhibit")).size(), 1u);
+    EXPECT_TRUE(PumpUntil([&] { return logind.Inhibitors().empty(); }));
 }
