@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS  ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps configure build run test test-tsan bench fuzz clean
+.PHONY: all deps configure build run test test-tsan bench fuzz install package clean
 
 all: build
 
@@ -21,6 +21,16 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 300
+
+# Installs into $(DESTDIR)$(PREFIX): the program and our BladeEnc in lib/tonewright/, the
+# bin/tonewright link, the menu entry, the icons and the AppStream metainfo.
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# A Debian package (installed under /usr) in $(BUILD)/, e.g. tonewright_1.2-1_amd64.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # The console runner's tests under ThreadSanitizer, in a build folder of their own.
 test-tsan: deps

@@ -49,11 +49,16 @@ QString SettingsFolder(const QString& settingsName)
 {
     const QString folder = ProgramFolder();
     // access() asks the file system itself, so a read-only mount counts as not writable.
-    if (QFileInfo::exists(folder + settingsName) || ::access(QFile::encodeName(folder).constData(), W_OK) == 0)
+    if (::access(QFile::encodeName(folder).constData(), W_OK) == 0)
         return folder;
     const QString config = UserConfigFolder();
     // A failure shows later, as the settings write's own "Unable to write to ..." message.
     QDir().mkpath(config);
+    // Every write replaces the whole file, which a folder that cannot be written refuses: a settings
+    // file found there (a portable copy on a read-only medium, an administrator's presets) is where
+    // the user's own file starts from, instead of an error at every start.
+    if (!QFileInfo::exists(config + settingsName) && QFileInfo::exists(folder + settingsName))
+        QFile::copy(folder + settingsName, config + settingsName);
     return config;
 }
 

@@ -16,8 +16,8 @@ void SetExecutablePathOverride(const QString& path);
 // or "~/.config/tonewright/" when that variable is unset or not an absolute path.
 QString UserConfigFolder();
 // The folder of the settings file `settingsName` and of the log, ending in "/": the program folder
-// when it already holds that file or can be written (a build folder, a portable copy), else
-// UserConfigFolder(), which is created when missing.
+// when it can be written (a build folder, a portable copy), else UserConfigFolder(), created when
+// missing; a settings file lying in the program folder then seeds the user's first one.
 QString SettingsFolder(const QString& settingsName);
 
 // The files to add to the list at start: of the program's arguments, those that name an existing
