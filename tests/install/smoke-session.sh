@@ -4,7 +4,7 @@
 set -eu
 work=$1 prefix=$2 tools=$3 what=$4
 bin=$prefix/bin/tonewright
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() { echo "FAIL: $*" >&2; echo "--- the program said:" >&2; cat "$work/first.out" >&2; exit 1; }
 
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
 a11y=$!
