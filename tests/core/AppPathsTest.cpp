@@ -15,72 +15,42 @@ static void PrintTo(const QString& text, std::ostream* os)
 }
 
 namespace {
-// Sets an environment variable for the life of the object.
-class EnvValue {
-public:
-    EnvValue(const char* name, const QByteArray& value) : m_name(name), m_old(qgetenv(name)), m_had(qEnvironmentVariableIsSet(name))
-    {
-        qputenv(name, value);
-    }
-    ~EnvValue()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    QByteArray m_old;
-    bool m_had;
+// Points XDG_CONFIG_HOME at `value` for the life of the object.
+struct ConfigHome {
+    explicit ConfigHome(const QByteArray& value) { qputenv("XDG_CONFIG_HOME", value); }
+    ~ConfigHome() { qputenv("XDG_CONFIG_HOME", old); }
+    QByteArray old = qgetenv("XDG_CONFIG_HOME");
 };
 } // namespace
 
-TEST(SettingsPlace, TheUserConfigurationFolderFollowsAnAbsoluteXdgConfigHomeOnly)
+TEST(SettingsPlace, BesideAWritableProgramElseInTheUsersFolderCreatedOnDemand)
 {
-    {
-        EnvValue xdg("XDG_CONFIG_HOME", "/scratch/conf");
-        EXPECT_EQ(UserConfigFolder(), QStringLiteral("/scratch/conf/tonewright/"));
-    }
     for (const QByteArray& unusable : {QByteArray(), QByteArray("relative/conf")}) {
-        EnvValue xdg("XDG_CONFIG_HOME", unusable);
+        ConfigHome home(unusable);
         EXPECT_EQ(UserConfigFolder(), QDir::homePath() + QStringLiteral("/.config/tonewright/"));
     }
-}
-
-TEST(SettingsPlace, AWritableProgramFolderKeepsSettingsAndLogBesideTheProgram)
-{
     QTemporaryDir config;
-    EnvValue xdg("XDG_CONFIG_HOME", config.path().toUtf8());
+    ConfigHome home(config.path().toUtf8());
+    const QString user = config.path() + QStringLiteral("/tonewright/");
+    EXPECT_EQ(UserConfigFolder(), user);
+
     TempProgramFolder folder;
     EXPECT_EQ(SettingsFilePath(), folder.File(QStringLiteral("tonewright.ini")));
     EXPECT_EQ(LogFilePath(), folder.File(QStringLiteral("Tonewright.log")));
-    EXPECT_FALSE(QFileInfo::exists(config.filePath(QStringLiteral("tonewright")))) << "nothing made in the user's folder";
-}
+    EXPECT_FALSE(QFileInfo::exists(user)) << "nothing made in the user's folder";
 
-TEST(SettingsPlace, AProgramFolderThatCannotBeWrittenSendsThemToTheUsersFolderCreatedOnDemand)
-{
-    QTemporaryDir config;
-    EnvValue xdg("XDG_CONFIG_HOME", config.path().toUtf8());
     // A program folder that cannot take files (for root too): it lies below a regular file.
-    TempProgramFolder scratch;
-    scratch.Write(QStringLiteral("plain-file"), "x");
-    SetExecutablePathOverride(scratch.File(QStringLiteral("plain-file/Tonewright")));
-
-    const QString expected = config.path() + QStringLiteral("/tonewright/");
-    EXPECT_EQ(SettingsFilePath(), expected + QStringLiteral("tonewright.ini"));
-    EXPECT_EQ(LogFilePath(), expected + QStringLiteral("Tonewright.log"));
-    EXPECT_TRUE(QFileInfo(expected).isDir());
+    folder.Write(QStringLiteral("plain-file"), "x");
+    SetExecutablePathOverride(folder.File(QStringLiteral("plain-file/Tonewright")));
+    EXPECT_EQ(SettingsFilePath(), user + QStringLiteral("tonewright.ini"));
+    EXPECT_EQ(LogFilePath(), user + QStringLiteral("Tonewright.log"));
+    EXPECT_TRUE(QFileInfo(user).isDir());
     // The default encoder stays beside the program.
-    EXPECT_EQ(DefaultBladeEncPath(), scratch.File(QStringLiteral("plain-file/BladeEnc")));
-
-    // And the settings are written there and read back.
+    EXPECT_EQ(DefaultBladeEncPath(), folder.File(QStringLiteral("plain-file/BladeEnc")));
     GlobalVars = TGlobalVars{};
     SetDefaultSettings();
     EXPECT_FALSE(LoadSettings());
-    EXPECT_TRUE(QFileInfo::exists(expected + QStringLiteral("tonewright.ini")));
-    EXPECT_TRUE(LoadSettings());
+    EXPECT_TRUE(LoadSettings()) << "written to the user's folder and found there again";
     GlobalVars = TGlobalVars{};
 }
 
