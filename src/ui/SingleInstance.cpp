@@ -34,8 +34,10 @@ TSingleInstance::TSingleInstance(const QString& settingsPath, QObject* owner) : 
 
 TSingleInstance::~TSingleInstance()
 {
+    // The socket file goes before the lock: once the lock is free, a new start may put its own
+    // socket file at the same path, which a later close here would remove.
     if (m_server) {
-        m_server->close(); // removes the socket file
+        m_server->close();
         delete m_server;
     }
     if (m_lockFd >= 0)
