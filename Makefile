@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS  ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps configure build run test test-asan test-tsan bench fuzz clean
+.PHONY: all deps configure build run test test-asan test-tsan bench fuzz install package clean
 
 all: build
 
@@ -34,6 +34,16 @@ test-asan: deps
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  LSAN_OPTIONS=suppressions=$(LSAN_SUPPRESSIONS) \
 	  ctest --output-on-failure -j$(JOBS) --timeout 600
+
+# Installs into $(DESTDIR)$(PREFIX): the program and our BladeEnc in lib/tonewright/, the
+# bin/tonewright link, the menu entry, the icons and the AppStream metainfo.
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# A Debian package (installed under /usr) in $(BUILD)/, e.g. tonewright_1.2-1_amd64.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # The console runner's tests under ThreadSanitizer, in a build folder of their own.
 test-tsan: deps

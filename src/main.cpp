@@ -1,10 +1,15 @@
 // Tonewright: a desktop front-end for the BladeEnc MP3 encoder.
+#include "AppPaths.h"
 #include "Dialogs.h"
 #include "Main.h"
 #include "ResStr.h"
+#include "SingleInstance.h"
+#include "TrayController.h"
 #include "WSocket.h"
+#include "globals.h"
 
 #include <QApplication>
+#include <QDir>
 
 int main(int argc, char* argv[])
 {
@@ -12,7 +17,27 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(ResStr::AppTitle);
     // Errors that escape a network event handler go to the program's error display.
     SetApplicationExceptionHandler([](std::exception_ptr error) { RunGuarded([&] { std::rethrow_exception(error); }); });
+    QGuiApplication::setDesktopFileName(QStringLiteral("tonewright"));
+
+    // Files given as arguments ("Open with", a terminal) join the list; a program already running
+    // on the same settings file takes them instead.
+    const QStringList files = FileArguments(QApplication::arguments().mid(1), QDir::currentPath());
+    TSingleInstance instance(SettingsFilePath());
+    if (!instance.Start(files))
+        return 0;
+
     TFormMain form;
+    instance.OnFiles = [&form](TSingleInstance*, const QStringList& handed) {
+        RunGuarded([&] {
+            for (const QString& file : handed)
+                form.AddFile(file);
+            form.Tray->MenuItemTrayShowClick(); // the window comes forward, also from the tray
+        });
+    };
     form.show();
+    RunGuarded([&] {
+        for (const QString& file : files)
+            form.AddFile(file);
+    });
     return QApplication::exec();
 }

@@ -1,7 +1,9 @@
 #pragma once
-// Where the program's own files live: the settings file, the log and the default encoder
-// all sit beside the running executable. Tests point this at a temporary program folder.
+// Where the program's own files live: the default encoder beside the running executable, the
+// settings file and the log beside it too, or in the user's configuration folder when the program
+// folder cannot take them (an installed program). Tests point this at a temporary program folder.
 #include <QString>
+#include <QStringList>
 
 // Full path of the running executable (symlinks resolved), or the override set for tests.
 QString ExecutablePath();
@@ -9,3 +11,15 @@ QString ExecutablePath();
 QString ProgramFolder();
 // Makes ExecutablePath() answer `path` instead; an empty text restores the real one.
 void SetExecutablePathOverride(const QString& path);
+
+// The user's configuration folder for the program, ending in "/": "$XDG_CONFIG_HOME/tonewright/",
+// or "~/.config/tonewright/" when that variable is unset or not an absolute path.
+QString UserConfigFolder();
+// The folder of the settings file `settingsName` and of the log, ending in "/": the program folder
+// when it can be written (a build folder, a portable copy), else UserConfigFolder(), created when
+// missing; a settings file lying in the program folder then seeds the user's first one.
+QString SettingsFolder(const QString& settingsName);
+
+// The files to add to the list at start: of the program's arguments, those that name an existing
+// regular file (relative ones taken from `workingFolder`), as absolute paths in the given order.
+QStringList FileArguments(const QStringList& arguments, const QString& workingFolder);

@@ -160,6 +160,12 @@ inline const QString OptionsNotBladeEnc = QStringLiteral(
     "The file you've selected isn't named \"BladeEnc\".\r\nAre you sure that you've selected the right file?");
 inline const QString InvalidFileName = QStringLiteral("Invalid file name - %1");
 
+// --- installed program: the sleep lock during a batch, the tray's word at its end ---
+inline const QString InhibitReasonOneFile = QStringLiteral("Encoding 1 file");
+inline const QString InhibitReasonFiles = QStringLiteral("Encoding %1 files");
+inline const QString TrayBatchFinished = QStringLiteral("Tonewright: encoding finished");
+inline const QString TrayBatchFinishedWithErrors = QStringLiteral("Tonewright: encoding finished with errors");
+
 // --- update check ---
 // A line break inside a message is "\n" here: the boxes of this platform break lines there.
 inline const QString CurrentVersion = QStringLiteral("1.2.0");

@@ -1,5 +1,6 @@
 #include "BatchRun.h"
 
+#include "BatchEndNotice.h"
 #include "CommandLine.h"
 #include "ConsoleIO.h"
 #include "Dialogs.h"
@@ -11,6 +12,7 @@
 #include "ResStr.h"
 #include "RxTrayIcon.h"
 #include "Shutdown.h"
+#include "SleepInhibitor.h"
 #include "TrayController.h"
 #include "globals.h"
 #include "progress.h"
@@ -115,6 +117,12 @@ void TBatchWindows::SetTrayHint(const QString& hint)
     m_tray.RxTrayIcon1->SetHint(hint);
 }
 
+void TBatchWindows::BatchEnded(int progressResult, bool errorOccurred)
+{
+    TRxTrayIcon* icon = m_tray.RxTrayIcon1;
+    icon->ShowMessage(BatchEndTrayMessage(icon->Active(), progressResult, errorOccurred), errorOccurred);
+}
+
 TBatchRun::TBatchRun(QObject* owner, IBatchUser& user) : QObject(owner), m_user(user)
 {
     GUI2Console1 = new TGUI2Console(this);
@@ -185,11 +193,14 @@ void TBatchRun::Execute(const QStringList& files)
     // A runner still busy refuses the start with an error event and will report no end: then
     // there is no run to wait for.
     const bool refused = GUI2Console1->Running();
+    TSleepInhibitor keepAwake(int(files.size())); // given back at the end, also when a step fails
     GUI2Console1->Start();
     m_user.SetTrayHint(ResStr::TrayStarting);
 
     const int result = refused ? IDCANCEL : progress->ShowModal();
     GUI2Console1->Stop();
+    keepAwake.Release();
+    m_user.BatchEnded(result, GlobalVars.ErrorOccurred);
 
     if (GlobalVars.ErrorOccurred) {
         if (m_user.Ask(ResStr::ErrorViewLog, ResStr::CaptionError, MB_YESNOCANCEL | MB_ICONERROR) == IDYES) {

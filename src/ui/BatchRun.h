@@ -36,6 +36,9 @@ public:
     virtual bool CountDown() = 0;
     // The tray icon's hint.
     virtual void SetTrayHint(const QString& hint) = 0;
+    // The batch is over (`progressResult` is the progress window's result), before the questions
+    // after it: the place to tell a user who is away from the windows.
+    virtual void BatchEnded(int progressResult, bool errorOccurred) { (void)progressResult; (void)errorOccurred; }
 };
 
 // The real windows over `owner` and the tray of `tray`.
@@ -47,6 +50,7 @@ public:
     void ShowLog(const QStringList& lines) override;
     bool CountDown() override;
     void SetTrayHint(const QString& hint) override;
+    void BatchEnded(int progressResult, bool errorOccurred) override;
 
 private:
     QWidget* m_owner;

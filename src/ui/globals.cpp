@@ -43,12 +43,14 @@ QString SettingsFilePath()
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     if (dot > 0)
         name.truncate(dot);
-    return exe.left(slash + 1) + name + QStringLiteral(".ini");
+    name += QStringLiteral(".ini");
+    return SettingsFolder(name) + name;
 }
 
 QString LogFilePath()
 {
-    return ProgramFolder() + QStringLiteral("Tonewright.log");
+    const QString settings = SettingsFilePath();
+    return settings.left(settings.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral("Tonewright.log");
 }
 
 QString DefaultBladeEncPath()

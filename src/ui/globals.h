@@ -26,10 +26,11 @@ extern const QStringList Bitrates;
 // The names of the priority levels 0 (idle) to 5 (highest), indexed by level.
 extern const QStringList PriorityNames;
 
-// The settings file: the executable's path with the file name lower-cased and its extension
-// replaced by (or, without one, extended by) ".ini".
+// The settings file: the executable's file name lower-cased with its extension replaced by (or,
+// without one, extended by) ".ini", in SettingsFolder(): beside the executable or in the user's
+// configuration folder.
 QString SettingsFilePath();
-// "Tonewright.log" in the program folder.
+// "Tonewright.log" in the settings file's folder.
 QString LogFilePath();
 // The encoder used when the settings name none: "BladeEnc" in the program folder.
 QString DefaultBladeEncPath();

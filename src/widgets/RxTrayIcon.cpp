@@ -56,6 +56,14 @@ void TRxTrayIcon::SetIcon(const QIcon& icon)
     FIcon->setIcon(FImage);
 }
 
+void TRxTrayIcon::ShowMessage(const QString& text, bool warning)
+{
+    if (text.isEmpty() || !FActive || !QSystemTrayIcon::supportsMessages())
+        return;
+    // The text is the whole message: it goes in as the title, which every desktop shows.
+    FIcon->showMessage(text, QString(), warning ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);
+}
+
 void TRxTrayIcon::SetPopupMenu(QMenu* menu)
 {
     if (FMenuConnection)

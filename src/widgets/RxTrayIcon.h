@@ -39,6 +39,10 @@ public:
     QMenu* PopupMenu() const { return FMenu; }
     void SetPopupMenu(QMenu* menu);
 
+    // Shows `text` in a message from the icon while it is active, where the desktop shows such
+    // messages; an empty text, an inactive icon or a desktop without messages shows nothing.
+    void ShowMessage(const QString& text, bool warning = false);
+
     // A left double click on the icon; where the desktop's tray is a StatusNotifier host, which
     // never reports double clicks, the click (activation) instead.
     std::function<void(TRxTrayIcon*)> OnDblClick;

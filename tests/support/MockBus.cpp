@@ -99,15 +99,3 @@ std::vector<QVariantList> MockMethodCalls(QDBusConnection bus, const QString& se
     list.endArray();
     return calls;
 }
-
-bool MockHasNoCalls(QDBusConnection bus, const QString& service, const QString& path)
-{
-    const QDBusMessage reply = CallOnBus(bus, service, path, MockInterface(), QStringLiteral("GetCalls"));
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return false;
-    const QDBusArgument list = reply.arguments().at(0).value<QDBusArgument>();
-    list.beginArray();
-    const bool empty = list.atEnd();
-    list.endArray(); // an array left open keeps the reply's data alive
-    return empty;
-}

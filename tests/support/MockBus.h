@@ -39,5 +39,3 @@ QDBusMessage CallOnBus(QDBusConnection bus, const QString& service, const QStrin
 std::vector<QVariantList> MockMethodCalls(QDBusConnection bus, const QString& service, const QString& path,
                                           const QString& method);
 
-// Whether the mock object at `path` recorded no call at all.
-bool MockHasNoCalls(QDBusConnection bus, const QString& service, const QString& path);

@@ -4,6 +4,9 @@
 #include "Main.h"
 #include "TrayController.h"
 
+#include "ConsoleIO.h"
+#include "globals.h"
+
 #include "Dialogs.h"
 #include "MockBus.h"
 #include "QtPrinters.h"
@@ -26,6 +29,7 @@
 #include <QProcess>
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
@@ -256,6 +260,60 @@ TEST_F(TrayTest, ExitTonewrightClosesTheMainWindowEvenWhileItIsHidden)
     EXPECT_TRUE(closeAsked) << "the main window's close handling must run";
     EXPECT_FALSE(main.Tray->RxTrayIcon1->Active());
     main.removeEventFilter(&probe);
+}
+
+namespace {
+// The texts of the message balloon Qt shows beside an XEmbed tray icon; empty when none shows.
+QStringList BalloonTexts()
+{
+    QStringList texts;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qstrcmp(w->metaObject()->className(), "QBalloonTip") == 0 && w->isVisible())
+            for (const QLabel* label : w->findChildren<QLabel*>())
+                texts << label->text();
+    return texts;
+}
+} // namespace
+
+TEST_F(TrayTest, ABatchThatEndsWhileHiddenInTheTraySaysSoInAMessage)
+{
+    ASSERT_TRUE(QSystemTrayIcon::supportsMessages());
+    TempProgramFolder folder;
+    ScriptedMessageBoxes boxes;
+    TFormMain main;
+    main.show();
+    ASSERT_TRUE(SpinUntil([&] { return main.isVisible(); }));
+    GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
+    main.AddFile(QStringLiteral("/a/x.wav"));
+    // The user hides the windows once the encoder is at work.
+    const auto handle = main.Batch->GUI2Console1->OnLine;
+    main.Batch->GUI2Console1->OnLine = [&](TGUI2Console* sender, const QByteArray& line) {
+        if (main.isVisible())
+            main.Tray->HideToTray();
+        handle(sender, line);
+    };
+    const auto encode = [&](const QByteArray& script) {
+        qputenv("FAKE_BLADEENC_SCRIPT_TEXT", script);
+        main.ActionList1Update();
+        main.ActionEncode->trigger();
+        SpinUntil([&] { return !main.Batch->GUI2Console1->Running(); });
+    };
+
+    encode("print Files to encode: 1\nprint Encoding: /a/x.wav\nprint Completed. Encoding time: 0:00:01\n");
+    EXPECT_FALSE(main.isVisible()) << "the windows stay hidden after the batch";
+    EXPECT_TRUE(SpinUntil([] { return BalloonTexts().contains(QStringLiteral("Tonewright: encoding finished")); }))
+        << BalloonTexts().join(QLatin1Char('|')).toStdString();
+
+    // An encoder line nobody knows: the batch ends with an error, and the message says so.
+    boxes.Answer(IDNO);
+    encode("print Files to encode: 1\nprint something else\n");
+    EXPECT_TRUE(SpinUntil([] {
+        return BalloonTexts().contains(QStringLiteral("Tonewright: encoding finished with errors"));
+    })) << BalloonTexts().join(QLatin1Char('|')).toStdString();
+
+    main.Tray->RxTrayIcon1DblClick();
+    qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
+    GlobalVars = TGlobalVars{};
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include "FileListModel.h"
 #include "Log.h"
 #include "BatchRun.h"
+#include "MockLogind.h"
 #include "Main.h"
 #include "TrayController.h"
 #include "OutputInterpreter.h"
@@ -16,6 +17,7 @@
 #include "ScriptedDialogs.h"
 #include "Spin.h"
 #include "Shutdown.h"
+#include "SleepInhibitor.h"
 #include "TempProgramFolder.h"
 #include "WavFile.h"
 #include "globals.h"
@@ -31,6 +33,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -772,4 +775,68 @@ TEST_F(BatchRun, ALongFileNameLosesItsMiddleNotItsEndAndTheTooltipKeepsItWhole)
     EXPECT_TRUE(shown.endsWith(QStringLiteral("encore.wav"))) << shown.toStdString();
     EXPECT_LE(used, room);
     EXPECT_GT(room, 0);
+}
+
+TEST_F(BatchRun, ABatchKeepsTheComputerAwakeUntilItCompletesIsStoppedOrFails)
+{
+    MockLogind logind;
+    ASSERT_TRUE(logind.Ready) << "dbus-daemon and python3-dbusmock (scripts/install-deps) are needed";
+    TSleepInhibitor::Bus = [&] { return logind.Bus(); };
+    const auto restore = qScopeGuard([] { TSleepInhibitor::Bus = [] { return QDBusConnection::systemBus(); }; });
+    const QStringList sleepLock = {QStringLiteral("sleep:idle"), QStringLiteral("Tonewright"),
+                                   QStringLiteral("Encoding 2 files"), QStringLiteral("block")};
+    std::vector<QStringList> heldWhileRunning;
+    const auto lookAtLocks = [&] {
+        SpinUntil([&] { return !logind.Inhibitors().empty(); }, 5000);
+        for (const QStringList& lock : logind.Inhibitors())
+            heldWhileRunning.push_back(lock);
+    };
+    AddFiles({QStringLiteral("/a/x.wav"), QStringLiteral("/a/y.wav")});
+
+    // Runs to its end.
+    Script("print Files to encode: 2\nprint Encoding: /a/x.wav\nprint Completed. Encoding time: 0:00:01\n"
+           "print Encoding: /a/y.wav\nprint Completed. Encoding time: 0:00:01\n");
+    beforeLine = [&](int index) {
+        if (index == 1)
+            lookAtLocks();
+    };
+    Encode();
+    EXPECT_EQ(heldWhileRunning, std::vector<QStringList>{sleepLock});
+    EXPECT_TRUE(SpinUntil([&] { return logind.Inhibitors().empty(); }));
+
+    // Stopped by the user.
+    heldWhileRunning.clear();
+    Script("print Files to encode: 2\nprint Encoding: /a/x.wav\nsleep 60000\n");
+    lines.clear();
+    beforeLine = [&](int index) {
+        if (index != 1)
+            return;
+        lookAtLocks();
+        QTimer::singleShot(0, main.get(), [&] {
+            boxes.Answer(IDYES);
+            main->Batch->ProgressForm->ButtonCancel->click();
+        });
+    };
+    Encode();
+    EXPECT_EQ(heldWhileRunning, std::vector<QStringList>{sleepLock});
+    EXPECT_TRUE(SpinUntil([&] { return logind.Inhibitors().empty(); }));
+
+    // Fails: the encoder cannot start.
+    beforeLine = {};
+    SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
+    logind.Mock(QStringLiteral("ClearCalls"));
+    folder.Write(QStringLiteral("BladeEnc"), "not a program");
+    GlobalVars.BladeEncPath = folder.File(QStringLiteral("BladeEnc"));
+    // Given back when the run ends, before the questions after it.
+    size_t locksAtTheQuestion = 99;
+    boxes.OnNextBox([&](const AskedMessage&) {
+        SpinUntil([&] { return logind.Inhibitors().empty(); }, 5000);
+        locksAtTheQuestion = logind.Inhibitors().size();
+    });
+    boxes.Answer(IDNO);
+    Encode();
+    EXPECT_TRUE(GlobalVars.ErrorOccurred);
+    EXPECT_EQ(locksAtTheQuestion, 0u);
+    EXPECT_EQ(logind.CallsOf(QStringLiteral("Inhibit")).size(), 1u);
+    EXPECT_TRUE(SpinUntil([&] { return logind.Inhibitors().empty(); }));
 }

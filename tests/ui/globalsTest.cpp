@@ -28,17 +28,21 @@ protected:
 
 TEST(SettingsPath, FileNameLowerCasedExtensionReplacedFolderKept)
 {
-    SetExecutablePathOverride(QStringLiteral("/Opt/Tone/Tonewright.EXE"));
-    EXPECT_EQ(SettingsFilePath(), QStringLiteral("/Opt/Tone/tonewright.ini"));
-    SetExecutablePathOverride(QStringLiteral("/Opt/Tone/ToneWright"));
-    EXPECT_EQ(SettingsFilePath(), QStringLiteral("/Opt/Tone/tonewright.ini"));
-    SetExecutablePathOverride(QStringLiteral("/a.b/tw.v2.bin"));
-    EXPECT_EQ(SettingsFilePath(), QStringLiteral("/a.b/tw.v2.ini"));
-    SetExecutablePathOverride(QStringLiteral("/a/.hidden"));
-    EXPECT_EQ(SettingsFilePath(), QStringLiteral("/a/.hidden.ini"));
-    EXPECT_EQ(LogFilePath(), QStringLiteral("/a/Tonewright.log"));
-    EXPECT_EQ(DefaultBladeEncPath(), QStringLiteral("/a/BladeEnc"));
-    SetExecutablePathOverride(QString());
+    // Program folders that exist and can be written: the settings stay beside the program.
+    TempProgramFolder folder;
+    const QString base = folder.Path();
+    for (const char* sub : {"Opt/Tone", "a.b", "a"})
+        ASSERT_TRUE(QDir().mkpath(base + QLatin1String(sub)));
+    SetExecutablePathOverride(base + QStringLiteral("Opt/Tone/Tonewright.EXE"));
+    EXPECT_EQ(SettingsFilePath(), base + QStringLiteral("Opt/Tone/tonewright.ini"));
+    SetExecutablePathOverride(base + QStringLiteral("Opt/Tone/ToneWright"));
+    EXPECT_EQ(SettingsFilePath(), base + QStringLiteral("Opt/Tone/tonewright.ini"));
+    SetExecutablePathOverride(base + QStringLiteral("a.b/tw.v2.bin"));
+    EXPECT_EQ(SettingsFilePath(), base + QStringLiteral("a.b/tw.v2.ini"));
+    SetExecutablePathOverride(base + QStringLiteral("a/.hidden"));
+    EXPECT_EQ(SettingsFilePath(), base + QStringLiteral("a/.hidden.ini"));
+    EXPECT_EQ(LogFilePath(), base + QStringLiteral("a/Tonewright.log"));
+    EXPECT_EQ(DefaultBladeEncPath(), base + QStringLiteral("a/BladeEnc"));
 }
 
 TEST(SettingsTables, BitratesAndPriorityNames)

@@ -1,0 +1,49 @@
+#pragma once
+// TSingleInstance: one running program per settings file. The first start becomes the running
+// program and listens on a local socket in the user's runtime folder, named after the settings
+// file's path (so two portable copies stay independent); a later start with the same settings
+// file hands its file arguments to it and ends, so two programs never write one settings file.
+// Main thread only.
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QLocalServer;
+
+class TSingleInstance : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TSingleInstance(const QString& settingsPath, QObject* owner = nullptr);
+    ~TSingleInstance() override;
+
+    // Becomes the running program, or hands `files` (absolute paths) to the one already running.
+    // True: this process goes on (it is the running program now, or no running one answered and it
+    // starts as usual); false: the files were handed over and this process should end.
+    bool Start(const QStringList& files);
+
+    // A later start's files, in the order it was given them (possibly none: it was started again
+    // without files and the window should come forward).
+    std::function<void(TSingleInstance* Sender, const QStringList& Files)> OnFiles;
+
+    // The socket's path; empty when the runtime folder cannot be had.
+    QString SocketPath() const { return m_socketPath; }
+    // Whether this object is the running program's and listens.
+    bool Listening() const;
+
+    // The message a later start sends, and its reading back (false: incomplete or not ours).
+    static QByteArray EncodeFiles(const QStringList& files);
+    static bool DecodeFiles(const QByteArray& message, QStringList& files);
+
+private:
+    bool TryLock();
+    bool HandOver(const QStringList& files) const;
+    void Listen();
+    void AcceptConnections();
+
+    QString m_socketPath;
+    int m_lockFd = -1;
+    QLocalServer* m_server = nullptr;
+};

@@ -1,0 +1,33 @@
+#!/bin/sh
+# Runs inside installed-smoke.sh's private X server and session bus.
+# Usage: smoke-session.sh <work folder> <install prefix in the DESTDIR tree> <tools folder> first-start|portable
+set -eu
+work=$1 prefix=$2 tools=$3 what=$4
+bin=$prefix/bin/tonewright
+fail() { echo "FAIL: $*" >&2; echo "--- the program said:" >&2; cat "$work/first.out" >&2; exit 1; }
+
+/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+a11y=$!
+app=
+trap '[ -n "$app" ] && kill "$app" 2>/dev/null; kill "$a11y" 2>/dev/null' EXIT
+look() { /usr/bin/python3 "$tools/window-texts.py" 30 "Tonewright 1.2" "$@"; }
+
+cd "$work/music"
+case $what in
+first-start)
+  # Relative, missing and folder arguments: only the two files join the list.
+  "$bin" first.wav missing.wav "second song.aiff" "$work/music" >"$work/first.out" 2>&1 &
+  app=$!
+  look "first.wav" "second song.aiff" "2 files" || fail "the main window with the two files did not show"
+  # A second start hands its file to the running program and ends by itself.
+  # (A start that wrongly runs on as a program of its own is ended by the hang guard.)
+  timeout 20 "$bin" third.wav >"$work/second.out" 2>&1 || fail "the second start did not hand over and end: $(cat "$work/second.out")"
+  look "first.wav" "second song.aiff" "third.wav" "3 files" || fail "the handed-over file did not arrive"
+  ;;
+portable)
+  "$bin" third.wav >"$work/first.out" 2>&1 &
+  app=$!
+  look "third.wav" "One file" || fail "the main window did not show"
+  ;;
+esac
+if grep -q "Unable to write" "$work/first.out"; then fail "$(cat "$work/first.out")"; fi
