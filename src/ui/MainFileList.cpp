@@ -11,7 +11,6 @@
 
 #include <QDateTime>
 #include <QFontMetrics>
-#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
