@@ -8,6 +8,7 @@
 //
 //   tw_bench --benchmark_filter=WholeBatch   (TW_BATCH_BENCH_ROUNDS=n, default 3)
 #include "AppPaths.h"
+#include "BenchApp.h"
 #include "BenchAudio.h"
 #include "BenchProcess.h"
 #include "CommandLine.h"
@@ -35,19 +36,6 @@
 
 namespace {
 
-// The application of the benchmark binary, made here unless another benchmark made it first.
-QApplication* GuiApp()
-{
-    if (QCoreApplication* existing = QCoreApplication::instance())
-        return qobject_cast<QApplication*>(existing);
-    static int argc = 1;
-    static char name[] = "tw_bench";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    return new QApplication(argc, argv);
-}
-
 struct CpuTimes {
     double Self = 0;
     double Children = 0;
@@ -67,7 +55,7 @@ CpuTimes Now()
 
 static void BM_WholeBatchProgramVsDirect(benchmark::State& state)
 {
-    if (!GuiApp()) {
+    if (!BenchApplication()) {
         state.SkipWithError("another benchmark made a non-GUI application");
         return;
     }
