@@ -1,9 +1,13 @@
-// Benchmark audio: WAV files with music-like content, so encoders work as hard as on real audio.
+// Benchmark audio: WAV files with music-like content, so encoders work as hard as on real audio,
+// and the batch of them the batch benchmarks encode.
 #pragma once
 
 #include "WavFile.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
 
 #include <algorithm>
 #include <cmath>
@@ -38,3 +42,26 @@ inline QByteArray MusicWav(int seconds, double base, unsigned seed)
     return Stereo16Wav(pcm, rate);
 }
 
+
+// Writes `count` 30-second music files "track 01.wav"... into `folder`, each a little different.
+// Returns their paths, or an empty list when one could not be written.
+inline QStringList WriteMusicBatch(const QString& folder, int count)
+{
+    QStringList paths;
+    for (int i = 0; i < count; ++i) {
+        const QString path = QDir(folder).filePath(QStringLiteral("track %1.wav").arg(i + 1, 2, 10, QLatin1Char('0')));
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(MusicWav(30, 110.0 * (1 + i % 4), 777u + unsigned(i))) < 0)
+            return {};
+        paths << path;
+    }
+    return paths;
+}
+
+// Removes the MP3 files a previous round left in `folder`.
+inline void RemoveMp3s(const QString& folder)
+{
+    QDir dir(folder);
+    for (const QString& name : dir.entryList({QStringLiteral("*.mp3")}, QDir::Files))
+        dir.remove(name);
+}

@@ -1,5 +1,6 @@
 // The console runner: lines per second handed to the main thread from a child writing
 // 200,000 short lines, and the time from Start to the first line.
+#include "BenchApp.h"
 #include "ConsoleIO.h"
 
 #include <QApplication>
@@ -13,18 +14,6 @@
 #include <chrono>
 
 namespace {
-
-void EnsureApplication()
-{
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "tw_bench";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(argc, argv);
-}
 
 QString Child()
 {
@@ -42,7 +31,7 @@ void SpinUntil(Done done)
 
 void ConsoleLinesPerSecond(benchmark::State& state)
 {
-    EnsureApplication();
+    BenchApplication();
     if (!QFileInfo(Child()).isExecutable()) {
         state.SkipWithError("build the target tw_console_child first");
         return;
@@ -78,7 +67,7 @@ BENCHMARK(ConsoleLinesPerSecond)
 
 void ConsoleStartToFirstLine(benchmark::State& state)
 {
-    EnsureApplication();
+    BenchApplication();
     if (!QFileInfo(Child()).isExecutable()) {
         state.SkipWithError("build the target tw_console_child first");
         return;

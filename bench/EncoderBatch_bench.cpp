@@ -16,8 +16,8 @@
 //   tw_bench --benchmark_filter=EncoderBatch   (TW_ENCODER_BENCH_ROUNDS=n, default 3)
 //   setsid sh -c 'echo -20 > /proc/self/autogroup; exec nice -n -20 tw_bench --benchmark_filter=EncoderBatch'
 #include "BenchAudio.h"
+#include "BenchProcess.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -26,62 +26,15 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <functional>
-#include <spawn.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace {
-
-// Starts argv with output to /dev/null and extra "NAME=value" environment entries.
-pid_t Start(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv = {})
-{
-    std::vector<std::string> envStrings;
-    for (char** e = environ; *e; ++e)
-        envStrings.emplace_back(*e);
-    envStrings.insert(envStrings.end(), extraEnv.begin(), extraEnv.end());
-    std::vector<char*> envp;
-    for (std::string& e : envStrings)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> copy = args;
-    std::vector<char*> argv;
-    for (std::string& a : copy)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
-// Waits for the child; adds its CPU time (user + system) to cpu. False when it failed.
-bool Wait(pid_t pid, double* cpu = nullptr)
-{
-    if (pid <= 0)
-        return false;
-    int status = 0;
-    rusage usage{};
-    while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
-    }
-    if (cpu)
-        *cpu += double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 std::vector<std::string> Lame(const std::string& wav, const std::string& mp3)
 {
@@ -101,13 +54,6 @@ double Since(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void RemoveMp3s(const QString& folder)
-{
-    QDir dir(folder);
-    for (const QString& name : dir.entryList({QStringLiteral("*.mp3")}, QDir::Files))
-        dir.remove(name);
-}
-
 } // namespace
 
 static void BM_EncoderBatchVsLame(benchmark::State& state)
@@ -117,7 +63,7 @@ static void BM_EncoderBatchVsLame(benchmark::State& state)
         state.SkipWithError("BladeEnc is not built in the build folder");
         return;
     }
-    if (!Wait(Start({"lame", "--version"}))) {
+    if (!WaitQuiet(StartQuiet({"lame", "--version"}))) {
         state.SkipWithError("the lame command is not installed (scripts/install-deps)");
         return;
     }
@@ -125,14 +71,13 @@ static void BM_EncoderBatchVsLame(benchmark::State& state)
     const int rounds = asked > 0 ? asked : 3;
 
     QTemporaryDir music;
+    const QStringList files = WriteMusicBatch(music.path(), 10);
+    if (files.isEmpty()) {
+        state.SkipWithError("cannot write the WAV files");
+        return;
+    }
     std::vector<std::string> wavs, mp3s;
-    for (int i = 0; i < 10; ++i) {
-        const QString path = music.filePath(QStringLiteral("track %1.wav").arg(i + 1, 2, 10, QLatin1Char('0')));
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(MusicWav(30, 110.0 * (1 + i % 4), 777u + unsigned(i))) < 0) {
-            state.SkipWithError("cannot write the WAV files");
-            return;
-        }
+    for (const QString& path : files) {
         wavs.push_back(QFile::encodeName(path).toStdString());
         mp3s.push_back(wavs.back().substr(0, wavs.back().size() - 4) + ".mp3");
     }
@@ -150,12 +95,12 @@ static void BM_EncoderBatchVsLame(benchmark::State& state)
     std::vector<std::string> ourBatch = {encoder, "-quit", "-128"};
     ourBatch.insert(ourBatch.end(), wavs.begin(), wavs.end());
     std::vector<Way> ways = {
-        {&ours, &oursCpu, [&](double& cpu) { return Wait(Start(ourBatch), &cpu); }},
+        {&ours, &oursCpu, [&](double& cpu) { return WaitQuiet(StartQuiet(ourBatch), &cpu); }},
         {&sequential, &sequentialCpu,
          [&](double& cpu) {
              bool ok = true;
              for (size_t i = 0; i < wavs.size(); ++i)
-                 ok = Wait(Start(Lame(wavs[i], mp3s[i])), &cpu) && ok;
+                 ok = WaitQuiet(StartQuiet(Lame(wavs[i], mp3s[i])), &cpu) && ok;
              return ok;
          }},
         // Two queues, each starting its next file when its last one ends.
@@ -166,20 +111,19 @@ static void BM_EncoderBatchVsLame(benchmark::State& state)
              pid_t running[2] = {-1, -1};
              for (pid_t& slot : running)
                  if (next < wavs.size())
-                     slot = Start(Lame(wavs[next], mp3s[next])), ++next;
+                     slot = StartQuiet(Lame(wavs[next], mp3s[next])), ++next;
              for (int alive = 2; alive > 0;) {
                  int status = 0;
                  rusage usage{};
                  pid_t done = wait4(-1, &status, 0, &usage);
                  if (done < 0)
                      return false;
-                 cpu += double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                        double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+                 cpu += CpuSeconds(usage);
                  ok = ok && WIFEXITED(status) && WEXITSTATUS(status) == 0;
                  for (pid_t& slot : running) {
                      if (slot != done)
                          continue;
-                     slot = next < wavs.size() ? Start(Lame(wavs[next], mp3s[next])) : -1;
+                     slot = next < wavs.size() ? StartQuiet(Lame(wavs[next], mp3s[next])) : -1;
                      if (slot > 0)
                          ++next;
                      else
@@ -190,8 +134,8 @@ static void BM_EncoderBatchVsLame(benchmark::State& state)
          }},
         // One file: the encoder itself, one thread against one lame.
         {&singleOursWall, &singleOursCpu,
-         [&](double& cpu) { return Wait(Start({encoder, "-quit", "-128", wavs[0]}, {"BLADEENC_THREADS=1"}), &cpu); }},
-        {&singleLameWall, &singleLameCpu, [&](double& cpu) { return Wait(Start(Lame(wavs[0], mp3s[0])), &cpu); }},
+         [&](double& cpu) { return WaitQuiet(StartQuiet({encoder, "-quit", "-128", wavs[0]}, {"BLADEENC_THREADS=1"}), &cpu); }},
+        {&singleLameWall, &singleLameCpu, [&](double& cpu) { return WaitQuiet(StartQuiet(Lame(wavs[0], mp3s[0])), &cpu); }},
     };
     for (auto _ : state) {
         for (int round = 0; round < rounds && !failed; ++round) {

@@ -1,4 +1,5 @@
 // Adding 10,000 files to the main window's list, and the duplicate check on its own.
+#include "BenchApp.h"
 #include "EnhListView.h"
 #include "FileList.h"
 #include "Main.h"
@@ -13,19 +14,6 @@
 #include <memory>
 
 namespace {
-QApplication* App()
-{
-    static int argc = 1;
-    static char name[] = "tw_bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return app;
-}
-
 // Points the settings file and the log into a temporary folder while it lives.
 class ScratchProgramFolder {
 public:
@@ -48,7 +36,7 @@ QStringList Paths(int n)
 
 static void BM_AddFile10000(benchmark::State& state)
 {
-    App();
+    BenchApplication();
     ScratchProgramFolder folder;
     const QStringList paths = Paths(10000);
     for (auto _ : state) {
@@ -69,7 +57,7 @@ BENCHMARK(BM_AddFile10000)->Unit(benchmark::kMillisecond)->Iterations(5);
 // The same 10,000 paths again: every add is refused as a duplicate.
 static void BM_AddFile10000Duplicates(benchmark::State& state)
 {
-    App();
+    BenchApplication();
     ScratchProgramFolder folder;
     const QStringList paths = Paths(10000);
     QStringList again;

@@ -1,5 +1,6 @@
 // Sorting the file list by each column with a header click's sort run: 10,000 and 100,000
 // rows, each run reversing the previous order so every run really moves rows.
+#include "BenchApp.h"
 #include "EnhListView.h"
 #include "FileList.h"
 #include "FileListModel.h"
@@ -14,18 +15,6 @@
 #include <random>
 
 namespace {
-void EnsureApp()
-{
-    static int argc = 1;
-    static char name[] = "tw_bench";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(argc, argv);
-}
-
 // Rows as the list shows them, in the en_US formats, in random order.
 std::unique_ptr<TFileListModel> MakeList(int n)
 {
@@ -49,7 +38,7 @@ std::unique_ptr<TFileListModel> MakeList(int n)
 
 static void BM_SortFileListByColumn(benchmark::State& state)
 {
-    EnsureApp();
+    BenchApplication();
     const int column = static_cast<int>(state.range(0));
     const int rows = static_cast<int>(state.range(1));
     auto model = MakeList(rows);

@@ -8,7 +8,9 @@
 //
 //   tw_bench --benchmark_filter=WholeBatch   (TW_BATCH_BENCH_ROUNDS=n, default 3)
 #include "AppPaths.h"
+#include "BenchApp.h"
 #include "BenchAudio.h"
+#include "BenchProcess.h"
 #include "CommandLine.h"
 #include "ConsoleIO.h"
 #include "Dialogs.h"
@@ -18,10 +20,9 @@
 #include "globals.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -29,34 +30,11 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
-#include <fcntl.h>
-#include <spawn.h>
+#include <string>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace {
-
-// The application of the benchmark binary, made here unless another benchmark made it first.
-QApplication* GuiApp()
-{
-    if (QCoreApplication* existing = QCoreApplication::instance())
-        return qobject_cast<QApplication*>(existing);
-    static int argc = 1;
-    static char name[] = "tw_bench";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    return new QApplication(argc, argv);
-}
-
-double Seconds(const timeval& tv)
-{
-    return double(tv.tv_sec) + double(tv.tv_usec) / 1e6;
-}
 
 struct CpuTimes {
     double Self = 0;
@@ -70,49 +48,14 @@ CpuTimes Now()
     getrusage(RUSAGE_SELF, &self);
     getrusage(RUSAGE_CHILDREN, &children);
     getrusage(RUSAGE_THREAD, &thread);
-    return {Seconds(self.ru_utime) + Seconds(self.ru_stime), Seconds(children.ru_utime) + Seconds(children.ru_stime),
-            Seconds(thread.ru_utime) + Seconds(thread.ru_stime)};
-}
-
-// Runs the items of `argv` directly, output to /dev/null, and waits for the end. Returns false when
-// it could not run or failed.
-bool RunDirectly(const QStringList& items)
-{
-    std::vector<QByteArray> bytes;
-    for (const QString& item : items)
-        bytes.push_back(QFile::encodeName(item));
-    std::vector<char*> argv;
-    for (QByteArray& b : bytes)
-        argv.push_back(b.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        return false;
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-void RemoveMp3s(const QString& folder)
-{
-    QDir dir(folder);
-    for (const QString& name : dir.entryList({QStringLiteral("*.mp3")}, QDir::Files))
-        dir.remove(name);
+    return {CpuSeconds(self), CpuSeconds(children), CpuSeconds(thread)};
 }
 
 } // namespace
 
 static void BM_WholeBatchProgramVsDirect(benchmark::State& state)
 {
-    if (!GuiApp()) {
+    if (!BenchApplication()) {
         state.SkipWithError("another benchmark made a non-GUI application");
         return;
     }
@@ -127,15 +70,10 @@ static void BM_WholeBatchProgramVsDirect(benchmark::State& state)
     QTemporaryDir programFolder;
     QTemporaryDir music;
     SetExecutablePathOverride(programFolder.filePath(QStringLiteral("tonewright")));
-    QStringList files;
-    for (int i = 0; i < 10; ++i) {
-        const QString path = music.filePath(QStringLiteral("track %1.wav").arg(i + 1, 2, 10, QLatin1Char('0')));
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(MusicWav(30, 110.0 * (1 + i % 4), 777u + unsigned(i))) < 0) {
-            state.SkipWithError("cannot write the WAV files");
-            return;
-        }
-        files << path;
+    const QStringList files = WriteMusicBatch(music.path(), 10);
+    if (files.isEmpty()) {
+        state.SkipWithError("cannot write the WAV files");
+        return;
     }
 
     int questions = 0;
@@ -158,17 +96,15 @@ static void BM_WholeBatchProgramVsDirect(benchmark::State& state)
             GlobalVars.Priority = 3;
             for (const QString& f : files)
                 form->AddFile(f);
-            const QString commandLine = [&] {
-                QStringList paths;
-                for (const TFileEntry& e : form->FileEntries())
-                    paths << e.FullPath();
-                return QStringList{encoder} + SplitCommandLineArguments(TBatchRun::BuildEncoderOptions())
-                       + paths;
-            }().join(QLatin1Char('\n'));
+            std::vector<std::string> direct;
+            for (const QString& item : QStringList{encoder} + SplitCommandLineArguments(TBatchRun::BuildEncoderOptions()))
+                direct.push_back(QFile::encodeName(item).toStdString());
+            for (const TFileEntry& e : form->FileEntries())
+                direct.push_back(QFile::encodeName(e.FullPath()).toStdString());
             RemoveMp3s(music.path());
             QElapsedTimer wall;
             wall.start();
-            failed = !RunDirectly(commandLine.split(QLatin1Char('\n')));
+            failed = !WaitQuiet(StartQuiet(direct));
             directWall.push_back(double(wall.nsecsElapsed()) / 1e9);
 
             // Through the program.

@@ -2,7 +2,7 @@
 
 #include <QFileInfo>
 
-QString BuildEncoderOptions(const TEncoderOptionValues& values)
+QString BuildEncoderOptions(const TSettings& values)
 {
     QString options = QStringLiteral(" -quit -") + QString::number(values.Bitrate);
     if (values.Mono)
@@ -11,16 +11,16 @@ QString BuildEncoderOptions(const TEncoderOptionValues& values)
         options += QStringLiteral(" -CRC");
     if (values.DeleteSource)
         options += QStringLiteral(" -DELETE");
-    if (values.Mp3Flags & 1)
+    if (values.Mp3Flags & mfOriginal)
         options += QStringLiteral(" -ORIGINAL");
-    if (values.Mp3Flags & 2)
+    if (values.Mp3Flags & mfCopy)
         options += QStringLiteral(" -COPY");
-    if (values.Mp3Flags & 4)
+    if (values.Mp3Flags & mfPrivate)
         options += QStringLiteral(" -PRIVATE");
-    if (values.Mp3Flags & 8)
+    if (values.Mp3Flags & mfCopyright)
         options += QStringLiteral(" -COPYRIGHT");
     static const char* const priorities[] = {"IDLE", "LOWEST", "LOWER", "NORMAL", "HIGHER", "HIGHEST"};
-    if (values.Priority >= 0 && values.Priority <= 5)
+    if (values.Priority <= 5)
         options += QStringLiteral(" -PRIO=") + QLatin1String(priorities[values.Priority]);
     return options;
 }

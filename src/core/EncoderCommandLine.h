@@ -1,24 +1,15 @@
 #pragma once
 // The encoder's command line: the options made from the encoder settings, the quoting of file
 // arguments, and the whole line the batch hands to the console runner.
+#include "Settings.h"
+
 #include <QString>
 #include <QStringList>
 
-#include <cstdint>
-
-// The settings the options are made of, as held in the settings record.
-struct TEncoderOptionValues {
-    std::int32_t Bitrate = 128;
-    int Priority = 1;           // 0 idle .. 5 highest; any other value adds no priority option
-    bool Mono = false;
-    bool Crc = false;
-    bool DeleteSource = false;
-    std::uint8_t Mp3Flags = 0;  // 1 original, 2 copy, 4 private, 8 copyright
-};
-
-// " -quit -<bitrate>[ -MONO][ -CRC][ -DELETE][ -ORIGINAL][ -COPY][ -PRIVATE][ -COPYRIGHT][ -PRIO=...]",
-// each option after one blank.
-QString BuildEncoderOptions(const TEncoderOptionValues& values);
+// " -quit -<bitrate>[ -MONO][ -CRC][ -DELETE][ -ORIGINAL][ -COPY][ -PRIVATE][ -COPYRIGHT][ -PRIO=...]"
+// from the settings record, each option after one blank. A priority above 5 (highest) adds no
+// priority option.
+QString BuildEncoderOptions(const TSettings& values);
 
 // One argument between double quotes, written so that the runner's command-line split gives it
 // back unchanged: a quote inside it becomes \" with the backslashes before it doubled, and the

@@ -1,5 +1,5 @@
 #pragma once
-// The log file of a run ("Tonewright.log" beside the executable): one line of text per line,
+// The log file of a run ("Tonewright.log" beside the settings file): one line of text per line,
 // UTF-8, lines ending in CR LF, each holding the bytes the encoder wrote.
 #include <QByteArrayView>
 #include <QString>

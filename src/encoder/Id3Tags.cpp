@@ -68,6 +68,16 @@ bool ValidUtf8(const std::string& s)
     return true;
 }
 
+// `text` as LAME's UTF-16 setters take it: a byte order mark first, a zero unit last.
+std::vector<unsigned short> Utf16WithBom(const std::string& text)
+{
+    const std::u16string utf16 = ToUtf16(text);
+    std::vector<unsigned short> units{0xFEFF};
+    units.insert(units.end(), utf16.begin(), utf16.end());
+    units.push_back(0);
+    return units;
+}
+
 void SetText(lame_global_flags* g, const char* id, const std::string& text)
 {
     if (text.empty())
@@ -76,11 +86,7 @@ void SetText(lame_global_flags* g, const char* id, const std::string& text)
         id3tag_set_textinfo_latin1(g, id, text.c_str());
         return;
     }
-    std::u16string utf16 = ToUtf16(text);
-    std::vector<unsigned short> units{0xFEFF};
-    units.insert(units.end(), utf16.begin(), utf16.end());
-    units.push_back(0);
-    id3tag_set_textinfo_utf16(g, id, units.data());
+    id3tag_set_textinfo_utf16(g, id, Utf16WithBom(text).data());
 }
 
 void SetComment(lame_global_flags* g, const std::string& text)
@@ -91,12 +97,8 @@ void SetComment(lame_global_flags* g, const std::string& text)
         id3tag_set_comment_latin1(g, "eng", "", text.c_str());
         return;
     }
-    std::u16string utf16 = ToUtf16(text);
-    std::vector<unsigned short> units{0xFEFF};
-    units.insert(units.end(), utf16.begin(), utf16.end());
-    units.push_back(0);
     const unsigned short noDescription[] = {0xFEFF, 0};
-    id3tag_set_comment_utf16(g, "eng", noDescription, units.data());
+    id3tag_set_comment_utf16(g, "eng", noDescription, Utf16WithBom(text).data());
 }
 
 } // namespace

@@ -143,14 +143,7 @@ TBatchRun::~TBatchRun() = default;
 
 QString TBatchRun::BuildEncoderOptions()
 {
-    TEncoderOptionValues values;
-    values.Bitrate = GlobalVars.Bitrate;
-    values.Priority = GlobalVars.Priority;
-    values.Mono = GlobalVars.Mono;
-    values.Crc = GlobalVars.Crc;
-    values.DeleteSource = GlobalVars.DeleteSource;
-    values.Mp3Flags = GlobalVars.Mp3Flags;
-    return ::BuildEncoderOptions(values);
+    return ::BuildEncoderOptions(GlobalVars);
 }
 
 void TBatchRun::Execute(const QStringList& files)

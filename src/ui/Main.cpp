@@ -22,7 +22,6 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
@@ -30,10 +29,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
-#include <QVBoxLayout>
-
-#include <algorithm>
-#include <vector>
 
 namespace {
 const QString SectionToolbar = QStringLiteral("Toolbar");

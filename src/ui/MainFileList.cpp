@@ -11,7 +11,6 @@
 
 #include <QDateTime>
 #include <QFontMetrics>
-#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
@@ -157,17 +156,13 @@ void TFormMain::ActionDeleteExecute()
     rows.reserve(selected.size());
     for (const QModelIndex& index : selected)
         rows << index.row();
-    {
-        TListUpdateLock lock(ListViewFiles);
-        FileList->RemoveRows(rows);
-    }
-    UpdateFileCount();
+    TListUpdateLock lock(ListViewFiles);
+    FileList->RemoveRows(rows);
 }
 
 void TFormMain::ActionClearListExecute()
 {
     FileList->Clear();
-    UpdateFileCount();
 }
 
 void TFormMain::ListViewFilesDragOver(TEnhListView*, QObject* Source, const QPoint&, bool& Accept)

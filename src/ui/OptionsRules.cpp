@@ -5,7 +5,6 @@
 #include "OutputInterpreter.h"
 #include "globals.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 bool IsValidFileName(const QString& path)

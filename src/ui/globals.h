@@ -1,6 +1,6 @@
 #pragma once
 // The settings record and the state of the running batch (`GlobalVars`, main thread only),
-// and the settings file beside the executable.
+// and the settings file (beside the executable, or in the user's configuration folder).
 #include "Settings.h"
 
 #include <QString>

@@ -203,16 +203,17 @@ void TFormOptions::CreateControls()
 void TFormOptions::ArrangeControls()
 {
     // The value labels must hold their widest texts.
-    QString widestBitrate, widestPriority;
+    const auto fitWidest = [](QLabel* label, const QStringList& texts) {
+        int widest = 0;
+        for (const QString& text : texts)
+            widest = std::max(widest, label->fontMetrics().horizontalAdvance(text));
+        label->setMinimumWidth(widest + 2);
+    };
+    QStringList bitrateTexts;
     for (const QString& b : Bitrates)
-        if (LabelBitrate->fontMetrics().horizontalAdvance(ResStr::OptionsBitrateValue.arg(b))
-            > LabelBitrate->fontMetrics().horizontalAdvance(widestBitrate))
-            widestBitrate = ResStr::OptionsBitrateValue.arg(b);
-    for (const QString& p : PriorityNames)
-        if (LabelPriority->fontMetrics().horizontalAdvance(p) > LabelPriority->fontMetrics().horizontalAdvance(widestPriority))
-            widestPriority = p;
-    LabelBitrate->setMinimumWidth(LabelBitrate->fontMetrics().horizontalAdvance(widestBitrate) + 2);
-    LabelPriority->setMinimumWidth(LabelPriority->fontMetrics().horizontalAdvance(widestPriority) + 2);
+        bitrateTexts << ResStr::OptionsBitrateValue.arg(b);
+    fitWidest(LabelBitrate, bitrateTexts);
+    fitWidest(LabelPriority, PriorityNames);
 
     const auto minWidth = [](QWidget* w) { return w->minimumSizeHint().width(); };
     const auto minHeight = [](QWidget* w) { return w->minimumSizeHint().height(); };

@@ -251,11 +251,6 @@ QString WSocketErrorMessage(int errorCode, const QString& function)
         .arg(function, WSocketErrorDesc(errorCode));
 }
 
-TExceptionHandler ApplicationExceptionHandler()
-{
-    return InstalledExceptionHandler();
-}
-
 TExceptionHandler SetApplicationExceptionHandler(TExceptionHandler handler)
 {
     return std::exchange(InstalledExceptionHandler(), std::move(handler));

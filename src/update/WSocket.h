@@ -53,7 +53,6 @@ using TNotifyEvent = std::function<void(QObject* Sender)>;
 // puts its own handler in front for the time of a check. Without a handler the error is
 // written to the standard error stream. Main thread only.
 using TExceptionHandler = std::function<void(std::exception_ptr Error)>;
-TExceptionHandler ApplicationExceptionHandler();
 // Installs `handler` (empty: none) and returns the one it replaces.
 TExceptionHandler SetApplicationExceptionHandler(TExceptionHandler handler);
 // Hands `error` to the installed handler; never throws.

@@ -15,7 +15,8 @@ TRxTrayIcon::TRxTrayIcon(QObject* owner) : QObject(owner)
     FImage = DefaultIcon();
     FIcon->setIcon(FImage);
     connect(FIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (OnDblClick && IsDblClick(reason, StatusNotifierHost()))
+        // The session bus is asked only about a click: a double click counts on every desktop.
+        if (OnDblClick && IsDblClick(reason, reason == QSystemTrayIcon::Trigger && StatusNotifierHost()))
             OnDblClick(this);
     });
 }

@@ -10,7 +10,6 @@
 
 #include <functional>
 
-
 class TRxTrayIcon : public QObject {
     Q_OBJECT
 

@@ -11,9 +11,9 @@
 namespace {
 QString Options(int bitrate, int priority, bool mono = false, bool crc = false, bool del = false, int flags = 0)
 {
-    TEncoderOptionValues v;
+    TSettings v;
     v.Bitrate = bitrate;
-    v.Priority = priority;
+    v.Priority = std::uint8_t(priority);
     v.Mono = mono;
     v.Crc = crc;
     v.DeleteSource = del;

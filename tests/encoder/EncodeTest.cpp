@@ -17,15 +17,6 @@ using namespace enctest;
 
 namespace {
 
-const std::string kEncoder = TW_BLADEENC;
-
-const int kWav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-
-bool StartsWith(const std::string& s, const std::string& prefix)
-{
-    return s.rfind(prefix, 0) == 0;
-}
-
 // Every line the encoder wrote that the front-end does not recognise.
 std::vector<std::string> UnrecognisedLines(const std::string& output)
 {

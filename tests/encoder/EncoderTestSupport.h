@@ -2,6 +2,7 @@
 // captured output, the front-end's column rule and an MP3 frame header reader.
 #pragma once
 
+#include <sndfile.h>
 #include <sys/types.h>
 
 #include <map>
@@ -11,6 +12,16 @@
 #include <vector>
 
 namespace enctest {
+
+// The BladeEnc built beside the tests.
+inline const std::string kEncoder = TW_BLADEENC;
+// 16-bit PCM WAV: libsndfile's format code of the usual source.
+inline constexpr int kWav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+
+inline bool StartsWith(const std::string& s, const std::string& prefix)
+{
+    return s.rfind(prefix, 0) == 0;
+}
 
 // A fresh folder under the system temp folder, removed with everything in it.
 class ScratchFolder {

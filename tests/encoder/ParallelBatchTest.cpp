@@ -20,14 +20,6 @@ using namespace enctest;
 
 namespace {
 
-const std::string kEncoder = TW_BLADEENC;
-const int kWav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-
-bool StartsWith(const std::string& s, const std::string& prefix)
-{
-    return s.rfind(prefix, 0) == 0;
-}
-
 // Nice values of every thread of a running process.
 std::vector<int> ThreadNiceValues(pid_t pid)
 {

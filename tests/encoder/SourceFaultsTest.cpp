@@ -17,8 +17,6 @@ using namespace enctest;
 
 namespace {
 
-const std::string kEncoder = TW_BLADEENC;
-const int kWav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
 const int kAiff16 = SF_FORMAT_AIFF | SF_FORMAT_PCM_16;
 
 std::vector<std::string> ErrorLines(const std::string& output)

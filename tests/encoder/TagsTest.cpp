@@ -8,12 +8,6 @@
 
 using namespace enctest;
 
-namespace {
-
-const std::string kEncoder = TW_BLADEENC;
-
-} // namespace
-
 TEST(Tags, WavInfoAndAiffNamesReachTheMp3)
 {
     ScratchFolder dir;

@@ -4,12 +4,12 @@
 #include "ConsoleIO.h"
 #include "Dialogs.h"
 #include "ResStr.h"
+#include "Spin.h"
 #include "TempProgramFolder.h"
 #include "globals.h"
 #include "progress.h"
 
 #include <QCheckBox>
-#include <QDeadlineTimer>
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
@@ -55,9 +55,7 @@ protected:
     }
     void TearDown() override
     {
-        const QDeadlineTimer deadline(20000);
-        while (run.GUI2Console1->Running() && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        SpinUntil([&] { return !run.GUI2Console1->Running(); }, 20000);
         qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
         GlobalVars = TGlobalVars{};
     }

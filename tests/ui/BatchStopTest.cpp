@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "Main.h"
 #include "ScriptedDialogs.h"
+#include "Spin.h"
 #include "TempProgramFolder.h"
 #include "WavFile.h"
 #include "globals.h"
@@ -65,9 +66,7 @@ TEST(BatchStop, StoppedMidFileLeavesNothingButTheSource)
 
     main->ActionList1Update();
     main->ActionEncode->trigger();
-    const QDeadlineTimer deadline(30000);
-    while (main->Batch->GUI2Console1->Running() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); }, 30000);
     qunsetenv("BLADEENC_NO_O_TMPFILE");
 
     ASSERT_TRUE(sawTemporary) << "the encoder wrote no named temporary file";

@@ -5,11 +5,11 @@
 #include "BatchRun.h"
 #include "Main.h"
 #include "ScriptedDialogs.h"
+#include "Spin.h"
 #include "TempProgramFolder.h"
 #include "globals.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 
@@ -43,9 +43,7 @@ protected:
         QDir::setCurrent(oldCurrent);
         qputenv("PATH", oldPath);
         qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
-        const QDeadlineTimer deadline(20000);
-        while (main->Batch->GUI2Console1->Running() && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); }, 20000);
         main.reset();
         GlobalVars = TGlobalVars{};
     }

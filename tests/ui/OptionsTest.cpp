@@ -5,6 +5,7 @@
 #include "Main.h"
 #include "RxSlider.h"
 #include "ScriptedDialogs.h"
+#include "Spin.h"
 #include "TempProgramFolder.h"
 #include "TitleBarButton.h"
 #include "globals.h"
@@ -355,8 +356,7 @@ TEST_F(Options, ChangesMadeInTheDialogReachTheEncodersCommandLine)
     main.AddFile(QStringLiteral("/music/a b.wav"));
     main.ActionList1Update();
     main.ActionEncode->trigger();
-    while (main.Batch->GUI2Console1->Running())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    SpinUntil([&] { return !main.Batch->GUI2Console1->Running(); });
     qunsetenv("FAKE_BLADEENC_ARGS_OUT");
     qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
 

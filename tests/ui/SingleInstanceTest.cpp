@@ -1,8 +1,9 @@
 // One running program per settings file: a later start hands its files over and ends.
 #include "SingleInstance.h"
 
+#include "Spin.h"
+
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -30,9 +31,7 @@ protected:
     // Processes events until `count` hand-overs arrived (a hang guard ends the wait).
     bool WaitForHandOvers(size_t count)
     {
-        const QDeadlineTimer deadline(10000);
-        while (received.size() < count && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        SpinUntil([&] { return received.size() >= count; }, 10000);
         return received.size() == count;
     }
     void Collect(TSingleInstance& running)

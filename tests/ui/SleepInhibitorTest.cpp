@@ -3,23 +3,12 @@
 #include "SleepInhibitor.h"
 
 #include "MockLogind.h"
+#include "Spin.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QScopeGuard>
 
 #include <gtest/gtest.h>
-
-namespace {
-template <class F>
-bool PumpUntil(F done, int ms = 10000)
-{
-    const QDeadlineTimer deadline(ms);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
-} // namespace
 
 TEST(SleepInhibitor, ALockGrantedAfterTheReleaseIsGivenBackAndARefusalIsNoLock)
 {
@@ -32,10 +21,10 @@ TEST(SleepInhibitor, ALockGrantedAfterTheReleaseIsGivenBackAndARefusalIsNoLock)
     {
         TSleepInhibitor lock(1);
         lock.Release();
-        ASSERT_TRUE(PumpUntil([&] { return logind.CallsOf(QStringLiteral("Inhibit")).size() == 1; }));
+        ASSERT_TRUE(SpinUntil([&] { return logind.CallsOf(QStringLiteral("Inhibit")).size() == 1; }, 10000));
         QCoreApplication::processEvents();
         EXPECT_FALSE(lock.Held());
-        EXPECT_TRUE(PumpUntil([&] { return logind.Inhibitors().empty(); }));
+        EXPECT_TRUE(SpinUntil([&] { return logind.Inhibitors().empty(); }, 10000));
     }
 
     // A logind that refuses: no lock, nothing reported.
@@ -48,7 +37,7 @@ TEST(SleepInhibitor, ALockGrantedAfterTheReleaseIsGivenBackAndARefusalIsNoLock)
     ASSERT_EQ(added.type(), QDBusMessage::ReplyMessage) << added.errorMessage().toStdString();
     logind.Mock(QStringLiteral("ClearCalls"));
     TSleepInhibitor refused(4);
-    ASSERT_TRUE(PumpUntil([&] { return logind.CallsOf(QStringLiteral("Inhibit")).size() == 1; }));
+    ASSERT_TRUE(SpinUntil([&] { return logind.CallsOf(QStringLiteral("Inhibit")).size() == 1; }, 10000));
     QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
     EXPECT_FALSE(refused.Held());
     EXPECT_EQ(TSleepInhibitor::Reason(1), QStringLiteral("Encoding 1 file"));

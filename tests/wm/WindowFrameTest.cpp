@@ -7,7 +7,6 @@
 #include "progress.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QMainWindow>
 #include <QTimer>
 
