@@ -3,15 +3,23 @@
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QScopeGuard>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 
-#include <memory>
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <utility>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -20,6 +28,89 @@ const QByteArray Header = QByteArrayLiteral("tonewright-open 1\n");
 constexpr int HandOverDeadlineMs = 5000;
 // A hand-over larger than this is not a list of file names.
 constexpr qsizetype MaxMessageBytes = 16 * 1024 * 1024;
+// A connection whose message has not ended after this long is dropped, so a client that stalls
+// does not keep its socket open in the running program for good.
+constexpr int StalledClientMs = 10000;
+// Out of descriptors, accepting pauses this long: the waiting connection would wake it at once.
+constexpr int AcceptPauseMs = 1000;
+
+// Fills `address` with `path`; false when the path does not fit (sun_path holds it and its NUL).
+bool SocketAddress(const QString& path, sockaddr_un& address)
+{
+    const QByteArray name = QFile::encodeName(path);
+    address = {};
+    if (name.isEmpty() || name.size() >= qsizetype(sizeof address.sun_path))
+        return false;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    return true;
+}
+
+// Waits until `fd` takes more data or `deadline` has passed.
+bool WaitWritable(int fd, const QDeadlineTimer& deadline)
+{
+    pollfd entry{fd, POLLOUT, 0};
+    int rc;
+    do
+        rc = ::poll(&entry, 1, int(qMax<qint64>(0, deadline.remainingTime())));
+    while (rc < 0 && errno == EINTR);
+    return rc > 0;
+}
+
+// The running program's side of one later start's connection: reads without blocking until the
+// later start closes its side, then hands the whole message on. A read error, a message over the
+// size limit or a stall drops the connection and its message.
+class THandOverClient : public QObject {
+public:
+    THandOverClient(int fd, std::function<void(const QByteArray&)> done, QObject* owner)
+        : QObject(owner), m_fd(fd), m_done(std::move(done))
+    {
+        m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(m_notifier, &QSocketNotifier::activated, this, [this] { Read(); });
+        QTimer::singleShot(StalledClientMs, this, [this] { Drop(); });
+    }
+    ~THandOverClient() override
+    {
+        delete m_notifier; // before its descriptor goes
+        ::close(m_fd);
+    }
+
+private:
+    void Read()
+    {
+        char buffer[64 * 1024];
+        for (;;) {
+            const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+            if (n > 0) {
+                if (m_message.size() + n > MaxMessageBytes)
+                    return Drop();
+                m_message.append(buffer, n);
+            } else if (n == 0) {
+                // The later start has closed its side: the message is complete. It is handed on
+                // last, as the receiver may delete this connection with its owner.
+                const QByteArray message = std::exchange(m_message, {});
+                const auto done = m_done;
+                Drop();
+                return done(message);
+            } else if (errno != EINTR) {
+                if (errno != EAGAIN && errno != EWOULDBLOCK)
+                    Drop();
+                return;
+            }
+        }
+    }
+    // Not deleted at once: this may run inside the notifier's own signal.
+    void Drop()
+    {
+        m_notifier->setEnabled(false);
+        deleteLater();
+    }
+
+    int m_fd;
+    QSocketNotifier* m_notifier = nullptr;
+    QByteArray m_message;
+    std::function<void(const QByteArray&)> m_done;
+};
 } // namespace
 
 TSingleInstance::TSingleInstance(const QString& settingsPath, QObject* owner) : QObject(owner)
@@ -27,18 +118,23 @@ TSingleInstance::TSingleInstance(const QString& settingsPath, QObject* owner) : 
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtime.isEmpty())
         return;
-    // A hash keeps the name short (socket paths hold about 100 bytes) and free of slashes.
+    // A hash keeps the name short and free of slashes.
     const QByteArray hash = QCryptographicHash::hash(settingsPath.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
-    m_socketPath = runtime + QStringLiteral("/tonewright-") + QString::fromLatin1(hash);
+    const QString path = runtime + QStringLiteral("/tonewright-") + QString::fromLatin1(hash);
+    // A runtime folder too deep for a socket address counts as none.
+    sockaddr_un address;
+    if (SocketAddress(path, address))
+        m_socketPath = path;
 }
 
 TSingleInstance::~TSingleInstance()
 {
     // The socket file goes before the lock: once the lock is free, a new start may put its own
-    // socket file at the same path, which a later close here would remove.
-    if (m_server) {
-        m_server->close();
-        delete m_server;
+    // socket file at the same path, which a later unlink here would remove.
+    if (m_listenFd >= 0) {
+        delete m_acceptNotifier; // before its descriptor goes
+        ::close(m_listenFd);
+        ::unlink(QFile::encodeName(m_socketPath).constData());
     }
     if (m_lockFd >= 0)
         ::close(m_lockFd);
@@ -46,7 +142,7 @@ TSingleInstance::~TSingleInstance()
 
 bool TSingleInstance::Listening() const
 {
-    return m_server && m_server->isListening();
+    return m_listenFd >= 0;
 }
 
 bool TSingleInstance::Start(const QStringList& files)
@@ -63,7 +159,7 @@ bool TSingleInstance::Start(const QStringList& files)
         }
         if (m_lockFd < 0)
             return true; // no lock file can be had: start as usual
-        if (HandOver(files))
+        if (HandOver(files, deadline))
             return false;
         // The running program holds the lock but does not listen yet (it is just starting).
         QThread::msleep(50);
@@ -82,56 +178,86 @@ bool TSingleInstance::TryLock()
     return ::flock(m_lockFd, LOCK_EX | LOCK_NB) == 0;
 }
 
-bool TSingleInstance::HandOver(const QStringList& files) const
+bool TSingleInstance::HandOver(const QStringList& files, const QDeadlineTimer& deadline) const
 {
-    QLocalSocket socket;
-    socket.connectToServer(m_socketPath);
-    if (!socket.waitForConnected(1000))
+    sockaddr_un address;
+    if (!SocketAddress(m_socketPath, address))
         return false;
-    socket.write(EncodeFiles(files));
-    // Once written, the message waits in the socket for the running program; it need not be read
-    // before this process ends.
-    while (socket.bytesToWrite() > 0)
-        if (!socket.waitForBytesWritten(2000))
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    const auto closeSocket = qScopeGuard([fd] { ::close(fd); });
+    // Fails while nobody listens (no socket file yet, or one left by a crash) or the running
+    // program's queue is full: the caller tries again.
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return false;
+    const QByteArray message = EncodeFiles(files);
+    qsizetype sent = 0;
+    while (sent < message.size()) {
+        // MSG_NOSIGNAL: a running program that closes early must not end this one by SIGPIPE.
+        const ssize_t n = ::send(fd, message.constData() + sent, size_t(message.size() - sent), MSG_NOSIGNAL);
+        if (n >= 0)
+            sent += n;
+        else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            if (!WaitWritable(fd, deadline))
+                return false;
+        } else if (errno != EINTR)
             return false;
-    socket.disconnectFromServer();
-    return true;
+    }
+    // Closing the sending side ends the message. Once written, it waits in the socket for the
+    // running program; it need not be read before this process ends.
+    return ::shutdown(fd, SHUT_WR) == 0;
 }
 
 void TSingleInstance::Listen()
 {
+    sockaddr_un address;
+    if (!SocketAddress(m_socketPath, address))
+        return;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return;
     // The lock is ours, so a socket file left there belongs to a program that is gone.
-    QLocalServer::removeServer(m_socketPath);
-    m_server = new QLocalServer;
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_server, &QLocalServer::newConnection, this, [this] { AcceptConnections(); });
-    m_server->listen(m_socketPath);
+    ::unlink(address.sun_path);
+    // Only this user may hand files over; nobody can connect before listen(), so the file's
+    // rights are set in time.
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return;
+    }
+    if (::chmod(address.sun_path, 0600) != 0 || ::listen(fd, SOMAXCONN) != 0) {
+        ::close(fd);
+        ::unlink(address.sun_path);
+        return;
+    }
+    m_listenFd = fd;
+    m_acceptNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_acceptNotifier, &QSocketNotifier::activated, this, [this] { AcceptConnections(); });
 }
 
 void TSingleInstance::AcceptConnections()
 {
-    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        socket->setParent(this);
-        auto message = std::make_shared<QByteArray>();
-        auto read = [socket, message] {
-            *message += socket->readAll();
-            if (message->size() > MaxMessageBytes)
-                socket->abort();
-        };
-        auto finish = [this, socket, message, read] {
-            read();
-            socket->deleteLater();
-            QStringList files;
-            if (DecodeFiles(*message, files) && OnFiles)
-                OnFiles(this, files);
-        };
-        connect(socket, &QLocalSocket::readyRead, this, read);
-        // A later start that has written and gone already is read at once.
-        if (socket->state() == QLocalSocket::UnconnectedState)
-            finish();
-        else
-            connect(socket, &QLocalSocket::disconnected, this, finish);
+    for (;;) {
+        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd >= 0) {
+            new THandOverClient(fd, [this](const QByteArray& message) { Received(message); }, this);
+            continue;
+        }
+        if (errno == EINTR || errno == ECONNABORTED)
+            continue;
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+            m_acceptNotifier->setEnabled(false);
+            QTimer::singleShot(AcceptPauseMs, this, [this] { m_acceptNotifier->setEnabled(true); });
+        }
+        return;
     }
+}
+
+void TSingleInstance::Received(const QByteArray& message)
+{
+    QStringList files;
+    if (DecodeFiles(message, files) && OnFiles)
+        OnFiles(this, files);
 }
 
 QByteArray TSingleInstance::EncodeFiles(const QStringList& files)

@@ -3,6 +3,7 @@
 // program and listens on a local socket in the user's runtime folder, named after the settings
 // file's path (so two portable copies stay independent); a later start with the same settings
 // file hands its file arguments to it and ends, so two programs never write one settings file.
+// The socket is a plain AF_UNIX stream socket: one message per connection, ended by closing.
 // Main thread only.
 #include <QObject>
 #include <QString>
@@ -10,7 +11,8 @@
 
 #include <functional>
 
-class QLocalServer;
+class QDeadlineTimer;
+class QSocketNotifier;
 
 class TSingleInstance : public QObject {
     Q_OBJECT
@@ -39,11 +41,13 @@ public:
 
 private:
     bool TryLock();
-    bool HandOver(const QStringList& files) const;
+    bool HandOver(const QStringList& files, const QDeadlineTimer& deadline) const;
     void Listen();
     void AcceptConnections();
+    void Received(const QByteArray& message);
 
     QString m_socketPath;
     int m_lockFd = -1;
-    QLocalServer* m_server = nullptr;
+    int m_listenFd = -1;
+    QSocketNotifier* m_acceptNotifier = nullptr;
 };

@@ -4,13 +4,20 @@
 #include "Spin.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <vector>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 static void PrintTo(const QString& text, std::ostream* os)
 {
@@ -26,7 +33,12 @@ protected:
         oldRuntime = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     }
-    void TearDown() override { qputenv("XDG_RUNTIME_DIR", oldRuntime); }
+    void TearDown() override
+    {
+        for (int fd : clients)
+            ::close(fd);
+        qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    }
 
     // Processes events until `count` hand-overs arrived (a hang guard ends the wait).
     bool WaitForHandOvers(size_t count)
@@ -39,8 +51,26 @@ protected:
         running.OnFiles = [this](TSingleInstance*, const QStringList& files) { received.push_back(files); };
     }
 
+    // A client of our own making, connected without blocking; -1 when the connection failed.
+    int Connect(const QString& path)
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = QFile::encodeName(path);
+        std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+            ::close(fd);
+            return -1;
+        }
+        if (fd >= 0)
+            clients.push_back(fd);
+        return fd;
+    }
+
     QTemporaryDir runtime;
     QByteArray oldRuntime;
+    std::vector<int> clients;
     std::vector<QStringList> received;
 };
 } // namespace
@@ -105,6 +135,59 @@ TEST_F(SingleInstance, AProgramThatIsGoneLeavesNothingThatBlocksTheNextStart)
     EXPECT_FALSE(later.Start({QStringLiteral("/y.wav")}));
     ASSERT_TRUE(WaitForHandOvers(1));
     EXPECT_EQ(received[0], QStringList{QStringLiteral("/y.wav")});
+}
+
+TEST_F(SingleInstance, ClientsThatSendGarbageTooMuchOrNothingAreDroppedWithoutHarm)
+{
+    const QString settings = QStringLiteral("/opt/tw/tonewright.ini");
+    TSingleInstance running(settings);
+    Collect(running);
+    ASSERT_TRUE(running.Start({}));
+
+    const int garbage = Connect(running.SocketPath());
+    const int silent = Connect(running.SocketPath());
+    const int flood = Connect(running.SocketPath());
+    ASSERT_GE(garbage, 0);
+    ASSERT_GE(silent, 0);
+    ASSERT_GE(flood, 0);
+    const QByteArray request = QByteArrayLiteral("GET / HTTP/1.0\r\n\r\n");
+    ASSERT_EQ(::send(garbage, request.constData(), size_t(request.size()), MSG_NOSIGNAL), request.size());
+    ::shutdown(garbage, SHUT_WR);
+    // The running program reads the garbage to its end and closes the connection.
+    char byte;
+    EXPECT_TRUE(SpinUntil([&] { return ::recv(garbage, &byte, 1, 0) == 0; }, 10000));
+
+    // A message without end larger than any list of file names: the running program hangs up.
+    const QByteArray chunk(64 * 1024, 'x');
+    qint64 sent = 0;
+    bool hungUp = false;
+    SpinUntil([&] {
+        const ssize_t n = ::send(flood, chunk.constData(), size_t(chunk.size()), MSG_NOSIGNAL);
+        sent += qMax<ssize_t>(n, 0);
+        hungUp = n < 0 && errno != EAGAIN && errno != EWOULDBLOCK;
+        return hungUp || sent > 64 * 1024 * 1024;
+    }, 20000);
+    EXPECT_TRUE(hungUp);
+
+    // With the silent client still connected, a later start is taken as usual.
+    TSingleInstance later(settings);
+    EXPECT_FALSE(later.Start({QStringLiteral("/z.wav")}));
+    ASSERT_TRUE(WaitForHandOvers(1));
+    EXPECT_EQ(received[0], QStringList{QStringLiteral("/z.wav")});
+    EXPECT_TRUE(running.Listening());
+}
+
+TEST_F(SingleInstance, ARuntimeFolderTooDeepForASocketAddressCountsAsNone)
+{
+    // A socket address holds about a hundred bytes; the runtime folder alone is longer here.
+    const QString deep = runtime.path() + QStringLiteral("/") + QString(110, QLatin1Char('d'));
+    ASSERT_TRUE(QDir().mkpath(deep));
+    ASSERT_TRUE(QFile::setPermissions(deep, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    qputenv("XDG_RUNTIME_DIR", deep.toUtf8());
+    TSingleInstance instance(QStringLiteral("/opt/tw/tonewright.ini"));
+    EXPECT_TRUE(instance.SocketPath().isEmpty());
+    EXPECT_TRUE(instance.Start({QStringLiteral("/a.wav")})) << "it starts as usual";
+    EXPECT_FALSE(instance.Listening());
 }
 
 TEST(SingleInstanceMessage, OnlyACompleteMessageIsRead)
