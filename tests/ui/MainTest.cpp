@@ -637,6 +637,8 @@ TEST_F(MainWindow, WindowLayoutColumnsAndFocus)
     EXPECT_FALSE(form->windowIcon().isNull());
     QDialog owned(form.get());
     EXPECT_FALSE(owned.windowIcon().isNull());
+    QDialog unowned;
+    EXPECT_FALSE(unowned.windowIcon().isNull());
     EXPECT_EQ(form->Tray->RxTrayIcon1->Icon().cacheKey(), form->windowIcon().cacheKey());
 }
 
