@@ -49,10 +49,11 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
     // this one is hidden in the tray would otherwise count as the last window and quit.
     QGuiApplication::setQuitOnLastWindowClosed(false);
     OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-    // The program's picture in the title bar and the task bar, also for the windows it owns; the
-    // tray icon shows the same one.
-    if (windowIcon().isNull())
-        setWindowIcon(TRxTrayIcon::DefaultIcon());
+    // The program's picture in the title bar and the task bar, for every window of the program,
+    // also a message box shown while none is active and so without an owner; the tray icon shows
+    // the same one.
+    if (QGuiApplication::windowIcon().isNull())
+        QGuiApplication::setWindowIcon(TRxTrayIcon::DefaultIcon());
 
     CreateActions();
     CreateList();

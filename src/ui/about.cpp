@@ -220,7 +220,7 @@ QStringList TFormAbout::CreditLines()
     QStringList lines;
     for (int i = 0; i < 8; ++i)
         lines << QString(); // the text enters from below the visible area
-    lines << QStringLiteral("Tonewright") << QString() << QStringLiteral("A front-end for the BladeEnc MP3 encoder")
+    lines << QStringLiteral("Tonewright") << QString() << QStringLiteral("A front-end for BladeEnc")
           << QStringLiteral("by the Tonewright developers, 2026") << QStringLiteral("Built with the help of:");
     const char* const blocks[][2] = {
         {"The Qt Company and the Qt Project", "(Qt Core, Qt GUI)"},
@@ -233,7 +233,7 @@ QStringList TFormAbout::CreditLines()
     };
     for (const auto& block : blocks)
         lines << QString() << QLatin1String(block[0]) << QLatin1String(block[1]);
-    lines << QString() << QStringLiteral("Comments and bug reports are welcome:")
+    lines << QString() << QStringLiteral("Comments and bug reports to:")
           << QStringLiteral("tonewright@users.example.org") << QString()
           << QStringLiteral("Many thanks to Tord Jansson,") << QStringLiteral("the author of BladeEnc,")
           << QStringLiteral("the encoder behind it all.") << QString() << QStringLiteral("Have fun!");

@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 
 #include <algorithm>
 
@@ -120,16 +121,23 @@ TFormProgress::TFormProgress(QWidget* owner) : QDialog(owner), m_owner(owner)
 
     TrayButton = new TTitleBarButton(this, 0);
     TrayButton->move(clientWidth - TTitleBarButton::ButtonWidth - 1, 1);
-    TrayButton->setToolTip(ResStr::ProgressTrayButtonHint);
+    TrayButton->setToolTip(ResStr::ProgressTrayButtonHint + QStringLiteral(" (Ctrl+T)"));
     TrayButton->setAccessibleName(ResStr::ProgressTrayButtonHint);
     // Hiding every window with no icon to bring them back would strand the user.
     TrayButton->setEnabled(TRxTrayIcon::Available());
-    TrayButton->OnClick = [this](TTitleBarButton*, int, bool) {
+    const auto hideToTray = [this] {
         RunGuarded([this] {
             if (OnTrayButtonClick)
                 OnTrayButtonClick();
         });
     };
+    TrayButton->OnClick = [hideToTray](TTitleBarButton*, int, bool) { hideToTray(); };
+    // The button takes no focus, so the keyboard reaches the command through its own key.
+    auto* hideShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
+    connect(hideShortcut, &QShortcut::activated, this, [this, hideToTray] {
+        if (TrayButton->isEnabled())
+            hideToTray();
+    });
 
     setTabOrder(CheckBoxShutdown, ButtonCancel);
     ButtonCancel->setFocus();

@@ -81,3 +81,13 @@ TEST(AboutBox, ShowingStartsTheCreditsAndTheCloseBoxActsAsOK)
     about.close();
     EXPECT_EQ(about.result(), QDialog::Accepted);
 }
+
+TEST(AboutBox, EveryCreditLineFitsThePanel)
+{
+    // A line wider than the panel would scroll by cut at both ends.
+    TFormAbout about;
+    const QFontMetrics metrics(about.SecretPanel->font());
+    const int room = about.SecretPanel->TextArea().width();
+    for (const QString& line : TFormAbout::CreditLines())
+        EXPECT_LE(metrics.horizontalAdvance(line), room) << line.toStdString();
+}

@@ -436,6 +436,30 @@ TEST_F(MainWindow, ShortcutsRunTheirCommands)
     EXPECT_EQ(form->FileCount(), 0);
 }
 
+TEST_F(MainWindow, EveryVisibleMenuEntryHasAMnemonicOrAShortcutAndNoMenuRepeatsALetter)
+{
+    CreateShown();
+    std::vector<QMenu*> menus;
+    for (QAction* top : form->menuBar()->actions())
+        if (top->menu())
+            menus.push_back(top->menu());
+    for (std::size_t i = 0; i < menus.size(); ++i) {
+        QStringList letters;
+        for (QAction* action : menus[i]->actions()) {
+            if (!action->isVisible() || action->isSeparator())
+                continue;
+            if (action->menu())
+                menus.push_back(action->menu());
+            const QKeySequence mnemonic = QKeySequence::mnemonic(action->text());
+            EXPECT_TRUE(!mnemonic.isEmpty() || !action->shortcut().isEmpty()) << action->text().toStdString();
+            if (!mnemonic.isEmpty()) {
+                EXPECT_FALSE(letters.contains(mnemonic.toString())) << action->text().toStdString();
+                letters << mnemonic.toString();
+            }
+        }
+    }
+}
+
 TEST_F(MainWindow, TheShortcutOfACommandThatBecameDisabledDoesNothing)
 {
     CreateShown();
@@ -613,6 +637,8 @@ TEST_F(MainWindow, WindowLayoutColumnsAndFocus)
     EXPECT_FALSE(form->windowIcon().isNull());
     QDialog owned(form.get());
     EXPECT_FALSE(owned.windowIcon().isNull());
+    QDialog unowned;
+    EXPECT_FALSE(unowned.windowIcon().isNull());
     EXPECT_EQ(form->Tray->RxTrayIcon1->Icon().cacheKey(), form->windowIcon().cacheKey());
 }
 

@@ -289,6 +289,10 @@ TEST(ProgressWindow, MinimizingTakesTheApplicationAlongAndRestoringBringsItBack)
     EXPECT_TRUE(form.isVisible());
 }
 
+// Qt's own entry for delivering a shortcut as the platform does when a key is pressed.
+Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
+                                               const QString& text, bool autorep, ushort count);
+
 TEST(ProgressWindow, TheTrayButtonHidesToTheTrayOnlyWhereTheDesktopHasOne)
 {
     QWidget owner;
@@ -304,6 +308,19 @@ TEST(ProgressWindow, TheTrayButtonHidesToTheTrayOnlyWhereTheDesktopHasOne)
     form.TrayButton->setEnabled(true);
     Click(form.TrayButton);
     EXPECT_EQ(clicks, 1);
+
+    // The keyboard's way to the same command, Ctrl+T, also only while the button can be used.
+    form.show();
+    QApplication::setActiveWindow(&form);
+    const auto pressCtrlT = [&] {
+        qt_sendShortcutOverrideEvent(form.ButtonCancel, 0, Qt::Key_T, Qt::ControlModifier, QString(), false, 1);
+    };
+    pressCtrlT();
+    EXPECT_EQ(clicks, 2);
+    form.TrayButton->setEnabled(false);
+    pressCtrlT();
+    EXPECT_EQ(clicks, 2);
+    form.TrayButton->setEnabled(true);
 
     // An error in the handler reaches the error display, not the event loop.
     ScriptedMessageBoxes boxes;
