@@ -144,24 +144,7 @@ QString FormatTrayHint(const QString& pattern, const QString& currentFile, doubl
     auto oneDecimal = [&](double v) {
         return LocalizeDecimal(QString::number(v, 'f', 1), decimalSeparator);
     };
-    const QString file = oneDecimal(filePercent);
-    const QString batch = oneDecimal(batchPercent);
-    const QString whole = pattern.arg(currentFile, file, batch);
-    const qsizetype excess = whole.size() - TrayHintMaxLength;
-    if (excess <= 0)
-        return whole;
-    const QString dots = QStringLiteral("...");
-    const qsizetype keep = currentFile.size() - excess - dots.size();
-    if (keep <= 0)
-        return whole;
-    qsizetype head = (keep + 1) / 2;
-    qsizetype tail = keep - head;
-    // Half a surrogate pair at either cut would show as a broken character.
-    if (head > 0 && currentFile.at(head - 1).isHighSurrogate())
-        --head;
-    if (tail > 0 && currentFile.at(currentFile.size() - tail).isLowSurrogate())
-        --tail;
-    return pattern.arg(currentFile.left(head) + dots + currentFile.right(tail), file, batch);
+    return pattern.arg(currentFile, oneDecimal(filePercent), oneDecimal(batchPercent));
 }
 
 TProgressFields CutProgressLine(const QString& line)

@@ -30,11 +30,8 @@ int PercentToPosition(double percent, int maximum = 1000);
 std::int32_t ParseDecimalIntOrZero(const QString& text);
 // The file name part of a path: what follows its last path separator.
 QString FileNamePart(const QString& path);
-// The most characters of a hint the tray icon shows.
-inline constexpr int TrayHintMaxLength = 63;
 // The tray hint: `pattern` ("%1: %2%, Batch: %3%") filled with the file and both percentages,
-// each with one decimal and the given decimal separator. A file name too long for the tray's
-// TrayHintMaxLength characters loses its middle to "...", so the percentages stay in view.
+// each with one decimal and the given decimal separator.
 QString FormatTrayHint(const QString& pattern, const QString& currentFile, double filePercent,
                        double batchPercent, const QString& decimalSeparator);
 

@@ -161,29 +161,6 @@ TEST(OutputRules, TrayHintUsesOneDecimalAndTheLocaleSeparator)
               QStringLiteral("%2 %3.wav: 1.0%, Batch: 2.0%"));
 }
 
-TEST(OutputRules, ALongFileNameIsShortenedSoTheTrayHintKeepsItsPercentages)
-{
-    // The tray shows 63 characters of its hint; a long name must not push the percentages out.
-    const QString pattern = ResStr::TrayProgressHint;
-    const QString name = QStringLiteral("a_really_long_file_name_that_goes_on_and_on_for_quite_a_while_2026.wav");
-    const QString hint = FormatTrayHint(pattern, name, 12.3, 4.1, QStringLiteral("."));
-    EXPECT_EQ(hint.size(), TrayHintMaxLength);
-    EXPECT_TRUE(hint.startsWith(QStringLiteral("a_really_long"))) << hint.toStdString();
-    EXPECT_TRUE(hint.endsWith(QStringLiteral("2026.wav: 12.3%, Batch: 4.1%"))) << hint.toStdString();
-    EXPECT_TRUE(hint.contains(QStringLiteral("..."))) << hint.toStdString();
-
-    // A name that fits stays whole; a cut never splits a character of two code units.
-    const QString fits(TrayHintMaxLength - 22, QLatin1Char('f'));
-    EXPECT_EQ(FormatTrayHint(pattern, fits, 1, 2, QStringLiteral(".")), fits + QStringLiteral(": 1.0%, Batch: 2.0%"));
-    QString clefs;
-    for (int i = 0; i < 40; ++i)
-        clefs += QString::fromUtf8("\xF0\x9D\x84\x9E"); // U+1D11E, two code units each
-    const QString cut = FormatTrayHint(pattern, clefs, 1, 2, QStringLiteral("."));
-    EXPECT_LE(cut.size(), TrayHintMaxLength);
-    EXPECT_TRUE(cut.endsWith(QStringLiteral(": 1.0%, Batch: 2.0%")));
-    EXPECT_TRUE(cut.isValidUtf16()) << cut.toStdString();
-}
-
 TEST(OutputRules, FileNamePartFollowsTheLastSlash)
 {
     EXPECT_EQ(FileNamePart(QStringLiteral("/a/b/c.wav")), QStringLiteral("c.wav"));
