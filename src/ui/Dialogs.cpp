@@ -93,6 +93,20 @@ QString QtFilterOf(const FileDialogRequest& request, QString* selected)
         *selected = filters.at(request.FilterIndex - 1);
     return filters.join(QStringLiteral(";;"));
 }
+// What the open and the save dialog share: the filter list with the request's entry chosen, the
+// default extension and the preselected name.
+void PrepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request, QFileDialog::AcceptMode mode)
+{
+    QString selected;
+    dialog.setNameFilter(QtFilterOf(request, &selected));
+    dialog.setAcceptMode(mode);
+    if (!selected.isEmpty())
+        dialog.selectNameFilter(selected);
+    if (!request.DefaultExt.isEmpty())
+        dialog.setDefaultSuffix(request.DefaultExt);
+    if (!request.FileName.isEmpty())
+        dialog.selectFile(request.FileName);
+}
 } // namespace
 
 int ShowMessageBox(const QString& text, const QString& caption, unsigned flags)
@@ -111,17 +125,9 @@ QStringList ShowOpenFilesDialog(const FileDialogRequest& request)
 {
     if (OpenHook())
         return OpenHook()(request);
-    QString selected;
-    const QString filter = QtFilterOf(request, &selected);
-    QFileDialog dialog(request.Parent, request.Title, request.InitialDir, filter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    QFileDialog dialog(request.Parent, request.Title, request.InitialDir);
+    PrepareFileDialog(dialog, request, QFileDialog::AcceptOpen);
     dialog.setFileMode(request.MultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-    if (!selected.isEmpty())
-        dialog.selectNameFilter(selected);
-    if (!request.DefaultExt.isEmpty())
-        dialog.setDefaultSuffix(request.DefaultExt);
-    if (!request.FileName.isEmpty())
-        dialog.selectFile(request.FileName);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles();
@@ -131,16 +137,8 @@ QString ShowSaveFileDialog(const FileDialogRequest& request)
 {
     if (SaveHook())
         return SaveHook()(request);
-    QString selected;
-    const QString filter = QtFilterOf(request, &selected);
-    QFileDialog dialog(request.Parent, request.Title, request.InitialDir, filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    if (!selected.isEmpty())
-        dialog.selectNameFilter(selected);
-    if (!request.DefaultExt.isEmpty())
-        dialog.setDefaultSuffix(request.DefaultExt);
-    if (!request.FileName.isEmpty())
-        dialog.selectFile(request.FileName);
+    QFileDialog dialog(request.Parent, request.Title, request.InitialDir);
+    PrepareFileDialog(dialog, request, QFileDialog::AcceptSave);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     if (request.ChosenFilter) {

@@ -357,17 +357,29 @@ QString ItemToolTip(QDBusConnection& bus, const QString& service)
 }
 } // namespace
 
-// Runs in a child process only, started by the test below with a private session bus: Qt decides
-// per process which kind of tray it talks to.
-TEST(DISABLED_StatusNotifierChild, TheIconRegistersAndOffersItsCutToolTip)
+// The child half of the StatusNotifier tests: it runs only in a process the parent test starts
+// with a private session bus (Qt decides per process which kind of tray it talks to), and talks
+// to that bus as "item-probe".
+class DISABLED_StatusNotifierChild : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const QByteArray address = qgetenv("TW_TRAY_TEST_SESSION_BUS");
+        if (address.isEmpty())
+            GTEST_SKIP() << "started by StatusNotifierTray only";
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address); // before the first tray call
+        ASSERT_TRUE(TRxTrayIcon::Available());
+        bus = QDBusConnection::connectToBus(QString::fromUtf8(address), QStringLiteral("item-probe"));
+        ASSERT_TRUE(bus.isConnected());
+    }
+    void TearDown() override { QDBusConnection::disconnectFromBus(QStringLiteral("item-probe")); }
+
+    QDBusConnection bus{QString()};
+};
+
+// The icon registers with the watcher and offers its tooltip, cut as the tray cuts it.
+TEST_F(DISABLED_StatusNotifierChild, TheIconRegistersAndOffersItsCutToolTip)
 {
-    const QByteArray address = qgetenv("TW_TRAY_TEST_SESSION_BUS");
-    if (address.isEmpty())
-        GTEST_SKIP() << "started by StatusNotifierTray only";
-    qputenv("DBUS_SESSION_BUS_ADDRESS", address); // before the first tray call
-    ASSERT_TRUE(TRxTrayIcon::Available());
-    QDBusConnection bus = QDBusConnection::connectToBus(QString::fromUtf8(address), QStringLiteral("item-probe"));
-    ASSERT_TRUE(bus.isConnected());
 
     QObject owner;
     TRxTrayIcon icon(&owner);
@@ -386,20 +398,12 @@ TEST(DISABLED_StatusNotifierChild, TheIconRegistersAndOffersItsCutToolTip)
     icon.SetActive(false);
     EXPECT_TRUE(SpinUntil([&] { return !bus.interface()->isServiceRegistered(service).value(); }))
         << "the item must leave the desktop";
-    QDBusConnection::disconnectFromBus(QStringLiteral("item-probe"));
 }
 
-// Runs in a child process only, like the one above: a StatusNotifier host reports a click on
-// the icon as Activate and never as a double click, so Activate must bring the windows back.
-TEST(DISABLED_StatusNotifierChild, ActivateOnTheItemBringsTheHiddenWindowsBack)
+// A StatusNotifier host reports a click on the icon as Activate and never as a double click, so
+// Activate must bring the windows back.
+TEST_F(DISABLED_StatusNotifierChild, ActivateOnTheItemBringsTheHiddenWindowsBack)
 {
-    const QByteArray address = qgetenv("TW_TRAY_TEST_SESSION_BUS");
-    if (address.isEmpty())
-        GTEST_SKIP() << "started by StatusNotifierTray only";
-    qputenv("DBUS_SESSION_BUS_ADDRESS", address); // before the first tray call
-    ASSERT_TRUE(TRxTrayIcon::Available());
-    QDBusConnection bus = QDBusConnection::connectToBus(QString::fromUtf8(address), QStringLiteral("item-probe"));
-    ASSERT_TRUE(bus.isConnected());
     EXPECT_TRUE(TRxTrayIcon::StatusNotifierHost());
 
     TempProgramFolder folder;
@@ -417,7 +421,6 @@ TEST(DISABLED_StatusNotifierChild, ActivateOnTheItemBringsTheHiddenWindowsBack)
     EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
     EXPECT_TRUE(SpinUntil([&] { return main.isVisible(); })) << "the windows stay hidden";
     EXPECT_FALSE(main.Tray->RxTrayIcon1->Active());
-    QDBusConnection::disconnectFromBus(QStringLiteral("item-probe"));
 }
 
 TEST(StatusNotifierTray, ADesktopWithAStatusNotifierHostGetsTheIconAndItsCutToolTipOverDBus)
