@@ -206,6 +206,8 @@ bool Batch::Tell(Job& job)
         console_.error(ErrorLine("\"" + job.path + "\" " + report.error));
         return false;
     }
+    for (const std::string& note : report.notes)
+        console_.line("Warning: \"" + job.path + "\" " + note);
     if (!deleteError.empty())
         console_.error(ErrorLine("\"" + job.path + "\" was encoded but cannot be deleted: " + deleteError));
     console_.line(CompletedLine(seconds));

@@ -2,14 +2,17 @@
 // put the MP3 in place only when it is complete.
 #include "FileEncoder.h"
 #include "Id3Tags.h"
+#include "OggCheck.h"
 #include "OutputFile.h"
 #include "SourceChecks.h"
+#include "TagReader.h"
 #include "UnfinishedWav.h"
 
 #include <lame/lame.h>
 #include <sndfile.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
@@ -137,6 +140,11 @@ public:
     {
         return CutShortProblem(declared_, size_, info_.frames, info_.samplerate, BytesPerFrame(info_));
     }
+    // An Ogg file's pages, walked before decoding: libsndfile passes damage by quietly.
+    std::string OggDamage() const
+    {
+        return (info_.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_OGG ? OggProblem(fd_, size_) : std::string();
+    }
 
 private:
     int fd_ = -1;
@@ -178,6 +186,24 @@ private:
     std::vector<unsigned char> pending_;
 };
 
+// Why reading stopped short: a FLAC whose stream info promises more than the file holds ends
+// here, as does a damaged one.
+std::string ReadProblem(const SF_INFO& info, long long framesRead, std::string why)
+{
+    // libsndfile's FLAC messages read "Error : flac decoder lost sync."
+    if (why.rfind("Error : ", 0) == 0)
+        why.erase(0, 8);
+    if (!why.empty() && why.back() == '.')
+        why.pop_back();
+    if (info.frames <= 0 || framesRead >= info.frames || info.samplerate <= 0)
+        return "cannot read: " + why;
+    char text[160];
+    std::snprintf(text, sizeof text, "is cut short or damaged: its header promises %.1f s of audio, "
+                  "%.1f s could be read (%s); nothing was encoded",
+                  double(info.frames) / info.samplerate, double(framesRead) / info.samplerate, why.c_str());
+    return text;
+}
+
 } // namespace
 
 FileReport EncodeFile(const std::string& source, const EncoderSettings& settings,
@@ -195,9 +221,11 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
     if (!opened.Open(source))
         return Fail(std::string("cannot open: ") + std::strerror(opened.error()));
     if (!opened.in())
-        return Fail("not a readable WAV or AIFF file: " + opened.openError());
+        return Fail("not a readable audio file (WAV, AIFF, FLAC, Ogg Vorbis, Opus): " + opened.openError());
     SNDFILE* const in = opened.in();
     const SF_INFO& info = opened.info();
+    if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG)
+        return Fail("is an MP3 file already; encoding it again would only lose quality");
     if (info.channels < 1 || info.channels > 2)
         return Fail("has " + std::to_string(info.channels) +
                     " channels; only mono and stereo sources can be encoded");
@@ -205,13 +233,15 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
         return Fail("cannot be encoded: " + problem);
     if (std::string problem = opened.CutShort(); !problem.empty())
         return Fail(problem + "; nothing was encoded");
+    if (std::string problem = opened.OggDamage(); !problem.empty())
+        return Fail(problem + "; nothing was encoded");
     progress.frames = info.frames > 0 ? info.frames : 0;
 
     const std::string target = OutputPathFor(source);
     if (target == source || SameFile(target, source))
         return Fail("the MP3 file would replace its own source");
 
-    const SourceTags tags = ReadSourceTags(in);
+    const SourceTags tags = ReadTags(source, info.format, in);
     LamePtr lame;
     const bool monoOut = settings.mono || info.channels == 1;
     {
@@ -252,14 +282,9 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
     PendingBytes pending(out);
 
     // The tag goes first; the Info frame after it is rewritten at the end.
-    std::vector<unsigned char> id3;
-    if (!tags.empty()) {
-        id3.resize(lame_get_id3v2_tag(g, nullptr, 0));
-        if (!id3.empty())
-            id3.resize(lame_get_id3v2_tag(g, id3.data(), id3.size()));
-        if (!pending.Add(id3.data(), int(id3.size())))
-            return Fail(out.error());
-    }
+    const std::vector<unsigned char> id3 = Id3v2Tag(g, tags);
+    if (!pending.Add(id3.data(), int(id3.size())))
+        return Fail(out.error());
 
     const int chunkFrames = 8192;
     const SampleKind kind = KindOf(info.format);
@@ -299,8 +324,9 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
                                  : lame_encode_buffer_ieee_float(g, floats.data(), floats.data(), int(got), mp3.data(), int(mp3.size()));
             break;
         }
-        if (got < 0 || (got == 0 && sf_error(in) != SF_ERR_NO_ERROR))
-            return Fail(std::string("cannot read: ") + sf_strerror(in));
+        // A FLAC decoder error (lost sync, a bad frame) comes with frames read all the same.
+        if (got < 0 || sf_error(in) != SF_ERR_NO_ERROR)
+            return Fail(ReadProblem(info, framesRead, sf_strerror(in)));
         if (got == 0)
             break;
         if (bytes < 0)
@@ -311,7 +337,7 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
         progress.framesRead.store(framesRead, std::memory_order_relaxed);
     }
     if (info.frames > 0 && framesRead < info.frames)
-        return Fail("cannot read: the file ends early");  // truncated while read: no half MP3
+        return Fail(ReadProblem(info, framesRead, "the file ends early"));  // no half MP3
 
     int bytes = lame_encode_flush(g, mp3.data(), int(mp3.size()));
     if (bytes < 0)
@@ -329,6 +355,7 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
 
     FileReport done;
     done.ok = true;
+    done.notes = tags.notes;
     return done;
 }
 

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace bladeenc {
 
@@ -24,6 +25,7 @@ struct FileProgress {
 struct FileReport {
     bool ok = false;
     std::string error;  // why the file failed, to follow its quoted path
+    std::vector<std::string> notes;  // what of the source the MP3 lacks (a cover too large)
 };
 
 FileReport EncodeFile(const std::string& source, const EncoderSettings& settings,

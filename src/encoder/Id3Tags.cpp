@@ -4,6 +4,7 @@
 #include <lame/lame.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace bladeenc {
@@ -101,12 +102,21 @@ void SetComment(lame_global_flags* g, const std::string& text)
     id3tag_set_comment_utf16(g, "eng", noDescription, Utf16WithBom(text).data());
 }
 
+// value into four bytes at out, most significant first, bitsPerByte of each byte used.
+void PutBigEndian(unsigned char* out, size_t value, int bitsPerByte)
+{
+    const size_t mask = (size_t(1) << bitsPerByte) - 1;
+    for (int i = 3; i >= 0; --i, value >>= bitsPerByte)
+        out[i] = (unsigned char)(value & mask);
+}
+
 } // namespace
 
 bool SourceTags::empty() const
 {
     return title.empty() && artist.empty() && album.empty() && year.empty() && comment.empty() &&
-           genre.empty() && track.empty() && copyright.empty();
+           genre.empty() && track.empty() && copyright.empty() && albumArtist.empty() && disc.empty() &&
+           composer.empty() && !cover && replayGain.empty();
 }
 
 SourceTags ReadSourceTags(SNDFILE* file)
@@ -180,7 +190,51 @@ void ApplyTags(lame_global_flags* g, const SourceTags& tags)
     SetText(g, "TCON", tags.genre);
     SetText(g, "TRCK", tags.track);
     SetText(g, "TCOP", tags.copyright);
+    SetText(g, "TPE2", tags.albumArtist);
+    SetText(g, "TPOS", tags.disc);
+    SetText(g, "TCOM", tags.composer);
     SetComment(g, tags.comment);
+    for (const auto& [name, value] : tags.replayGain)
+        if (!value.empty())
+            SetText(g, "TXXX", name + "=" + value);  // LAME splits description and value at "="
+}
+
+std::vector<unsigned char> PictureFrame(const Picture& picture)
+{
+    std::vector<unsigned char> frame{'A', 'P', 'I', 'C', 0, 0, 0, 0, 0, 0};
+    frame.push_back(0);  // Latin-1 for the MIME type and the (empty) description
+    frame.insert(frame.end(), picture.mime.begin(), picture.mime.end());
+    frame.push_back(0);
+    frame.push_back((unsigned char)picture.type);
+    frame.push_back(0);
+    frame.insert(frame.end(), picture.data.begin(), picture.data.end());
+    PutBigEndian(frame.data() + 4, frame.size() - 10, 8);  // ID3v2.3 frame sizes are plain numbers
+    return frame;
+}
+
+std::vector<unsigned char> Id3v2Tag(lame_global_flags* g, const SourceTags& tags)
+{
+    std::vector<unsigned char> tag;
+    if (tags.empty())
+        return tag;
+    tag.resize(lame_get_id3v2_tag(g, nullptr, 0));
+    if (!tag.empty())
+        tag.resize(lame_get_id3v2_tag(g, tag.data(), tag.size()));
+    if (!tags.cover)
+        return tag;
+
+    // LAME's frames, without its padding, then the picture: the header's size is set anew.
+    size_t framesEnd = 10;
+    while (tag.size() >= framesEnd + 10 && tag[framesEnd] != 0)
+        framesEnd += 10 + (size_t(tag[framesEnd + 4]) << 24 | size_t(tag[framesEnd + 5]) << 16 |
+                           size_t(tag[framesEnd + 6]) << 8 | tag[framesEnd + 7]);
+    tag.resize(std::min(framesEnd, tag.size()));
+    if (tag.size() < 10)
+        tag = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0};
+    const std::vector<unsigned char> picture = PictureFrame(*tags.cover);
+    tag.insert(tag.end(), picture.begin(), picture.end());
+    PutBigEndian(tag.data() + 6, tag.size() - 10, 7);  // the tag's size: 7 bits a byte
+    return tag;
 }
 
 } // namespace bladeenc

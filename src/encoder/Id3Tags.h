@@ -1,17 +1,31 @@
-// The source's metadata, as libsndfile reports it from a WAV's LIST/INFO chunk or an AIFF's
-// NAME/AUTH/(c)/ANNO chunks, carried into an ID3v2.3 tag at the start of the MP3 (no ID3v1).
+// The source's metadata (TagLib's reading of every format, libsndfile's WAV INFO and AIFF text
+// chunks) carried into an ID3v2.3 tag at the start of the MP3 (no ID3v1).
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 struct sf_private_tag;
 struct lame_global_struct;
 
 namespace bladeenc {
 
+// A picture of the source, as its tag holds it.
+struct Picture {
+    int type = 0;      // the ID3v2/FLAC picture type: 3 front cover, 0 other
+    std::string mime;  // "image/jpeg", ...; empty when the source does not say
+    std::string data;
+};
+
 struct SourceTags {
     std::string title, artist, album, year, comment, genre, track, copyright;  // as in the source
-    bool empty() const;
+    std::string albumArtist, disc, composer;  // track and disc: "n" or "n/N"
+    std::optional<Picture> cover;
+    std::vector<std::pair<std::string, std::string>> replayGain;  // REPLAYGAIN_* name and value
+    std::vector<std::string> notes;  // what could not be carried over, one sentence each
+    bool empty() const;              // nothing to write; notes do not count
 };
 
 SourceTags ReadSourceTags(sf_private_tag* file);
@@ -26,5 +40,12 @@ std::string YearOf(const std::string& date);
 // the stream stays what it was without metadata. Plain ASCII goes as Latin-1, the rest as
 // UTF-16 with a byte order mark.
 void ApplyTags(lame_global_struct* lame, const SourceTags& tags);
+
+// The whole ID3v2.3 tag for the start of the MP3, after lame_init_params: LAME's frames from
+// ApplyTags, then the cover as an APIC frame of its own (LAME's picture frame knows only three
+// image types and marks every picture "other"). Empty for empty tags.
+std::vector<unsigned char> Id3v2Tag(lame_global_struct* lame, const SourceTags& tags);
+// The APIC frame (header included) of a picture: its MIME type, its type, no description.
+std::vector<unsigned char> PictureFrame(const Picture& picture);
 
 } // namespace bladeenc

@@ -32,15 +32,6 @@ std::vector<std::string> UnrecognisedLines(const std::string& output)
     return odd;
 }
 
-std::vector<std::string> LinesStartingWith(const std::string& output, const std::string& prefix)
-{
-    std::vector<std::string> found;
-    for (const std::string& line : Lines(output))
-        if (StartsWith(line, prefix))
-            found.push_back(line);
-    return found;
-}
-
 // The nice value of a running process, from /proc (field 19 of its stat line).
 int NiceOf(pid_t pid)
 {
@@ -104,7 +95,15 @@ INSTANTIATE_TEST_SUITE_P(
                       SourceCase{"pcm24.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 48000, 2},
                       SourceCase{"pcm32.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_32, 44100, 1},
                       SourceCase{"float.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2},
-                      SourceCase{"s8.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_S8, 48000, 1}),
+                      SourceCase{"s8.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_S8, 48000, 1},
+                      SourceCase{"flac44s.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 2},
+                      SourceCase{"flac24m.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 48000, 1},
+                      SourceCase{"vorbis.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100, 2},
+                      SourceCase{"vorbism.oga", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 48000, 1},
+                      SourceCase{"opus.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000, 2},
+                      SourceCase{"w64.w64", SF_FORMAT_W64 | SF_FORMAT_PCM_16, 44100, 2},
+                      SourceCase{"rf64.rf64", SF_FORMAT_RF64 | SF_FORMAT_PCM_24, 48000, 2},
+                      SourceCase{"caf.caf", SF_FORMAT_CAF | SF_FORMAT_PCM_16, 44100, 1}),
     [](const auto& info) {
         std::string n = info.param.name;
         return n.substr(0, n.find('.'));
@@ -446,15 +445,18 @@ TEST(Encode, SameStreamAsTheLameCommandLineWithMatchingSettings)
     if (RunProcess("/bin/sh", {"-c", "command -v lame"}).exitCode != 0)
         GTEST_SKIP() << "the lame command is not installed";
     ScratchFolder dir;
+    // lame reads no FLAC: it encodes a WAV of the same samples.
     for (auto [name, channels, format] : {std::tuple{"st.wav", 2, kWav16},
                                           std::tuple{"mo.wav", 1, kWav16},
-                                          std::tuple{"st24.wav", 2, SF_FORMAT_WAV | SF_FORMAT_PCM_24}}) {
-        std::string src = dir / name;
+                                          std::tuple{"st24.wav", 2, SF_FORMAT_WAV | SF_FORMAT_PCM_24},
+                                          std::tuple{"st.flac", 2, SF_FORMAT_FLAC | SF_FORMAT_PCM_16}}) {
+        std::string src = dir / name, twin = dir / "twin.wav";
         ASSERT_TRUE(WriteSine(src, format, 44100, channels, 1.0));
+        ASSERT_TRUE(WriteSine(twin, kWav16, 44100, channels, 1.0));
         ASSERT_EQ(RunProcess(kEncoder, {"-160", "-ORIGINAL", src}).exitCode, 0);
         std::string ref = dir / "reference.mp3";
         ProcessResult lame = RunProcess("/bin/sh", {"-c", "exec lame --silent -b 160 -q 3 --noreplaygain \"$1\" \"$2\"",
-                                                    "sh", src, ref});
+                                                    "sh", (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC ? twin : src, ref});
         ASSERT_EQ(lame.exitCode, 0) << lame.output;
         EXPECT_TRUE(ReadFile(bladeenc::OutputPathFor(src)) == ReadFile(ref)) << name;
     }

@@ -296,6 +296,15 @@ std::vector<std::string> Lines(const std::string& output)
     return lines;
 }
 
+std::vector<std::string> LinesStartingWith(const std::string& output, const std::string& prefix)
+{
+    std::vector<std::string> found;
+    for (const std::string& line : Lines(output))
+        if (StartsWith(line, prefix))
+            found.push_back(line);
+    return found;
+}
+
 std::string Columns(const std::string& line, size_t first, size_t last)
 {
     if (line.size() < first)

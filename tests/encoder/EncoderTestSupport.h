@@ -83,6 +83,7 @@ private:
 };
 
 std::vector<std::string> Lines(const std::string& output);  // split at \r and \n, empty dropped
+std::vector<std::string> LinesStartingWith(const std::string& output, const std::string& prefix);
 
 // The front-end's field rule: 1-based columns [first, last], shorter when the line is, blanks
 // and control characters trimmed.
