@@ -22,9 +22,12 @@ inline const QString ColumnDate = QStringLiteral("Date");
 inline const QString NoFiles = QStringLiteral("No files");
 inline const QString OneFile = QStringLiteral("One file");
 inline const QString SomeFiles = QStringLiteral("%1 files");
-// "All Files" is "*", not "*.*": on Linux many files have no dot in their names.
+// "All Files" is "*", not "*.*": on Linux many files have no dot in their names. Every file goes
+// to the encoder, whatever its kind: one that reads only WAV and AIFF says so in the log.
 inline const QString ChooseFilesFilter = QStringLiteral(
-    "Audio-Files|*.wav;*.aif;*.aiff|Wave-Files (*.wav)|*.wav|AIFF-Files (*.aif, *.aiff)|*.aif;*.aiff|All Files|*");
+    "Audio-Files|*.wav;*.aif;*.aiff;*.flac;*.ogg;*.oga;*.opus|Wave-Files (*.wav)|*.wav|"
+    "AIFF-Files (*.aif, *.aiff)|*.aif;*.aiff|FLAC-Files (*.flac)|*.flac|"
+    "Ogg-Vorbis-Files (*.ogg, *.oga)|*.ogg;*.oga|Opus-Files (*.opus)|*.opus|All Files|*");
 inline const QString UnableToWrite = QStringLiteral("Unable to write to %1");
 inline const QString IniValueHasLineBreak = QStringLiteral("The setting %1/%2 cannot hold a line break.");
 inline const QString PriorityIdle = QStringLiteral("Idle");

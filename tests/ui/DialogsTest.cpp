@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QMimeDatabase>
+
 TEST(DefaultErrorDisplay, ShowsTheMessageOfAnEscapedErrorAndGoesOn)
 {
     ScriptedMessageBoxes boxes;
@@ -37,9 +40,34 @@ TEST(FileDialogFilters, BecomeQtFilterLists)
 TEST(FileDialogFilters, ANameThatShowsItsPatternsShowsThemOnce)
 {
     EXPECT_EQ(ToQtFilters(ResStr::ChooseFilesFilter),
-              (QStringList{QStringLiteral("Audio-Files (*.wav *.aif *.aiff)"), QStringLiteral("Wave-Files (*.wav)"),
-                           QStringLiteral("AIFF-Files (*.aif *.aiff)"), QStringLiteral("All Files (*)")}));
+              (QStringList{QStringLiteral("Audio-Files (*.wav *.aif *.aiff *.flac *.ogg *.oga *.opus)"),
+                           QStringLiteral("Wave-Files (*.wav)"), QStringLiteral("AIFF-Files (*.aif *.aiff)"),
+                           QStringLiteral("FLAC-Files (*.flac)"), QStringLiteral("Ogg-Vorbis-Files (*.ogg *.oga)"),
+                           QStringLiteral("Opus-Files (*.opus)"), QStringLiteral("All Files (*)")}));
     // Brackets that are not the patterns are part of the name.
     EXPECT_EQ(ToQtFilters(QStringLiteral("Sound (lossless)|*.wav|Wave (*.wav)|*.wav;*.wave")),
               (QStringList{QStringLiteral("Sound (lossless) (*.wav)"), QStringLiteral("Wave (*.wav) (*.wav *.wave)")}));
+}
+
+TEST(FileDialogFilters, TheMenuEntryOffersItselfForEveryKindTheDialogShows)
+{
+    // "Open with" lists the program for the MIME types of its menu entry.
+    QFile entry(QStringLiteral(TW_DESKTOP_FILE));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    QStringList listed;
+    for (const QByteArray& line : entry.readAll().split('\n'))
+        if (line.startsWith("MimeType="))
+            listed = QString::fromUtf8(line.mid(9)).split(u';', Qt::SkipEmptyParts);
+    ASSERT_FALSE(listed.isEmpty());
+
+    const QString audio = ToQtFilters(ResStr::ChooseFilesFilter).first();
+    const QStringList patterns = audio.section(u'(', 1).chopped(1).split(u' ');
+    ASSERT_EQ(patterns.size(), 7) << audio.toStdString();
+    QMimeDatabase db;
+    for (const QString& pattern : patterns) {
+        bool offered = false;
+        for (const QMimeType& type : db.mimeTypesForFileName(QStringLiteral("x") + pattern.mid(1)))
+            offered = offered || listed.contains(type.name());
+        EXPECT_TRUE(offered) << pattern.toStdString();
+    }
 }

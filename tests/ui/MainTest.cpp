@@ -319,7 +319,7 @@ TEST_F(MainWindow, ChooseFilesAddsTheNewOnesInDialogOrder)
                                          QStringLiteral("n7.wav")}));
     ASSERT_EQ(dialogs.Requests().size(), 1u);
     EXPECT_EQ(dialogs.Requests()[0].Filter, ResStr::ChooseFilesFilter);
-    EXPECT_TRUE(dialogs.Requests()[0].Filter.startsWith(QStringLiteral("Audio-Files|*.wav;*.aif;*.aiff|")));
+    EXPECT_TRUE(dialogs.Requests()[0].Filter.startsWith(QStringLiteral("Audio-Files|*.wav;*.aif;*.aiff;*.flac;*.ogg;*.oga;*.opus|")));
     EXPECT_EQ(dialogs.Requests()[0].FilterIndex, 1);
     EXPECT_TRUE(dialogs.Requests()[0].MultiSelect);
     EXPECT_EQ(CountText(), QStringLiteral("10 files"));
