@@ -296,6 +296,15 @@ std::vector<std::string> Lines(const std::string& output)
     return lines;
 }
 
+std::vector<std::string> ErrorLines(const std::string& output)
+{
+    std::vector<std::string> errors;
+    for (const std::string& line : Lines(output))
+        if (StartsWith(line, "Error:"))
+            errors.push_back(line);
+    return errors;
+}
+
 std::string Columns(const std::string& line, size_t first, size_t last)
 {
     if (line.size() < first)
