@@ -120,7 +120,7 @@ DeclaredData FindDeclaredData(int fd)
         }
         if (form && IsAiffText(chunk))
             result.texts.push_back({std::string(reinterpret_cast<char*>(chunk), 4), pos + 8, (long long)size});
-        if (std::memcmp(chunk, wanted, 4) == 0) {
+        if (!result.found && std::memcmp(chunk, wanted, 4) == 0) {
             result.found = true;
             result.wav = !form;
             result.sizeField = pos + 4;
@@ -136,10 +136,12 @@ DeclaredData FindDeclaredData(int fd)
                 result.offsetBeyondChunk = !result.sizeUnknown && (unsigned long long)skip + 8 > size;
                 result.declared = size >= 8 + skip ? size - 8 - skip : 0;
             }
-            return result;
+            // An AIFF's text chunks may follow the sound data: the walk goes on for them.
+            if (!form || result.sizeUnknown)
+                return result;
         }
         if (size == 0xFFFFFFFFul)
-            return result;
+            return result;  // also the end of an AIFF's walk
         pos += 8 + (long long)size + (size & 1);  // chunks are padded to an even length
     }
     return result;

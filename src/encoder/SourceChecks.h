@@ -29,10 +29,10 @@ struct DeclaredData {
     long long commFrames = -1;
     bool hasHeaderRate = false;
     double headerRate = 0;
-    std::vector<TextChunk> texts;    // AIFF text chunks met before SSND, in file order
+    std::vector<TextChunk> texts;    // AIFF text chunks, in file order
 };
-// Walks the container's chunks to its "data" (WAV) or "SSND" (AIFF) chunk. Not found for
-// other formats or a broken chunk list.
+// Walks the container's chunks to its "data" (WAV) or "SSND" (AIFF) chunk, and on through an
+// AIFF for its text chunks. Not found for other formats or a broken chunk list.
 DeclaredData FindDeclaredData(int fd);
 
 // The value of an 80-bit IEEE extended number (AIFF's sample rate), NaN and infinities included.

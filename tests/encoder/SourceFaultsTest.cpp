@@ -75,7 +75,7 @@ TEST(SourceFaults, LowSampleRatesAreResampledNotRefused)
     ScratchFolder dir;
     for (auto [rate, shown] : {std::pair{5512, "5.512"}, std::pair{2000, "2"}, std::pair{1, "0.001"}}) {
         SCOPED_TRACE(rate);
-        std::string src = dir / ("r" + std::to_string(rate) + ".wav");
+        std::string src = dir / (std::to_string(rate) + "Hz.wav");
         ASSERT_TRUE(WriteSine(src, kWav16, rate, 1, rate == 1 ? 3 : 1));
         ProcessResult r = RunProcess(kEncoder, {"-quit", "-DELETE", src});
         ASSERT_EQ(r.exitCode, 0) << r.output;
@@ -149,6 +149,7 @@ TEST(SourceFaults, LongTagTextIsCutAndTheSourceEncoded)
     auto be32 = [](size_t v) { return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; };
     std::string sound = ReadFile(aiff);
     sound.insert(sound.find("SSND"), "NAME" + be32(100000) + std::string(100000, 't'));
+    sound += "ANNO" + be32(20001) + std::string(20001, 'a') + '\0';  // after the sound, padded
     sound.replace(4, 4, be32(sound.size() - 8));
     ASSERT_TRUE(WriteFile(aiff, sound));
     std::string wav = dir / "title.wav";
@@ -167,6 +168,7 @@ TEST(SourceFaults, LongTagTextIsCutAndTheSourceEncoded)
     ASSERT_TRUE(tag);
     EXPECT_EQ(tag->text["TIT2"], std::string(1024, 't'));
     EXPECT_EQ(tag->text["TPE1"], "Somebody");
+    EXPECT_EQ(tag->text["COMM"], std::string(1024, 'a'));
     EXPECT_GT(CountFrames(dir / "name.mp3"), 10);
     EXPECT_GT(CountFrames(dir / "title.mp3"), 10);
 }
