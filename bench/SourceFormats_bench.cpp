@@ -8,6 +8,7 @@
 //   tw_bench --benchmark_filter=SourceFormats   (TW_ENCODER_BENCH_ROUNDS=n, default 3)
 #include "BenchAudio.h"
 #include "BenchProcess.h"
+#include "Id3Tags.h"
 #include "TagReader.h"
 
 #include <QFile>
@@ -185,7 +186,7 @@ static void BM_SourceFormatsTagReading(benchmark::State& state)
             }
             const double cpuStart = ThreadCpuSeconds();
             const auto start = std::chrono::steady_clock::now();
-            bladeenc::SourceTags tags = bladeenc::ReadTags(path, info.format, in);
+            bladeenc::SourceTags tags = bladeenc::ReadTags(path, info.format, bladeenc::ReadSourceTags(in));
             wall += Since(start);
             cpu += ThreadCpuSeconds() - cpuStart;
             covers += tags.cover ? 1 : 0;

@@ -3,6 +3,7 @@
 #include "BladeEnc.h"
 #include "FileEncoder.h"
 #include "OutputFile.h"
+#include "OutputRegistry.h"
 
 #include <algorithm>
 #include <atomic>
@@ -69,6 +70,7 @@ private:
     const EncoderSettings& settings_;
     const Console& console_;
     const BatchOptions& options_;
+    OutputRegistry outputs_;  // every MP3 this run made, shared by the workers
     std::vector<std::unique_ptr<Job>> jobs_;
     std::atomic<size_t> next_{0};  // the next job a free worker takes
     long long totalFrames_ = 0;
@@ -80,17 +82,21 @@ private:
 
 bool Batch::Run(const std::vector<std::string>& paths, int threads)
 {
-    // "a.wav" and "a.aiff" both become "a.mp3": the second must not replace the first one's MP3
-    // (with -DELETE that would lose the first recording altogether). Each job knows the last
-    // earlier one with its MP3 name and waits for that one's outcome.
-    std::map<std::string, int> lastWithTarget;
+    // "a.wav" and "a.aiff" both become "a.mp3", and so do "real/a.wav" and "link/a.aiff" through a
+    // symlinked folder: the second must not replace the first one's MP3 (with -DELETE that would
+    // lose the first recording altogether). Each job knows the last earlier one whose MP3 is the
+    // same file to the file system and waits for that one's outcome, so the first on the
+    // command line wins. What this cannot see (a FUSE folder that ignores case) the registry
+    // still refuses when the second MP3 is put in place.
+    std::map<OutputKey, int> lastWithTarget;
     for (const std::string& path : paths) {
         auto job = std::make_unique<Job>();
         job->path = path;
         job->target = OutputPathFor(path);
         job->plannedFrames = FramesOf(path);
         totalFrames_ += job->plannedFrames;
-        auto [it, fresh] = lastWithTarget.try_emplace(job->target, int(jobs_.size()));
+        OutputKey key = OutputKeyOf(job->target).value_or(OutputKey{0, 0, job->target});
+        auto [it, fresh] = lastWithTarget.try_emplace(key, int(jobs_.size()));
         if (!fresh) {
             job->sameTargetBefore = it->second;
             it->second = int(jobs_.size());
@@ -151,13 +157,9 @@ void Batch::RunJob(Job& job)
             }
             changed_.notify_all();
         };
-        report = EncodeFile(job.path, settings_, options_, job.progress);
-        if (report.ok && settings_.deleteSource) {
-            if (unlink(job.path.c_str()) != 0)
-                deleteError = std::strerror(errno);
-            else
-                SyncFolder(FolderOf(job.path));
-        }
+        report = EncodeFile(job.path, settings_, options_, job.progress, &outputs_);
+        if (report.ok && settings_.deleteSource)
+            deleteError = RemoveSourceIfUnchanged(job.path, report.opened);
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);

@@ -4,14 +4,17 @@
 #include "Id3Tags.h"
 #include "OggCheck.h"
 #include "OutputFile.h"
+#include "OutputRegistry.h"
+#include "PatchedSource.h"
 #include "SourceChecks.h"
 #include "TagReader.h"
-#include "UnfinishedWav.h"
 
 #include <lame/lame.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -72,6 +75,9 @@ bool SameFile(const std::string& a, const std::string& b)
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
+// Frames read and encoded at a time (fewer for sources that LAME resamples upwards).
+constexpr int kChunkFrames = 8192;
+
 // LAME's one-time tables are process-wide: set up one encoder at a time.
 std::mutex& LameSetupMutex()
 {
@@ -94,8 +100,13 @@ int BytesPerFrame(const SF_INFO& info)
     return bytes * info.channels;
 }
 
+// libsndfile refuses an AIFF whose text chunks add up to more than about 8 KB; past this many
+// bytes they are hidden from it and read here.
+constexpr long long kLibsndfileTextBudget = 4096;
+
 // A source opened for reading: its descriptor, what its header declares and libsndfile's handle.
-// A WAV whose data size was left at 0 is read to the end of the file.
+// A WAV whose data size was left at 0 is read to the end of the file; an AIFF with long text
+// chunks is read without them, and their text taken from the file directly.
 class OpenedSource {
 public:
     ~OpenedSource()
@@ -114,15 +125,31 @@ public:
             error_ = errno;
             return false;
         }
+        identity_ = {st.st_dev, st.st_ino, st.st_size, st.st_mtim};
         size_ = st.st_size;
         declared_ = FindDeclaredData(fd_);
+        auto patched = std::make_unique<PatchedSource>(fd_, size_);
+        bool patch = false;
+        if (declared_.found && declared_.wav && declared_.sizeUnknown && declared_.declared == 0 &&
+            size_ > declared_.offset) {
+            patched->Patch(declared_.sizeField, "\xFF\xFF\xFF\xFF");
+            patch = true;
+        }
+        long long text = 0;
+        for (const TextChunk& chunk : declared_.texts)
+            text += chunk.size;
+        if (text > kLibsndfileTextBudget) {
+            for (const TextChunk& chunk : declared_.texts)
+                patched->Patch(chunk.offset - 8, "JUNK");
+            ownTexts_ = true;
+            patch = true;
+        }
         // libsndfile keeps the error of a failed open in one process-wide variable.
         static std::mutex openMutex;
         std::lock_guard<std::mutex> lock(openMutex);
-        if (declared_.found && declared_.wav && declared_.sizeUnknown && declared_.declared == 0 &&
-            size_ > declared_.offset) {
-            unfinished_ = std::make_unique<UnfinishedWav>(fd_, size_, declared_.sizeField);
-            in_.reset(unfinished_->Open(&info_));
+        if (patch) {
+            patched_ = std::move(patched);
+            in_.reset(patched_->Open(&info_));
         } else {
             in_.reset(sf_open(path.c_str(), SFM_READ, &info_));
         }
@@ -134,11 +161,26 @@ public:
     const SF_INFO& info() const { return info_; }
     int error() const { return error_; }
     const std::string& openError() const { return openError_; }  // why in() is empty
+    const SourceIdentity& identity() const { return identity_; }
+    const DeclaredData& declared() const { return declared_; }
     // libsndfile shrinks the frame count of a file cut short to what is there; the header's
     // own promise tells. Empty when the source holds what it promises.
     std::string CutShort() const
     {
         return CutShortProblem(declared_, size_, info_.frames, info_.samplerate, BytesPerFrame(info_));
+    }
+    SourceTags Tags() const
+    {
+        SourceTags tags = ReadSourceTags(in_.get());
+        if (ownTexts_) {
+            for (const TextChunk& chunk : declared_.texts) {
+                std::string text(size_t(std::min<long long>(chunk.size, kMaxTagText * 4)), '\0');
+                ssize_t got = pread(fd_, text.data(), text.size(), chunk.offset);
+                text.resize(got > 0 ? size_t(got) : 0);
+                AddAiffText(tags, chunk.id, text);
+            }
+        }
+        return tags;
     }
     // An Ogg file's pages, walked before decoding: libsndfile passes damage by quietly.
     std::string OggDamage() const
@@ -151,11 +193,21 @@ private:
     int error_ = 0;
     std::string openError_;
     long long size_ = 0;
+    SourceIdentity identity_;
     DeclaredData declared_;
-    std::unique_ptr<UnfinishedWav> unfinished_;
+    bool ownTexts_ = false;  // AIFF text chunks hidden from libsndfile
+    std::unique_ptr<PatchedSource> patched_;
     SndFilePtr in_;
     SF_INFO info_{};
 };
+
+// NaN becomes silence and everything else is held to full scale: libmp3lame aborts the whole
+// process on a NaN, an infinity or a sample of 1e10 and up, and clips anything beyond 1 anyway.
+void HoldToFullScale(float* samples, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        samples[i] = std::isnan(samples[i]) ? 0.0f : std::clamp(samples[i], -1.0f, 1.0f);
+}
 
 FileReport Fail(std::string message)
 {
@@ -207,7 +259,7 @@ std::string ReadProblem(const SF_INFO& info, long long framesRead, std::string w
 } // namespace
 
 FileReport EncodeFile(const std::string& source, const EncoderSettings& settings,
-                      const BatchOptions& options, FileProgress& progress)
+                      const BatchOptions& options, FileProgress& progress, OutputRegistry* outputs)
 {
     struct stat st;
     if (stat(source.c_str(), &st) != 0)
@@ -229,7 +281,7 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
     if (info.channels < 1 || info.channels > 2)
         return Fail("has " + std::to_string(info.channels) +
                     " channels; only mono and stereo sources can be encoded");
-    if (std::string problem = SampleRateProblem(info.samplerate); !problem.empty())
+    if (std::string problem = SampleRateProblem(opened.declared(), info.samplerate); !problem.empty())
         return Fail("cannot be encoded: " + problem);
     if (std::string problem = opened.CutShort(); !problem.empty())
         return Fail(problem + "; nothing was encoded");
@@ -240,8 +292,14 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
     const std::string target = OutputPathFor(source);
     if (target == source || SameFile(target, source))
         return Fail("the MP3 file would replace its own source");
+    if (outputs) {
+        // Checked again when the MP3 is put in place; here it saves a futile encode.
+        std::unique_lock<std::mutex> lock = outputs->Lock();
+        if (std::string refusal = outputs->Refusal(target); !refusal.empty())
+            return Fail(refusal);
+    }
 
-    const SourceTags tags = ReadTags(source, info.format, in);
+    const SourceTags tags = ReadTags(source, info.format, opened.Tags());
     LamePtr lame;
     const bool monoOut = settings.mono || info.channels == 1;
     {
@@ -286,7 +344,10 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
     if (!pending.Add(id3.data(), int(id3.size())))
         return Fail(out.error());
 
-    const int chunkFrames = 8192;
+    // A chunk never makes more than kChunkFrames samples at the MP3's rate, so the MP3 buffer
+    // holds what LAME makes of it even when a low input rate is resampled upwards.
+    const int outRate = std::max(1, lame_get_out_samplerate(g));
+    const int chunkFrames = int(std::clamp<long long>((long long)kChunkFrames * info.samplerate / outRate, 1, kChunkFrames));
     const SampleKind kind = KindOf(info.format);
     std::vector<short> shorts;
     std::vector<int> ints;
@@ -296,7 +357,9 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
     case SampleKind::Int: ints.resize(size_t(chunkFrames) * info.channels); break;
     case SampleKind::Float: floats.resize(size_t(chunkFrames) * info.channels); break;
     }
-    std::vector<unsigned char> mp3(size_t(1.25 * chunkFrames) + 7200);
+    // LAME's flush pads with silence at the input rate: at 1 Hz it gives some 135 KB (measured).
+    const size_t flushRoom = 32 * size_t(std::max(1, outRate / std::max(1, info.samplerate) + 1));
+    std::vector<unsigned char> mp3(size_t(1.25 * kChunkFrames) + 7200 + flushRoom);
     // LAME's interleaved entry points want two channels; mono goes through the plain ones.
     const bool stereoIn = info.channels == 2;
 
@@ -319,6 +382,8 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
             break;
         case SampleKind::Float:
             got = sf_readf_float(in, floats.data(), chunkFrames);
+            if (got > 0)
+                HoldToFullScale(floats.data(), size_t(got) * size_t(info.channels));
             if (got > 0)
                 bytes = stereoIn ? lame_encode_buffer_interleaved_ieee_float(g, floats.data(), int(got), mp3.data(), int(mp3.size()))
                                  : lame_encode_buffer_ieee_float(g, floats.data(), floats.data(), int(got), mp3.data(), int(mp3.size()));
@@ -350,13 +415,31 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
     if (infoSize > 0 && infoSize <= infoFrame.size() &&
         !out.WriteAt(infoFrame.data(), infoSize, (long long)id3.size()))
         return Fail(out.error());
-    if (!out.Commit())
+    if (!out.Commit(outputs, source))
         return Fail(out.error());
 
     FileReport done;
     done.ok = true;
     done.notes = tags.notes;
+    done.opened = opened.identity();
     return done;
+}
+
+std::string RemoveSourceIfUnchanged(const std::string& path, const SourceIdentity& opened)
+{
+    struct stat now;
+    if (stat(path.c_str(), &now) != 0)
+        return std::strerror(errno);
+    if (now.st_dev != opened.dev || now.st_ino != opened.ino)
+        return "another file took its name while it was encoded; it is kept";
+    if (now.st_size != opened.size || now.st_mtim.tv_sec != opened.mtime.tv_sec ||
+        now.st_mtim.tv_nsec != opened.mtime.tv_nsec)
+        return "it changed while it was encoded (" + std::to_string(opened.size) + " bytes then, " +
+               std::to_string(now.st_size) + " now); it is kept";
+    if (unlink(path.c_str()) != 0)
+        return std::strerror(errno);
+    SyncFolder(FolderOf(path));
+    return {};
 }
 
 long long FramesOf(const std::string& path)

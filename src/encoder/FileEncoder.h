@@ -7,9 +7,11 @@
 #include "BladeEnc.h"
 
 #include <atomic>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
+#include <sys/types.h>
 
 namespace bladeenc {
 
@@ -22,14 +24,33 @@ struct FileProgress {
     std::function<void(const std::string& input, const std::string& output)> formats;
 };
 
+class OutputRegistry;
+
+// The source file as it was when it was opened for encoding.
+struct SourceIdentity {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    timespec mtime{};
+};
+
 struct FileReport {
     bool ok = false;
     std::string error;  // why the file failed, to follow its quoted path
     std::vector<std::string> notes;  // what of the source the MP3 lacks (a cover too large)
+    SourceIdentity opened;  // when ok: the file that was encoded
 };
 
+// Encodes source into "<source without extension>.mp3". With outputs, the MP3 name is checked
+// and taken through that registry, shared by every encode of the run.
 FileReport EncodeFile(const std::string& source, const EncoderSettings& settings,
-                      const BatchOptions& options, FileProgress& progress);
+                      const BatchOptions& options, FileProgress& progress,
+                      OutputRegistry* outputs = nullptr);
+
+// -DELETE's last step: removes the encoded source only when its path still names the file that
+// was opened, with the size and modification time it had then; a file renamed over it or a
+// recording still being written stays. Empty when removed, otherwise why not.
+std::string RemoveSourceIfUnchanged(const std::string& path, const SourceIdentity& opened);
 
 // Frames of a readable source, 0 otherwise: the batch's total is counted up front with it.
 long long FramesOf(const std::string& path);

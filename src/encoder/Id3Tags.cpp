@@ -11,14 +11,18 @@ namespace bladeenc {
 
 namespace {
 
-std::string StringOf(SNDFILE* file, int which)
+// Fixed-size INFO fields often carry trailing blanks or NULs.
+std::string Trimmed(std::string s)
 {
-    const char* text = sf_get_string(file, which);
-    std::string s = text ? text : "";
-    // Fixed-size INFO fields often carry trailing blanks or NULs.
     while (!s.empty() && (s.back() == ' ' || s.back() == '\0'))
         s.pop_back();
     return s;
+}
+
+std::string StringOf(SNDFILE* file, int which)
+{
+    const char* text = sf_get_string(file, which);
+    return CutTagText(Trimmed(text ? text : ""));
 }
 
 // Decodes one UTF-8 sequence at i; false when the bytes there are not valid UTF-8.
@@ -117,6 +121,29 @@ bool SourceTags::empty() const
     return title.empty() && artist.empty() && album.empty() && year.empty() && comment.empty() &&
            genre.empty() && track.empty() && copyright.empty() && albumArtist.empty() && disc.empty() &&
            composer.empty() && !cover && replayGain.empty();
+}
+
+std::string CutTagText(std::string text)
+{
+    if (text.size() <= kMaxTagText)
+        return text;
+    size_t cut = kMaxTagText;
+    // Back to the start of a UTF-8 sequence, so the cut leaves no half character.
+    while (cut > 0 && ((unsigned char)text[cut] & 0xC0) == 0x80)
+        --cut;
+    text.resize(cut);
+    return text;
+}
+
+void AddAiffText(SourceTags& tags, const std::string& chunkId, const std::string& text)
+{
+    std::string* field = chunkId == "NAME" ? &tags.title
+                       : chunkId == "AUTH" ? &tags.artist
+                       : chunkId == "(c) " ? &tags.copyright
+                       : chunkId == "ANNO" ? &tags.comment
+                                           : nullptr;
+    if (field && field->empty())
+        *field = CutTagText(Trimmed(text.substr(0, text.find('\0'))));
 }
 
 SourceTags ReadSourceTags(SNDFILE* file)

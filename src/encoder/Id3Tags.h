@@ -28,7 +28,15 @@ struct SourceTags {
     bool empty() const;              // nothing to write; notes do not count
 };
 
+// Longer tag text is cut to this many bytes (at a character's start): a title of 200 KB is a
+// broken or hostile header, not a title.
+inline constexpr size_t kMaxTagText = 1024;
+std::string CutTagText(std::string text);
+
 SourceTags ReadSourceTags(sf_private_tag* file);
+// Puts the text of an AIFF chunk ("NAME", "AUTH", "(c) ", "ANNO") read by the encoder itself
+// where libsndfile would have put it; a field libsndfile already filled stays.
+void AddAiffText(SourceTags& tags, const std::string& chunkId, const std::string& text);
 
 // The source's bytes as UTF-16: UTF-8 where they are valid UTF-8, else Latin-1 (older tools).
 std::u16string ToUtf16(const std::string& bytes);

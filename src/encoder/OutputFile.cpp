@@ -1,5 +1,6 @@
 // OutputFile: complete-or-nothing output through O_TMPFILE + linkat, or a named temp + rename.
 #include "OutputFile.h"
+#include "OutputRegistry.h"
 
 #include <atomic>
 #include <cerrno>
@@ -163,7 +164,7 @@ std::vector<std::string> PendingTempPaths()
 
 void InstallTempCleanupOnSignals()
 {
-    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGPIPE, SIGQUIT}) {
+    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGPIPE, SIGQUIT, SIGABRT}) {
         struct sigaction old;
         if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
             continue;
@@ -326,7 +327,47 @@ int OutputFile::LinkUnderTempName(std::string& name)
     return EEXIST;
 }
 
-bool OutputFile::Commit()
+// Puts the written file under the final name; 0 or an errno value. The temporary name is gone
+// either way.
+int OutputFile::PutInPlace()
+{
+    if (!unnamed_) {
+        if (rename(tempPath_.c_str(), finalPath_.c_str()) != 0)
+            return errno;
+        UnregisterTemp(signalSlot_);
+        tempPath_.clear();
+        return 0;
+    }
+    // A link straight to the final name never replaces anything; an existing file is replaced
+    // in one step by a rename from a temporary name.
+    std::string procPath = "/proc/self/fd/" + std::to_string(fd_);
+    int err = 0;
+    if (linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, finalPath_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        err = errno;
+        if (err == ENOENT || err == EPERM || err == EXDEV) {
+            // No /proc: AT_EMPTY_PATH works where the process may use it.
+            if (linkat(fd_, "", AT_FDCWD, finalPath_.c_str(), AT_EMPTY_PATH) == 0)
+                err = 0;
+            else if (errno == EEXIST)
+                err = EEXIST;
+        }
+    }
+    if (err == EEXIST) {
+        std::string temp;
+        err = LinkUnderTempName(temp);
+        if (err == 0) {
+            signalSlot_ = RegisterTemp(temp);
+            if (rename(temp.c_str(), finalPath_.c_str()) != 0) {
+                err = errno;
+                unlink(temp.c_str());
+            }
+            UnregisterTemp(signalSlot_);
+        }
+    }
+    return err;
+}
+
+bool OutputFile::Commit(OutputRegistry* registry, const std::string& madeFrom)
 {
     if (fd_ < 0) {
         error_ = "no output file open";
@@ -337,45 +378,23 @@ bool OutputFile::Commit()
         Discard();
         return Fail("cannot write the MP3 file", err);
     }
-    if (unnamed_) {
-        // A link straight to the final name never replaces anything; an existing file is
-        // replaced in one step by a rename from a temporary name.
-        std::string procPath = "/proc/self/fd/" + std::to_string(fd_);
-        int err = 0;
-        if (linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, finalPath_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-            err = errno;
-            if (err == ENOENT || err == EPERM || err == EXDEV) {
-                // No /proc: AT_EMPTY_PATH works where the process may use it.
-                if (linkat(fd_, "", AT_FDCWD, finalPath_.c_str(), AT_EMPTY_PATH) == 0)
-                    err = 0;
-                else if (errno == EEXIST)
-                    err = EEXIST;
+    {
+        std::unique_lock<std::mutex> lock;
+        if (registry) {
+            lock = registry->Lock();
+            if (std::string refusal = registry->Refusal(finalPath_); !refusal.empty()) {
+                Discard();
+                error_ = refusal;
+                return false;
             }
         }
-        if (err == EEXIST) {
-            std::string temp;
-            err = LinkUnderTempName(temp);
-            if (err == 0) {
-                signalSlot_ = RegisterTemp(temp);
-                if (rename(temp.c_str(), finalPath_.c_str()) != 0) {
-                    err = errno;
-                    unlink(temp.c_str());
-                }
-                UnregisterTemp(signalSlot_);
-            }
-        }
-        if (err != 0) {
+        if (int err = PutInPlace(); err != 0) {
             Discard();
             return Fail("cannot put the MP3 file in place as " + finalPath_, err);
         }
-    } else {
-        if (rename(tempPath_.c_str(), finalPath_.c_str()) != 0) {
-            int err = errno;
-            Discard();
-            return Fail("cannot put the MP3 file in place as " + finalPath_, err);
-        }
-        UnregisterTemp(signalSlot_);
-        tempPath_.clear();
+        struct stat made;
+        if (registry && fstat(fd_, &made) == 0)
+            registry->Record(made, madeFrom);
     }
     close(fd_);
     fd_ = -1;

@@ -18,6 +18,8 @@
 
 namespace bladeenc {
 
+class OutputRegistry;
+
 class OutputFile {
 public:
     OutputFile() = default;
@@ -38,8 +40,9 @@ public:
 
     // Flushes the data to disk, puts it under the final name (replacing an existing file only
     // now) and flushes the folder. False with error() set; the temporary file is then gone and
-    // an existing file under the final name is unchanged.
-    bool Commit();
+    // an existing file under the final name is unchanged. With a registry, the name is checked
+    // and taken under its lock, and the new file recorded as made from madeFrom.
+    bool Commit(OutputRegistry* registry = nullptr, const std::string& madeFrom = {});
     // Removes the temporary file; the final name is not touched.
     void Discard();
 
@@ -49,6 +52,7 @@ private:
     bool Fail(const std::string& what, int err);
     bool OpenNamed();
     int LinkUnderTempName(std::string& name);  // errno-style result
+    int PutInPlace();                          // errno-style result
     std::string finalPath_;
     std::string folder_;
     std::string tempPath_;
@@ -67,8 +71,9 @@ int RemoveStaleTempFiles(const std::string& folder);
 // Paths of the named temporary files being written right now (fallback mode, and the moment
 // between link and rename when replacing a file). Filled so signal handlers can remove them.
 std::vector<std::string> PendingTempPaths();
-// Makes SIGTERM, SIGINT, SIGHUP, SIGPIPE and SIGQUIT remove those files before the process dies
-// of the signal (signals the parent set to be ignored stay ignored).
+// Makes SIGTERM, SIGINT, SIGHUP, SIGPIPE, SIGQUIT and SIGABRT (a failed assertion in a library)
+// remove those files before the process dies of the signal (signals the parent set to be
+// ignored stay ignored).
 void InstallTempCleanupOnSignals();
 
 // The process's umask, read once (the first call must come before other threads create files).

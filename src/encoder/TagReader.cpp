@@ -1,7 +1,7 @@
 // TagLib, opened by the format libsndfile recognised, so a file's name never decides how it is read.
 #include "TagReader.h"
 
-#include <sndfile.h>
+#include <sndfile.h>  // the SF_FORMAT_ codes
 #include <taglib/aifffile.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/flacfile.h>
@@ -53,7 +53,7 @@ std::string Value(const TagLib::PropertyMap& map, std::initializer_list<const ch
             joined += (joined.empty() ? "" : "; ") + text;
         }
         if (!joined.empty())
-            return joined;
+            return CutTagText(joined);
     }
     return {};
 }
@@ -203,14 +203,13 @@ void TakeCover(SourceTags& tags, const std::vector<Picture>& pictures)
         tags.cover->mime = SniffedMime(chosen->data);
 }
 
-SourceTags ReadTags(const std::string& path, int sfFormat, SNDFILE* in)
+SourceTags ReadTags(const std::string& path, int sfFormat, SourceTags tags)
 {
     SilenceTagLib();
     TagLib::PropertyMap map;
     std::vector<Picture> pictures;
     ReadWithTagLib(path, sfFormat, map, pictures);
 
-    SourceTags tags = ReadSourceTags(in);
     auto take = [&](std::string& field, std::initializer_list<const char*> keys) {
         if (std::string value = Value(map, keys); !value.empty())
             field = value;
@@ -232,7 +231,7 @@ SourceTags ReadTags(const std::string& path, int sfFormat, SNDFILE* in)
     for (const auto& [key, values] : map) {
         std::string name = Utf8(key);
         if (name.rfind("REPLAYGAIN_", 0) == 0 && !values.isEmpty())
-            tags.replayGain.emplace_back(name, Trimmed(Utf8(values.front())));
+            tags.replayGain.emplace_back(name, CutTagText(Trimmed(Utf8(values.front()))));
     }
     TakeCover(tags, pictures);
     return tags;

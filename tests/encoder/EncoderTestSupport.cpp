@@ -305,6 +305,11 @@ std::vector<std::string> LinesStartingWith(const std::string& output, const std:
     return found;
 }
 
+std::vector<std::string> ErrorLines(const std::string& output)
+{
+    return LinesStartingWith(output, "Error:");
+}
+
 std::string Columns(const std::string& line, size_t first, size_t last)
 {
     if (line.size() < first)

@@ -17,6 +17,7 @@ namespace enctest {
 inline const std::string kEncoder = TW_BLADEENC;
 // 16-bit PCM WAV: libsndfile's format code of the usual source.
 inline constexpr int kWav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+inline constexpr int kAiff16 = SF_FORMAT_AIFF | SF_FORMAT_PCM_16;
 
 inline bool StartsWith(const std::string& s, const std::string& prefix)
 {
@@ -84,6 +85,7 @@ private:
 
 std::vector<std::string> Lines(const std::string& output);  // split at \r and \n, empty dropped
 std::vector<std::string> LinesStartingWith(const std::string& output, const std::string& prefix);
+std::vector<std::string> ErrorLines(const std::string& output);  // the lines beginning "Error:"
 
 // The front-end's field rule: 1-based columns [first, last], shorter when the line is, blanks
 // and control characters trimmed.

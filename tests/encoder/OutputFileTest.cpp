@@ -1,11 +1,13 @@
 // Complete-or-nothing output: the final name shows nothing until Commit, an existing file stays
 // until then, and a discarded file leaves no trace, with and without O_TMPFILE.
 #include "OutputFile.h"
+#include "OutputRegistry.h"
 #include "EncoderTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -113,4 +115,41 @@ TEST(OutputFile, TerminatedWriterRemovesItsNamedTempFile)
     ASSERT_TRUE(WIFSIGNALED(status)) << "exit code " << WEXITSTATUS(status);
     EXPECT_EQ(WTERMSIG(status), SIGTERM);
     EXPECT_TRUE(dir.Entries().empty());
+}
+
+TEST_P(OutputFileModes, AFileMadeInThisRunIsNeverReplacedWhateverTheName)
+{
+    // Two names for one file: a symlinked folder here; a folder that ignores letter case does
+    // the same with "Track.mp3" and "track.mp3". Whichever writer comes second is refused.
+    ScratchFolder dir;
+    ASSERT_EQ(mkdir((dir / "real").c_str(), 0755), 0);
+    ASSERT_EQ(symlink("real", (dir / "link").c_str()), 0);
+    WriteFile(dir / "real/old.mp3", "from an earlier run");
+    OutputRegistry registry;
+    struct Step {
+        std::string target, content, source;
+        bool committed;
+    } steps[] = {
+        {dir / "real/a.mp3", "first", "real/a.wav", true},
+        {dir / "link/a.mp3", "second", "link/a.aiff", false},
+        {dir / "real/a.mp3", "third", "real/a.flac", false},
+        {dir / "link/old.mp3", "replaces the earlier run's", "link/old.wav", true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.target);
+        OutputFile out;
+        ASSERT_TRUE(out.Open(step.target, GetParam())) << out.error();
+        ASSERT_TRUE(out.Write(step.content.data(), step.content.size()));
+        EXPECT_EQ(out.Commit(&registry, step.source), step.committed) << out.error();
+        if (!step.committed) {
+            EXPECT_NE(out.error().find("encoded from \"real/a.wav\" in this run"), std::string::npos) << out.error();
+        }
+    }
+    EXPECT_EQ(ReadFile(dir / "real/a.mp3"), "first");
+    EXPECT_EQ(ReadFile(dir / "real/old.mp3"), "replaces the earlier run's");
+    EXPECT_EQ(ReadFile(dir / "link/a.mp3"), "first");
+    size_t entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "real"))
+        entries += !entry.path().filename().string().empty();
+    EXPECT_EQ(entries, 2u) << "a.mp3 and old.mp3, no temporary file";
 }
