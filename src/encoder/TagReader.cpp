@@ -224,9 +224,10 @@ SourceTags ReadTags(const std::string& path, int sfFormat, SourceTags tags)
     take(tags.copyright, {"COPYRIGHT"});
     if (std::string year = YearOf(Value(map, {"DATE", "YEAR"})); !year.empty())
         tags.year = year;
-    if (std::string track = NumberOfTotal(Value(map, {"TRACKNUMBER"}), Value(map, {"TRACKTOTAL", "TOTALTRACKS"}));
-        !track.empty())
-        tags.track = track;
+    // A WAV's INFO chunk may hold the track number and its ID3 chunk the total.
+    const std::string trackNumber = Value(map, {"TRACKNUMBER"});
+    tags.track = NumberOfTotal(trackNumber.empty() ? tags.track : trackNumber,
+                               Value(map, {"TRACKTOTAL", "TOTALTRACKS"}));
     tags.disc = NumberOfTotal(Value(map, {"DISCNUMBER"}), Value(map, {"DISCTOTAL", "TOTALDISCS"}));
     for (const auto& [key, values] : map) {
         std::string name = Utf8(key);
