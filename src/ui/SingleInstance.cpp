@@ -1,5 +1,8 @@
 #include "SingleInstance.h"
 
+#include "AppPaths.h"
+
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -26,8 +29,10 @@ namespace {
 const QByteArray Header = QByteArrayLiteral("tonewright-open 1\n");
 // A later start gives up on a running program that does not answer after this long.
 constexpr int HandOverDeadlineMs = 5000;
-// A hand-over larger than this is not a list of file names.
-constexpr qsizetype MaxMessageBytes = 16 * 1024 * 1024;
+// A hand-over larger than this is not a list of file names (7,500 paths of 290 bytes take 2.2 MiB).
+constexpr qsizetype MaxMessageBytes = 4 * 1024 * 1024;
+// Connections read at once; more wait in the listen queue until one of these has ended.
+constexpr int MaxOpenConnections = 8;
 // A connection whose message has not ended after this long is dropped, so a client that stalls
 // does not keep its socket open in the running program for good.
 constexpr int StalledClientMs = 10000;
@@ -62,8 +67,9 @@ bool WaitWritable(int fd, const QDeadlineTimer& deadline)
 // size limit or a stall drops the connection and its message.
 class THandOverClient : public QObject {
 public:
-    THandOverClient(int fd, std::function<void(const QByteArray&)> done, QObject* owner)
-        : QObject(owner), m_fd(fd), m_done(std::move(done))
+    // `closed` runs when the connection is gone.
+    THandOverClient(int fd, std::function<void(const QByteArray&)> done, std::function<void()> closed, QObject* owner)
+        : QObject(owner), m_fd(fd), m_done(std::move(done)), m_closed(std::move(closed))
     {
         m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
         connect(m_notifier, &QSocketNotifier::activated, this, [this] { Read(); });
@@ -73,6 +79,8 @@ public:
     {
         delete m_notifier; // before its descriptor goes
         ::close(m_fd);
+        if (m_closed)
+            m_closed();
     }
 
 private:
@@ -110,6 +118,7 @@ private:
     QSocketNotifier* m_notifier = nullptr;
     QByteArray m_message;
     std::function<void(const QByteArray&)> m_done;
+    std::function<void()> m_closed;
 };
 } // namespace
 
@@ -129,6 +138,12 @@ TSingleInstance::TSingleInstance(const QString& settingsPath, QObject* owner) : 
 
 TSingleInstance::~TSingleInstance()
 {
+    // The open connections end first, while this object is whole; they must not wake the
+    // notifier that goes below.
+    m_destroying = true;
+    for (QObject* child : findChildren<QObject*>(Qt::FindDirectChildrenOnly))
+        if (child != m_acceptNotifier)
+            delete child;
     // The socket file goes before the lock: once the lock is free, a new start may put its own
     // socket file at the same path, which a later unlink here would remove.
     if (m_listenFd >= 0) {
@@ -171,7 +186,8 @@ bool TSingleInstance::TryLock()
 {
     if (m_lockFd < 0) {
         const QByteArray path = QFile::encodeName(m_socketPath + QStringLiteral(".lock"));
-        m_lockFd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        // O_NOFOLLOW: a link put in the lock file's place must not make us open another file.
+        m_lockFd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (m_lockFd < 0)
             return false;
     }
@@ -231,16 +247,38 @@ void TSingleInstance::Listen()
         return;
     }
     m_listenFd = fd;
-    m_acceptNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    // Before the application object exists there is no event loop to watch the socket with:
+    // the connections wait in its queue until AcceptHandOvers.
+    if (QCoreApplication::instance())
+        AcceptHandOvers();
+}
+
+void TSingleInstance::AcceptHandOvers()
+{
+    if (m_listenFd < 0 || m_acceptNotifier)
+        return;
+    m_acceptNotifier = new QSocketNotifier(m_listenFd, QSocketNotifier::Read, this);
     connect(m_acceptNotifier, &QSocketNotifier::activated, this, [this] { AcceptConnections(); });
 }
 
 void TSingleInstance::AcceptConnections()
 {
     for (;;) {
+        if (m_openConnections >= MaxOpenConnections) {
+            // Taken up again when one of them ends.
+            m_acceptNotifier->setEnabled(false);
+            return;
+        }
         const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd >= 0) {
-            new THandOverClient(fd, [this](const QByteArray& message) { Received(message); }, this);
+            ++m_openConnections;
+            new THandOverClient(
+                fd, [this](const QByteArray& message) { Received(message); },
+                [this] {
+                    if (--m_openConnections < MaxOpenConnections && m_acceptNotifier && !m_destroying)
+                        m_acceptNotifier->setEnabled(true);
+                },
+                this);
             continue;
         }
         if (errno == EINTR || errno == ECONNABORTED)
@@ -256,8 +294,10 @@ void TSingleInstance::AcceptConnections()
 void TSingleInstance::Received(const QByteArray& message)
 {
     QStringList files;
-    if (DecodeFiles(message, files) && OnFiles)
-        OnFiles(this, files);
+    if (!DecodeFiles(message, files) || !OnFiles)
+        return;
+    // The same rule as for the program's own arguments: what is no regular file is left out.
+    OnFiles(this, FileArguments(files, QStringLiteral("/")));
 }
 
 QByteArray TSingleInstance::EncodeFiles(const QStringList& files)

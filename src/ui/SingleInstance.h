@@ -23,17 +23,23 @@ public:
 
     // Becomes the running program, or hands `files` (absolute paths) to the one already running.
     // True: this process goes on (it is the running program now, or no running one answered and it
-    // starts as usual); false: the files were handed over and this process should end.
+    // starts as usual); false: the files were handed over and this process should end. Needs no
+    // application object: a later start hands over before it connects to a display.
     bool Start(const QStringList& files);
+    // Starts taking later starts' files; for a Start that ran before the application object
+    // existed (Start does it itself otherwise).
+    void AcceptHandOvers();
 
-    // A later start's files, in the order it was given them (possibly none: it was started again
-    // without files and the window should come forward).
+    // A later start's files, in the order it was given them, those that name an existing regular
+    // file (possibly none: it was started again without files and the window should come forward).
     std::function<void(TSingleInstance* Sender, const QStringList& Files)> OnFiles;
 
     // The socket's path; empty when the runtime folder cannot be had.
     QString SocketPath() const { return m_socketPath; }
     // Whether this object is the running program's and listens.
     bool Listening() const;
+    // Later starts' connections being read now.
+    int OpenConnections() const { return m_openConnections; }
 
     // The message a later start sends, and its reading back (false: incomplete or not ours).
     static QByteArray EncodeFiles(const QStringList& files);
@@ -50,4 +56,6 @@ private:
     int m_lockFd = -1;
     int m_listenFd = -1;
     QSocketNotifier* m_acceptNotifier = nullptr;
+    int m_openConnections = 0;
+    bool m_destroying = false;
 };

@@ -68,7 +68,26 @@ protected:
         return fd;
     }
 
+    // A later start on `settings` hands over a new file `name`, which arrives as the first hand-over.
+    void ExpectHandOver(const QString& settings, const QString& name)
+    {
+        const QString file = RealFile(name);
+        TSingleInstance later(settings);
+        EXPECT_FALSE(later.Start({file}));
+        ASSERT_TRUE(WaitForHandOvers(1));
+        EXPECT_EQ(received[0], QStringList{file});
+    }
+
+    // A file of `name` in a folder of the test's own, created; its path.
+    QString RealFile(const QString& name)
+    {
+        QFile file(music.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        return file.fileName();
+    }
+
     QTemporaryDir runtime;
+    QTemporaryDir music;
     QByteArray oldRuntime;
     std::vector<int> clients;
     std::vector<QStringList> received;
@@ -84,11 +103,14 @@ TEST_F(SingleInstance, ALaterStartHandsItsFilesToTheRunningProgramInOrder)
     EXPECT_TRUE(running.Listening());
     EXPECT_TRUE(running.SocketPath().startsWith(runtime.path() + QStringLiteral("/tonewright-")));
 
-    const QStringList files = {QStringLiteral("/m/b.wav"), QStringLiteral("/m/with blank\nand break.aiff"),
-                               QString::fromUtf8("/m/\xC3\xA4.wav")};
+    const QStringList files = {RealFile(QStringLiteral("b.wav")), RealFile(QStringLiteral("with blank\nand break.aiff")),
+                               RealFile(QString::fromUtf8("\xC3\xA4.wav"))};
     {
+        // What is no regular file does not reach the list, however a later start came by it.
+        const QStringList sent = QStringList{files[0], music.filePath(QStringLiteral("missing.wav")), files[1],
+                                             music.path(), music.path() + QStringLiteral("/./") + files[2].mid(music.path().size() + 1)};
         TSingleInstance later(settings);
-        EXPECT_FALSE(later.Start(files)) << "the later start ends";
+        EXPECT_FALSE(later.Start(sent)) << "the later start ends";
         EXPECT_FALSE(later.Listening());
     }
     {
@@ -131,10 +153,7 @@ TEST_F(SingleInstance, AProgramThatIsGoneLeavesNothingThatBlocksTheNextStart)
     Collect(next);
     ASSERT_TRUE(next.Start({}));
     EXPECT_TRUE(next.Listening());
-    TSingleInstance later(settings);
-    EXPECT_FALSE(later.Start({QStringLiteral("/y.wav")}));
-    ASSERT_TRUE(WaitForHandOvers(1));
-    EXPECT_EQ(received[0], QStringList{QStringLiteral("/y.wav")});
+    ExpectHandOver(settings, QStringLiteral("y.wav"));
 }
 
 TEST_F(SingleInstance, ClientsThatSendGarbageTooMuchOrNothingAreDroppedWithoutHarm)
@@ -170,11 +189,47 @@ TEST_F(SingleInstance, ClientsThatSendGarbageTooMuchOrNothingAreDroppedWithoutHa
     EXPECT_TRUE(hungUp);
 
     // With the silent client still connected, a later start is taken as usual.
-    TSingleInstance later(settings);
-    EXPECT_FALSE(later.Start({QStringLiteral("/z.wav")}));
-    ASSERT_TRUE(WaitForHandOvers(1));
-    EXPECT_EQ(received[0], QStringList{QStringLiteral("/z.wav")});
+    ExpectHandOver(settings, QStringLiteral("z.wav"));
     EXPECT_TRUE(running.Listening());
+}
+
+TEST_F(SingleInstance, ManyConnectionsAtOnceAreTakenAFewAtATime)
+{
+    const QString settings = QStringLiteral("/opt/tw/tonewright.ini");
+    TSingleInstance running(settings);
+    Collect(running);
+    ASSERT_TRUE(running.Start({}));
+    std::vector<int> idle;
+    for (int i = 0; i < 40; ++i) {
+        const int fd = Connect(running.SocketPath());
+        ASSERT_GE(fd, 0) << i;
+        idle.push_back(fd);
+    }
+    EXPECT_TRUE(SpinUntil([&] { return running.OpenConnections() == 8; }, 10000));
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(running.OpenConnections(), 8) << "the rest wait in the queue";
+    // As they end, the waiting ones are taken, and a real hand-over still arrives.
+    for (int fd : idle)
+        ::shutdown(fd, SHUT_WR);
+    ExpectHandOver(settings, QStringLiteral("w.wav"));
+}
+
+TEST_F(SingleInstance, ALinkInPlaceOfTheLockFileIsNotFollowed)
+{
+    const QString settings = QStringLiteral("/opt/tw/tonewright.ini");
+    QString lockPath;
+    {
+        TSingleInstance probe(settings);
+        lockPath = probe.SocketPath() + QStringLiteral(".lock");
+    }
+    QFile::remove(lockPath);
+    const QString target = music.filePath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QFile::link(target, lockPath));
+    TSingleInstance instance(settings);
+    EXPECT_TRUE(instance.Start({})) << "it starts as usual";
+    EXPECT_FALSE(instance.Listening());
+    EXPECT_FALSE(QFileInfo::exists(target)) << "the link's target was created";
 }
 
 TEST_F(SingleInstance, ARuntimeFolderTooDeepForASocketAddressCountsAsNone)

@@ -1,13 +1,17 @@
-// The secondary windows under a window manager that frames them: centred over their owner by the
-// outer frames, and the log window 400 x 250 with its frame.
+// The windows under a window manager that frames them: the main window 536 x 374 with its frame
+// and centred on the screen by it; the secondary windows centred over their owner by the outer
+// frames, and the log window 400 x 250 with its frame.
 #include "Dialogs.h"
 #include "Log.h"
+#include "Main.h"
 #include "Shutdown.h"
 #include "Spin.h"
+#include "TempProgramFolder.h"
 #include "progress.h"
 
 #include <QApplication>
 #include <QMainWindow>
+#include <QScreen>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -85,4 +89,17 @@ TEST_F(WindowFrames, TheProgressWindowIsCentredByItsFrame)
     });
     EXPECT_EQ(frame, Centred(progress.frameGeometry().size()));
     EXPECT_GT(frame.height(), progress.height());
+}
+
+TEST(MainWindowFrame, TheMainWindowIs536By374WithItsFrameAndCentredOnTheScreenByIt)
+{
+    TempProgramFolder folder;
+    TFormMain main;
+    main.show();
+    const QRect area = main.screen()->availableGeometry();
+    const QRect expected(CenteredPosition(area, QSize(536, 374)), QSize(536, 374));
+    EXPECT_TRUE(SpinUntil([&] { return !FrameMarginsOf(&main).isNull() && main.frameGeometry() == expected; }, 10000))
+        << "framed at " << main.frameGeometry().x() << "," << main.frameGeometry().y() << " "
+        << main.frameGeometry().width() << "x" << main.frameGeometry().height();
+    EXPECT_LT(main.height(), 374) << "the client area is the outer size less the frame";
 }
