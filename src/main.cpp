@@ -1,5 +1,6 @@
 // Tonewright: a desktop front-end for the BladeEnc MP3 encoder.
 #include "AppPaths.h"
+#include "DesktopActivation.h"
 #include "Dialogs.h"
 #include "Main.h"
 #include "ResStr.h"
@@ -12,6 +13,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <utility>
+
 int main(int argc, char* argv[])
 {
     // Files given as arguments ("Open with", a terminal) join the list; a program already running
@@ -22,7 +25,7 @@ int main(int argc, char* argv[])
         arguments << QFile::decodeName(argv[i]);
     const QStringList files = FileArguments(arguments, QDir::currentPath());
     TSingleInstance instance(SettingsFilePath());
-    if (!instance.Start(files))
+    if (!instance.Start(files, {qgetenv("DESKTOP_STARTUP_ID"), qgetenv("XDG_ACTIVATION_TOKEN")}))
         return 0;
 
     QApplication app(argc, argv);
@@ -32,11 +35,14 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("tonewright"));
 
     TFormMain form;
-    instance.OnFiles = [&form](TSingleInstance*, const QStringList& handed) {
+    QByteArray launch; // how the later start whose files come next was launched
+    instance.OnActivate = [&launch](TSingleInstance*, const TLaunchActivation& a) { launch = a.StartupId; };
+    instance.OnFiles = [&form, &launch](TSingleInstance*, const QStringList& handed) {
         RunGuarded([&] {
             for (const QString& file : handed)
                 form.AddFile(file);
             form.Tray->MenuItemTrayShowClick(); // the window comes forward, also from the tray
+            ActivateForLaunch(&form, std::exchange(launch, {}));
         });
     };
     instance.AcceptHandOvers();

@@ -27,6 +27,8 @@
 
 namespace {
 const QByteArray Header = QByteArrayLiteral("tonewright-open 1\n");
+// The same with the launch's activation first: its startup id and its token, each ended by a NUL.
+const QByteArray HeaderWithActivation = QByteArrayLiteral("tonewright-open 2\n");
 // A later start gives up on a running program that does not answer after this long.
 constexpr int HandOverDeadlineMs = 5000;
 // A hand-over larger than this is not a list of file names (7,500 paths of 290 bytes take 2.2 MiB).
@@ -160,8 +162,9 @@ bool TSingleInstance::Listening() const
     return m_listenFd >= 0;
 }
 
-bool TSingleInstance::Start(const QStringList& files)
+bool TSingleInstance::Start(const QStringList& files, const TLaunchActivation& activation)
 {
+    const QByteArray message = EncodeFiles(files, activation);
     if (m_socketPath.isEmpty())
         return true;
     // The lock decides who runs: the kernel drops it with its holder, so a crashed program leaves
@@ -174,7 +177,7 @@ bool TSingleInstance::Start(const QStringList& files)
         }
         if (m_lockFd < 0)
             return true; // no lock file can be had: start as usual
-        if (HandOver(files, deadline))
+        if (HandOver(message, deadline))
             return false;
         // The running program holds the lock but does not listen yet (it is just starting).
         QThread::msleep(50);
@@ -194,7 +197,7 @@ bool TSingleInstance::TryLock()
     return ::flock(m_lockFd, LOCK_EX | LOCK_NB) == 0;
 }
 
-bool TSingleInstance::HandOver(const QStringList& files, const QDeadlineTimer& deadline) const
+bool TSingleInstance::HandOver(const QByteArray& message, const QDeadlineTimer& deadline) const
 {
     sockaddr_un address;
     if (!SocketAddress(m_socketPath, address))
@@ -207,7 +210,6 @@ bool TSingleInstance::HandOver(const QStringList& files, const QDeadlineTimer& d
     // program's queue is full: the caller tries again.
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
         return false;
-    const QByteArray message = EncodeFiles(files);
     qsizetype sent = 0;
     while (sent < message.size()) {
         // MSG_NOSIGNAL: a running program that closes early must not end this one by SIGPIPE.
@@ -294,32 +296,56 @@ void TSingleInstance::AcceptConnections()
 void TSingleInstance::Received(const QByteArray& message)
 {
     QStringList files;
-    if (!DecodeFiles(message, files) || !OnFiles)
+    TLaunchActivation activation;
+    if (!DecodeFiles(message, files, &activation))
+        return;
+    if (OnActivate)
+        OnActivate(this, activation);
+    if (!OnFiles)
         return;
     // The same rule as for the program's own arguments: what is no regular file is left out.
     OnFiles(this, FileArguments(files, QStringLiteral("/")));
 }
 
-QByteArray TSingleInstance::EncodeFiles(const QStringList& files)
+QByteArray TSingleInstance::EncodeFiles(const QStringList& files, const TLaunchActivation& activation)
 {
     // Every name ends in a NUL, the one byte a file name cannot hold; a line break ends the message.
-    QByteArray message = Header;
+    // The activation's texts hold no NUL either (they come from the environment).
+    QByteArray message;
+    if (activation.StartupId.isEmpty() && activation.ActivationToken.isEmpty())
+        message = Header;
+    else
+        message = HeaderWithActivation + activation.StartupId + '\0' + activation.ActivationToken + '\0';
     for (const QString& file : files)
         message += QFile::encodeName(file) + '\0';
     message += '\n';
     return message;
 }
 
-bool TSingleInstance::DecodeFiles(const QByteArray& message, QStringList& files)
+bool TSingleInstance::DecodeFiles(const QByteArray& message, QStringList& files, TLaunchActivation* activation)
 {
     files.clear();
-    if (!message.startsWith(Header) || message.size() <= Header.size() || !message.endsWith('\n'))
+    if (activation)
+        *activation = {};
+    const bool withActivation = message.startsWith(HeaderWithActivation);
+    const QByteArray& header = withActivation ? HeaderWithActivation : Header;
+    if (!message.startsWith(header) || message.size() <= header.size() || !message.endsWith('\n'))
         return false;
-    const QByteArray body = message.mid(Header.size(), message.size() - Header.size() - 1);
+    const QByteArray body = message.mid(header.size(), message.size() - header.size() - 1);
     if (!body.isEmpty() && !body.endsWith('\0'))
         return false;
-    for (const QByteArray& name : body.split('\0'))
+    QList<QByteArray> items = body.split('\0');
+    items.removeLast(); // after the last NUL (or the whole of an empty body)
+    TLaunchActivation launch;
+    if (withActivation) {
+        if (items.size() < 2)
+            return false;
+        launch = {items.takeFirst(), items.takeFirst()};
+    }
+    for (const QByteArray& name : items)
         if (!name.isEmpty())
             files << QFile::decodeName(name);
+    if (activation)
+        *activation = launch;
     return true;
 }

@@ -1,6 +1,8 @@
 // One running program per settings file: a later start hands its files over and ends.
 #include "SingleInstance.h"
 
+#include "DesktopActivation.h"
+
 #include "Spin.h"
 
 #include <QCoreApplication>
@@ -120,6 +122,53 @@ TEST_F(SingleInstance, ALaterStartHandsItsFilesToTheRunningProgramInOrder)
     ASSERT_TRUE(WaitForHandOvers(2));
     EXPECT_EQ(received[0], files);
     EXPECT_TRUE(received[1].isEmpty());
+}
+
+TEST_F(SingleInstance, ALaterStartPassesOnHowItWasLaunched)
+{
+    const QString settings = QStringLiteral("/opt/tw/tonewright.ini");
+    TSingleInstance running(settings);
+    std::vector<TLaunchActivation> launches;
+    Collect(running);
+    running.OnActivate = [&](TSingleInstance*, const TLaunchActivation& a) {
+        EXPECT_EQ(received.size(), launches.size()) << "the launch comes before its files";
+        launches.push_back(a);
+    };
+    ASSERT_TRUE(running.Start({}));
+    const TLaunchActivation launch{"openbox-123-host-tonewright-0_TIME4711", "wl-token-1"};
+    {
+        TSingleInstance later(settings);
+        EXPECT_FALSE(later.Start({RealFile(QStringLiteral("a.wav"))}, launch));
+    }
+    {
+        TSingleInstance plain(settings);
+        EXPECT_FALSE(plain.Start({}));
+    }
+    ASSERT_TRUE(WaitForHandOvers(2));
+    ASSERT_EQ(launches.size(), 2u);
+    EXPECT_EQ(launches[0], launch);
+    EXPECT_EQ(launches[1], TLaunchActivation{});
+    EXPECT_EQ(received[0].size(), 1);
+}
+
+TEST(LaunchActivationRules, TheRemoveMessageAndTheLaunchTime)
+{
+    const struct {
+        QByteArray Id, Message;
+        quint32 Time;
+    } cases[] = {
+        {"kde-1_TIME1234", "remove: ID=kde-1_TIME1234", 1234},
+        {"a b_TIME7", "remove: ID=\"a b_TIME7\"", 7},
+        {"q\"uote\\x", "remove: ID=\"q\\\"uote\\\\x\"", 0},
+        {"no-time", "remove: ID=no-time", 0},
+        {"bad_TIMEx", "remove: ID=bad_TIMEx", 0},
+        {"big_TIME99999999999", "remove: ID=big_TIME99999999999", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Id.toStdString());
+        EXPECT_EQ(StartupRemoveMessage(c.Id), c.Message);
+        EXPECT_EQ(StartupIdTime(c.Id), c.Time);
+    }
 }
 
 TEST_F(SingleInstance, ProgramsOnDifferentSettingsFilesRunSideBySide)
@@ -248,15 +297,21 @@ TEST_F(SingleInstance, ARuntimeFolderTooDeepForASocketAddressCountsAsNone)
 TEST(SingleInstanceMessage, OnlyACompleteMessageIsRead)
 {
     const QStringList files = {QStringLiteral("/a.wav"), QStringLiteral("/b\n.wav")};
-    const QByteArray message = TSingleInstance::EncodeFiles(files);
-    QStringList read;
-    ASSERT_TRUE(TSingleInstance::DecodeFiles(message, read));
-    EXPECT_EQ(read, files);
-    // Cut anywhere (a later start that died while writing), or not ours at all: nothing is added.
-    for (qsizetype cut = 0; cut < message.size(); ++cut) {
-        SCOPED_TRACE(cut);
-        EXPECT_FALSE(TSingleInstance::DecodeFiles(message.left(cut), read));
-        EXPECT_TRUE(read.isEmpty());
+    for (const TLaunchActivation& launch : {TLaunchActivation{}, TLaunchActivation{"id_TIME1", {}},
+                                            TLaunchActivation{{}, "token"}}) {
+        const QByteArray message = TSingleInstance::EncodeFiles(files, launch);
+        QStringList read;
+        TLaunchActivation readLaunch{"x", "y"};
+        ASSERT_TRUE(TSingleInstance::DecodeFiles(message, read, &readLaunch));
+        EXPECT_EQ(read, files);
+        EXPECT_EQ(readLaunch, launch);
+        // Cut anywhere (a later start that died while writing): nothing is added.
+        for (qsizetype cut = 0; cut < message.size(); ++cut) {
+            SCOPED_TRACE(cut);
+            EXPECT_FALSE(TSingleInstance::DecodeFiles(message.left(cut), read));
+            EXPECT_TRUE(read.isEmpty());
+        }
     }
+    QStringList read;
     EXPECT_FALSE(TSingleInstance::DecodeFiles("GET / HTTP/1.0\r\n\r\n", read));
 }
