@@ -36,10 +36,23 @@ test-asan: deps
 	  ctest --output-on-failure -j$(JOBS) --timeout 600
 
 # Installs into $(DESTDIR)$(PREFIX): the program and our BladeEnc in lib/tonewright/, the
-# bin/tonewright link, the menu entry, the icons and the AppStream metainfo.
+# bin/tonewright link, the menu entry, the icons and the AppStream metainfo. It installs what
+# `make` built and builds nothing itself: `sudo make install` must not leave root's files in the
+# build folder. Into the live system (no DESTDIR) it refreshes the menu and icon caches, so that
+# "Open with" offers the program at once.
 PREFIX ?= /usr/local
-install: build
-	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+install:
+	@if [ ! -x $(BUILD)/tonewright ] || [ ! -x $(BUILD)/BladeEnc ]; then \
+	  echo "Nothing is built in $(BUILD)/ yet: run 'make' first (as yourself), then 'sudo make install'." >&2; \
+	  exit 1; \
+	fi
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)" || \
+	  { echo "Installing failed: is everything built? Run 'make' first (as yourself)." >&2; exit 1; }
+	@chown --reference=$(BUILD) $(BUILD)/install_manifest.txt 2>/dev/null || true
+	@if [ -z "$(DESTDIR)" ]; then \
+	  if command -v update-desktop-database >/dev/null; then update-desktop-database -q "$(PREFIX)/share/applications" || true; fi; \
+	  if command -v gtk-update-icon-cache >/dev/null; then gtk-update-icon-cache -q -t -f "$(PREFIX)/share/icons/hicolor" || true; fi; \
+	fi
 
 # A Debian package (installed under /usr) in $(BUILD)/, e.g. tonewright_1.2-1_amd64.deb.
 package: build

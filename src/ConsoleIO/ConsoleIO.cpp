@@ -46,19 +46,48 @@ int ThreadPriorityNiceOffset(TThreadPriority priority)
     return priority <= tpTimeCritical ? offsets[priority] : 0;
 }
 
+QString SystemErrorText(int code)
+{
+    // The GNU strerror_r: thread-safe (messages are built on the worker), returns the text.
+    char buffer[256];
+    return QString::fromLocal8Bit(strerror_r(code, buffer, sizeof buffer));
+}
+
+namespace {
+// "<text> Error Code :<n> (<the system's words for n>)"
+QString WithCode(const QString& text, int code)
+{
+    return QStringLiteral("%1 Error Code :%2 (%3)").arg(text).arg(code).arg(SystemErrorText(code));
+}
+} // namespace
+
 QString ProcessCreateMessage(int code)
 {
-    return QStringLiteral("%1  Error Code :%2").arg(QLatin1String(SErrorCreatingProcess)).arg(code);
+    return WithCode(QLatin1String(SErrorCreatingProcess) + u' ', code);
 }
 
 QString PipeCreateMessage(int code)
 {
-    return QStringLiteral("Error Opening Pipe Error Code :%1").arg(code);
+    return WithCode(QStringLiteral("Error Opening Pipe"), code);
 }
 
 QString WaitErrorMessage(int code)
 {
-    return QStringLiteral("Process Error Error Code :%1").arg(code);
+    return WithCode(QStringLiteral("Process Error"), code);
+}
+
+qint64 ChildArgumentSpace()
+{
+    // The kernel allows a quarter of the stack limit (sysconf's figure), but never more than
+    // 6 MiB, for the argument and environment strings and their pointers together.
+    constexpr qint64 kernelCeiling = 6 * 1024 * 1024;
+    const long argMax = sysconf(_SC_ARG_MAX);
+    qint64 space = argMax > 0 ? std::min<qint64>(argMax, kernelCeiling) : 128 * 1024;
+    for (char** item = environ; item && *item; ++item)
+        space -= qint64(std::strlen(*item)) + 1 + qint64(sizeof(char*));
+    // The program's path is copied too, and the environment may grow a little before the start.
+    constexpr qint64 reserve = 16 * 1024;
+    return std::max<qint64>(space - reserve, 0);
 }
 
 EConsoleIOError::EConsoleIOError(const QString& message)
@@ -157,7 +186,7 @@ TConsoleThread::TConsoleThread(TGUI2Console* owner, const TConsoleProperties& pr
             const int code = errno;
             FLogError = QStringLiteral("Cannot create file \"%1\". %2")
                             .arg(QDir::toNativeSeparators(FProps.LogFile),
-                                 QString::fromLocal8Bit(std::strerror(code)));
+                                 SystemErrorText(code));
         }
     }
     FWakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -610,5 +639,6 @@ void TGUI2Console::ThreadDone(const ConsoleIODetail::Link* link)
     if (FWorker && FWorker->FLink.get() == link) {
         FChildEnd = FWorker->FChildEnd;  // written before the worker's end was handed over
         FWorker.reset();  // joins the thread, which is at its very end
+        Q_EMIT Idle();
     }
 }

@@ -55,10 +55,19 @@ inline constexpr char SProcessAlreadyRunning[] = "Process Already Running";
 inline constexpr char SNormalThreadTermination[] = "Normal Thread Termination";
 inline constexpr char SErrorCreatingProcess[] = "Error Creating Process";
 // "%0s  Error Code :%0d" (two blanks), "Error Opening Pipe Error Code :%0d",
-// "Process Error Error Code :%0d": built by the functions below.
-QString ProcessCreateMessage(int code);  // "Error Creating Process  Error Code :2"
-QString PipeCreateMessage(int code);     // "Error Opening Pipe Error Code :24"
-QString WaitErrorMessage(int code);      // "Process Error Error Code :9"
+// "Process Error Error Code :%0d", each followed by the system's words for the code in
+// parentheses: built by the functions below.
+// "Error Creating Process  Error Code :2 (No such file or directory)"
+QString ProcessCreateMessage(int code);
+QString PipeCreateMessage(int code);     // "Error Opening Pipe Error Code :24 (Too many open files)"
+QString WaitErrorMessage(int code);      // "Process Error Error Code :9 (Bad file descriptor)"
+// The system's words for an errno value (strerror), safe on any thread.
+QString SystemErrorText(int code);
+
+// Bytes of the kernel's argument space that a child started now may fill with its arguments
+// (each one's bytes, its NUL and its pointer): the system's limit less what our environment,
+// which the child inherits, takes and a small reserve.
+qint64 ChildArgumentSpace();
 
 // ---- errors ----
 // The runner's error family. It derives from the silent abort, so the default error display
@@ -278,6 +287,10 @@ public:
     void SetTimeOutDelay(int value);  // kept within 10..10000
     TThreadPriority Priority() const { return FProps.Priority; }
     void SetPriority(TThreadPriority value) { FProps.Priority = value; }
+
+Q_SIGNALS:
+    // A run's end has been processed (after its OnDone): Start now begins a new run.
+    void Idle();
 
 private:
     friend class TConsoleThread;

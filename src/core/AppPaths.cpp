@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 
 #include <unistd.h>
 
@@ -19,7 +20,10 @@ QString ExecutablePath()
     if (!Override().isEmpty())
         return Override();
     // Resolves symlinks: through the installed <prefix>/bin/tonewright link this is the real
-    // program in <prefix>/lib/tonewright/, beside our BladeEnc.
+    // program in <prefix>/lib/tonewright/, beside our BladeEnc. Before the application object
+    // exists (a later start handing its files over) the kernel's link says the same.
+    if (!QCoreApplication::instance())
+        return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
     return QCoreApplication::applicationFilePath();
 }
 
@@ -45,11 +49,24 @@ QString UserConfigFolder()
     return base + QStringLiteral("tonewright/");
 }
 
+bool IsInstalledProgramFolder(const QString& folder)
+{
+    QString dir = folder;
+    if (dir.endsWith(QLatin1Char('/')))
+        dir.chop(1);
+    if (!dir.endsWith(QLatin1String("/lib/tonewright")))
+        return false;
+    const QString prefix = dir.chopped(int(QLatin1String("/lib/tonewright").size()));
+    return QFileInfo(prefix + QStringLiteral("/share/applications/tonewright.desktop")).isFile();
+}
+
 QString SettingsFolder(const QString& settingsName)
 {
     const QString folder = ProgramFolder();
-    // access() asks the file system itself, so a read-only mount counts as not writable.
-    if (::access(QFile::encodeName(folder).constData(), W_OK) == 0)
+    // access() asks the file system itself, so a read-only mount counts as not writable. An
+    // installed program never writes beside itself, whoever runs it: a file root left there
+    // would outlive the package and become every new user's settings.
+    if (!IsInstalledProgramFolder(folder) && ::access(QFile::encodeName(folder).constData(), W_OK) == 0)
         return folder;
     const QString config = UserConfigFolder();
     // A failure shows later, as the settings write's own "Unable to write to ..." message.
@@ -62,16 +79,33 @@ QString SettingsFolder(const QString& settingsName)
     return config;
 }
 
+QString CleanFilePath(const QString& path, const QString& workingFolder)
+{
+    QString local = path;
+    for (const QLatin1String prefix : {QLatin1String("file://localhost/"), QLatin1String("file:///"),
+                                       QLatin1String("//localhost/")}) {
+        if (local.startsWith(prefix, Qt::CaseInsensitive)) {
+            local = local.mid(prefix.size() - 1);
+            if (prefix.startsWith(QLatin1String("file:")))
+                local = QUrl::fromPercentEncoding(local.toUtf8());
+            break;
+        }
+    }
+    // cleanPath keeps a leading "//" (a network path elsewhere); here it is just "/".
+    while (local.startsWith(QLatin1String("//")))
+        local.remove(0, 1);
+    return QDir::cleanPath(QDir(workingFolder).absoluteFilePath(local));
+}
+
 QStringList FileArguments(const QStringList& arguments, const QString& workingFolder)
 {
-    const QDir base(workingFolder);
     QStringList files;
     for (const QString& argument : arguments) {
         if (argument.isEmpty())
             continue;
-        const QFileInfo info(base.absoluteFilePath(argument));
-        if (info.isFile())
-            files << QDir::cleanPath(info.absoluteFilePath());
+        const QString path = CleanFilePath(argument, workingFolder);
+        if (QFileInfo(path).isFile())
+            files << path;
     }
     return files;
 }

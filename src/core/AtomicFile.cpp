@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdlib>
@@ -75,6 +76,17 @@ bool WriteFileAtomically(const QString& path, const QByteArray& data)
     if (!ok)
         ::unlink(tmpl.constData());
     return ok;
+}
+
+bool ReplaceWritableFile(const QString& path, const QByteArray& data)
+{
+    QString target = path;
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        target = info.symLinkTarget();
+    if (::access(QFile::encodeName(target).constData(), W_OK) != 0 && errno != ENOENT)
+        return false;
+    return WriteFileAtomically(target, data);
 }
 
 void RemoveStaleTemporaryFiles(const QString& path, int minAgeSeconds)

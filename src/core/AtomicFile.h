@@ -9,6 +9,11 @@
 // when any step fails.
 bool WriteFileAtomically(const QString& path, const QByteArray& data);
 
+// WriteFileAtomically for a file the user keeps: a symbolic link at `path` stays, and the file it
+// points at is replaced; a file the user may not write (made read-only) is refused, although the
+// rename over it would need only the folder's permission. False when refused or failed.
+bool ReplaceWritableFile(const QString& path, const QByteArray& data);
+
 // Removes what WriteFileAtomically leaves when the program is killed while writing `path`:
 // regular files named "." + the file's name + "." + six letters or digits, in the file's own
 // folder, last changed more than `minAgeSeconds` ago (a younger one may be another running

@@ -1,5 +1,6 @@
 #include "EncoderCommandLine.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 QString BuildEncoderOptions(const TSettings& values)
@@ -85,4 +86,31 @@ QString BuildEncoderCommandLine(const QString& encoderPath, const QString& optio
         line += QuoteCommandLineArgument(file);
     }
     return line;
+}
+
+qint64 ArgumentCost(const QString& argument)
+{
+    return QFile::encodeName(argument).size() + 1 + qint64(sizeof(char*));
+}
+
+QList<QStringList> SplitIntoRuns(const QString& encoderPath, const QString& options, const QStringList& files,
+                                 qint64 room)
+{
+    qint64 fixed = ArgumentCost(encoderPath);
+    for (const QString& option : options.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        fixed += ArgumentCost(option);
+    fixed += qint64(sizeof(char*)); // the null pointer that ends the list
+
+    QList<QStringList> runs;
+    qint64 used = 0;
+    for (const QString& file : files) {
+        const qint64 cost = ArgumentCost(file);
+        if (runs.isEmpty() || (!runs.last().isEmpty() && used + cost > room)) {
+            runs.append(QStringList());
+            used = fixed;
+        }
+        runs.last().append(file);
+        used += cost;
+    }
+    return runs;
 }

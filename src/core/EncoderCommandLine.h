@@ -25,3 +25,14 @@ QString EncoderPathItem(const QString& encoderPath);
 // The whole command line: the encoder's path, the options, then each file, in the given order,
 // after one blank and quoted.
 QString BuildEncoderCommandLine(const QString& encoderPath, const QString& options, const QStringList& files);
+
+// What one argument takes of the kernel's argument space when a child is started: its bytes
+// in the file-name encoding, its terminating NUL and the pointer to it.
+qint64 ArgumentCost(const QString& argument);
+
+// The files in runs of the encoder, in list order, each run as many files as fit: the command
+// line of each run (the encoder's path, the options, the run's files) takes at most `room`
+// bytes of argument space (ArgumentCost). A file that does not fit even alone gets a run of its
+// own, whose start then fails with the system's reason. No runs for no files.
+QList<QStringList> SplitIntoRuns(const QString& encoderPath, const QString& options, const QStringList& files,
+                                 qint64 room);

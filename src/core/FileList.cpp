@@ -96,8 +96,9 @@ TFileEntry MakeFileEntry(const QString& path)
 
 QString TFileListIndex::Key(const QString& file, const QString& folder)
 {
-    // A file name never holds "/", so the folder after it cannot blur the boundary.
-    return file.toCaseFolded() + QLatin1Char('/') + folder;
+    // Exact: names that differ only in letter case are different files here. A file name never
+    // holds "/", so the folder after it cannot blur the boundary.
+    return file + QLatin1Char('/') + folder;
 }
 
 void TFileListIndex::Add(const QString& file, const QString& folder)

@@ -45,7 +45,7 @@ QString FormatFileDate(const QDateTime& localTime);
 // a missing file or a folder gets Bytes "-1"; an unreadable time gets NoFileDate().
 TFileEntry MakeFileEntry(const QString& path);
 
-// Which entries are listed, by name without regard to case and folder exactly. Counts keys,
+// Which entries are listed, by name and folder exactly (letter case counts, as on the file system). Counts keys,
 // so two rows with the same key (briefly, while a row is moved) are tracked correctly.
 class TFileListIndex {
 public:

@@ -21,7 +21,7 @@ public:
     // The header captions, one per column.
     void SetCaptions(const QStringList& captions);
 
-    // Whether a file of this name (letter case ignored) is listed in exactly this folder.
+    // Whether a file of this name is listed in this folder (exactly, letter case counts).
     bool IsListed(const QString& file, const QString& folder) const;
     // Appends the file by its full path unless it is listed already; true when a row was added.
     bool AddFile(const QString& path);

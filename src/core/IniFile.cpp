@@ -5,8 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
-#include <unistd.h>
 
 namespace {
 bool ParseHex(QStringView digits, std::int32_t* value)
@@ -197,11 +195,16 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     const qsizetype existing = FindKey(section, key);
     if (existing >= 0) {
         Line& line = m_lines[existing];
+        // The same value keeps its line as written ("Layout = 3" stays so).
+        if (line.Value == value)
+            return;
+        m_changed = true;
         line.Raw = (line.Key + QLatin1Char('=') + value).toUtf8();
         line.Break.clear();
         line.Value = value.trimmed();
         return;
     }
+    m_changed = true;
     const Line keyLine = ParseLine((key + QLatin1Char('=') + value).toUtf8(), false);
     const qsizetype header = FindSection(section);
     if (header < 0) {
@@ -241,18 +244,13 @@ QByteArray TIniFile::Content() const
 
 void TIniFile::UpdateFile() const
 {
-    // Replace the file a symbolic link points at, not the link itself.
     // Replacing a file that could not be read would throw its content away.
     if (m_unreadable)
         throw EIniFileError(EIniFileError::irUnableToWrite, m_path);
-    QString target = m_path;
-    const QFileInfo info(m_path);
-    if (info.isSymLink())
-        target = info.symLinkTarget();
-    // The rename over the file needs only the folder's permission: a file made read-only
-    // must not be replaced all the same.
-    if (::access(QFile::encodeName(target).constData(), W_OK) != 0 && errno != ENOENT)
-        throw EIniFileError(EIniFileError::irUnableToWrite, m_path);
-    if (!WriteFileAtomically(target, Content()))
+    // Nothing to change: a read-only file that already holds the content is no failure, and
+    // its time stamp stays as it was.
+    if (m_existed && !m_changed)
+        return;
+    if (!ReplaceWritableFile(m_path, Content()))
         throw EIniFileError(EIniFileError::irUnableToWrite, m_path);
 }

@@ -50,7 +50,8 @@ public:
     void WriteBool(const QString& section, const QString& key, bool value);
 
     // Replaces the file atomically with the current content; raises irUnableToWrite when the
-    // file system refuses or the old file could not be read, leaving it as it was.
+    // file system refuses or the old file could not be read, leaving it as it was. Does nothing
+    // when the file already holds the content.
     void UpdateFile() const;
 
     // The content as it would be written.
@@ -74,5 +75,6 @@ private:
     QString m_path;
     bool m_existed = false;
     bool m_unreadable = false; // something stood at the path but could not be read
+    bool m_changed = false;    // a write changed the content since it was read
     QList<Line> m_lines;
 };

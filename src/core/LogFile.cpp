@@ -115,5 +115,5 @@ bool SaveLogFile(const QString& path, const QStringList& lines)
         data += EncodeLogText(line);
         data += "\r\n";
     }
-    return WriteFileAtomically(path, data);
+    return ReplaceWritableFile(path, data);
 }

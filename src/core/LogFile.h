@@ -18,6 +18,7 @@ QByteArray EncodeLogText(QStringView text);
 // start an empty one). Empty when the file is missing or cannot be read.
 QStringList LoadLogFile(const QString& path);
 
-// Writes every line (EncodeLogText) followed by CR LF, replacing the file atomically. False when
-// the write failed; the old file is then left as it was.
+// Writes every line (EncodeLogText) followed by CR LF, replacing the file atomically
+// (ReplaceWritableFile: a read-only log file is refused). False when the write failed or was
+// refused; the old file is then left as it was.
 bool SaveLogFile(const QString& path, const QStringList& lines);

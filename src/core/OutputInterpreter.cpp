@@ -165,6 +165,14 @@ void TOutputInterpreter::SetClock(Clock clock)
     m_clock = clock ? std::move(clock) : Clock([this] { return m_timer.nsecsElapsed(); });
 }
 
+void TOutputInterpreter::BeginRun(const TRunSpan& span)
+{
+    m_span = span;
+    m_doneBefore = m_fields.FilesDone;
+    m_runAnnounced = 0;
+    m_runDone = 0;
+}
+
 void TOutputInterpreter::HandleLine(const QString& line, IProgressDisplay* display)
 {
     if (!display) {
@@ -190,6 +198,7 @@ void TOutputInterpreter::HandleLine(const QString& line, IProgressDisplay* displ
         display->SetStatusPosition(1000);
         display->SetStatusEta(ResStr::ProgressCompletedIn + CutColumns(line, 26, 34));
         ++m_fields.FilesDone;
+        ++m_runDone;
         if (m_fields.FilesToEncode == m_fields.FilesDone) {
             display->SetBatchText(ResStr::ProgressBatch + QStringLiteral("100%"));
             display->SetBatchPosition(1000);
@@ -204,8 +213,10 @@ void TOutputInterpreter::HandleLine(const QString& line, IProgressDisplay* displ
                || line.startsWith(QLatin1String("Blade's MP3 Encoder"))) {
         // The encoder's banner: nothing to show.
     } else if (line.startsWith(QLatin1String("Files to encode:"))) {
-        m_fields.FilesToEncode = ParseDecimalIntOrZero(RestFrom(line, 17));
-        m_fields.FilesDone = 0;
+        m_runAnnounced = ParseDecimalIntOrZero(RestFrom(line, 17));
+        m_runDone = 0;
+        m_fields.FilesToEncode = m_span.FilesBefore + m_runAnnounced + m_span.FilesAfter;
+        m_fields.FilesDone = m_doneBefore;
     } else {
         m_fields.ErrorOccurred = true;
     }
@@ -225,9 +236,16 @@ void TOutputInterpreter::HandleProgress(const QString& line, IProgressDisplay& d
     display.SetStatusPosition(PercentToPosition(m_fields.FilePercent));
     display.SetStatusEta(ResStr::ProgressEstimatedTime + fields.FileTime);
 
-    const QString batchText = LocalizeDecimal(fields.BatchPercent, m_decimalSeparator);
-    display.SetBatchText(ResStr::ProgressBatch + batchText + QLatin1Char('%'));
+    QString batchText = LocalizeDecimal(fields.BatchPercent, m_decimalSeparator);
     m_fields.BatchPercent = ParseLocaleNumber(batchText, m_decimalSeparator).value_or(0.0);
+    const std::int64_t listFiles = std::int64_t(m_span.FilesBefore) + m_span.FilesInRun + m_span.FilesAfter;
+    if ((m_span.FilesBefore > 0 || m_span.FilesAfter > 0) && listFiles > 0) {
+        // The encoder's percentage covers its own run; the window shows the whole list's.
+        m_fields.BatchPercent =
+            (m_span.FilesBefore + m_fields.BatchPercent / 100.0 * m_span.FilesInRun) * 100.0 / double(listFiles);
+        batchText = LocalizeDecimal(QString::number(m_fields.BatchPercent, 'f', 1), m_decimalSeparator);
+    }
+    display.SetBatchText(ResStr::ProgressBatch + batchText + QLatin1Char('%'));
     display.SetBatchPosition(PercentToPosition(m_fields.BatchPercent));
     display.SetBatchEta(ResStr::ProgressEstimatedTime + fields.BatchTime);
 

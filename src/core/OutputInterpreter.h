@@ -74,6 +74,14 @@ struct TBatchFields {
     double& BatchPercent;
 };
 
+// Where one encoder run stands in a batch that a long list split into several runs, in files of
+// the list: the runs before it, its own, the runs after it.
+struct TRunSpan {
+    std::int32_t FilesBefore = 0;
+    std::int32_t FilesInRun = 0;
+    std::int32_t FilesAfter = 0;
+};
+
 class TOutputInterpreter {
 public:
     // Nanoseconds on a monotonic clock; tests give their own.
@@ -86,6 +94,16 @@ public:
     // One line as the runner delivered it. `display` is the running batch's display, or null
     // when no batch runs (then the line only goes to the log). Never throws for any content.
     void HandleLine(const QString& line, IProgressDisplay* display);
+
+    // A new encoder run of the batch begins. The batch counters and the batch percentage then
+    // cover the whole list: the run's "Files to encode" counts the files before and after it
+    // too, and the files completed by earlier runs stay counted. One run over the whole list
+    // is the span {0, n, 0}.
+    void BeginRun(const TRunSpan& span);
+    // The current run's own counts: announced by its "Files to encode" line (0 until then) and
+    // completed.
+    std::int32_t RunFilesAnnounced() const { return m_runAnnounced; }
+    std::int32_t RunFilesDone() const { return m_runDone; }
 
     // Replaces the clock (an empty one restores the monotonic clock). The throttle keeps its last
     // reading: a clock that reads earlier than that drops progress lines until it passes it.
@@ -105,4 +123,8 @@ private:
     // The clock's reading at the last processed progress line; none before the first one, so the
     // first progress line of the interpreter's life is always processed.
     std::optional<qint64> m_lastStatusUpdate;
+    TRunSpan m_span;
+    std::int32_t m_doneBefore = 0; // files completed by the earlier runs
+    std::int32_t m_runAnnounced = 0;
+    std::int32_t m_runDone = 0;
 };

@@ -84,6 +84,8 @@ inline const QString NoFilesToEncode = QStringLiteral("There are no files to enc
 inline const QString ErrorViewLog = QStringLiteral("At least one error occurred. Do you want to view the log?");
 inline const QString CannotCreateFile = QStringLiteral("Cannot create file %1");
 inline const QString LogErrorPrefix = QStringLiteral("Error: ");
+// The last line of a batch the user stopped: files completed, files in the list.
+inline const QString LogStoppedByUser = QStringLiteral("Stopped by the user after %1 of %2 files.");
 // After LogErrorPrefix, when a run the user did not stop ended badly.
 inline const QString EncoderEndedBySignal = QStringLiteral("the encoder ended with signal %1 after %2 of %3 files");
 inline const QString EncoderEndedWithStatus = QStringLiteral("the encoder ended with exit status %1 after %2 of %3 files");
@@ -127,6 +129,8 @@ inline const QString ShutdownText = QStringLiteral("If you don't press cancel no
 #endif
 inline const QString ShutdownTimeLeft = QStringLiteral("Time left:");
 inline const QString ShutdownCancel = QStringLiteral("&Cancel");
+// The system refused to power off (logind's or polkit's words after it).
+inline const QString ShutdownRefused = QStringLiteral("The computer could not be switched off:\n%1");
 
 // --- options dialog ---
 inline const QString OptionsCaption = QStringLiteral("Options");

@@ -136,7 +136,14 @@ TBatchRun::TBatchRun(QObject* owner, IBatchUser& user) : QObject(owner), m_user(
         TBatchFields{GlobalVars.FilesToEncode, GlobalVars.FilesDone, GlobalVars.Log, GlobalVars.ErrorOccurred,
                      GlobalVars.CurrentFile, GlobalVars.FilePercent, GlobalVars.BatchPercent});
     m_progressDisplay = std::make_unique<TProgressFormDisplay>(*this, m_user);
-    ShutdownComputer = [] { ShutdownWindows(); };
+    ShutdownComputer = [this] {
+        const QString refused = ShutdownWindows();
+        if (!refused.isEmpty())
+            m_user.Ask(ResStr::ShutdownRefused.arg(refused), ResStr::CaptionError, MB_OK | MB_ICONERROR);
+    };
+    ArgumentSpace = [] { return ChildArgumentSpace(); };
+    // Queued: the next run starts from the event loop, not from inside the runner's end.
+    connect(GUI2Console1, &TGUI2Console::Idle, this, [this] { RunnerIdle(); }, Qt::QueuedConnection);
 }
 
 TBatchRun::~TBatchRun() = default;
@@ -162,7 +169,19 @@ void TBatchRun::Execute(const QStringList& files)
         m_user.Ask(ResStr::NoFilesToEncode, ResStr::CaptionHint, MB_OK | MB_ICONWARNING);
         return;
     }
-    GUI2Console1->SetCommand(BuildEncoderCommandLine(encoder, BuildEncoderOptions(), files));
+    m_encoder = encoder;
+    m_options = BuildEncoderOptions();
+    m_runs = SplitIntoRuns(m_encoder, m_options, files, ArgumentSpace ? ArgumentSpace() : ChildArgumentSpace());
+    m_nextRun = 0;
+    m_filesBefore = 0;
+    m_listFiles = int(files.size());
+    m_startWhenIdle = false;
+    m_deletedSources.clear();
+    QStringList existing; // the sources the encoder may delete
+    if (GlobalVars.DeleteSource)
+        for (const QString& file : files)
+            if (QFileInfo::exists(file))
+                existing << file;
     GUI2Console1->SetPriority(GlobalVars.Priority <= tpTimeCritical ? TThreadPriority(GlobalVars.Priority)
                                                                     : tpNormal);
 
@@ -178,8 +197,8 @@ void TBatchRun::Execute(const QStringList& files)
 
     GlobalVars.ErrorOccurred = false;
     GlobalVars.Log.clear();
-    // The counts describe this run only: an encoder that never announces its files must not be
-    // judged by the previous run's.
+    // The counts describe this batch only: an encoder that never announces its files must not be
+    // judged by the previous batch's.
     GlobalVars.FilesToEncode = 0;
     GlobalVars.FilesDone = 0;
 
@@ -187,36 +206,60 @@ void TBatchRun::Execute(const QStringList& files)
     // there is no run to wait for.
     const bool refused = GUI2Console1->Running();
     TSleepInhibitor keepAwake(int(files.size())); // given back at the end, also when a step fails
-    GUI2Console1->Start();
+    StartNextRun();
     m_user.SetTrayHint(ResStr::TrayStarting);
 
     const int result = refused ? IDCANCEL : progress->ShowModal();
+    m_startWhenIdle = false;
+    m_runs.clear();
     GUI2Console1->Stop();
+    // The stopped encoder's last lines and its end belong to this batch's log.
+    WaitForRunnerIdle(*GUI2Console1);
+    if (result == IDCANCEL && !refused)
+        GlobalVars.Log.append(ResStr::LogStoppedByUser.arg(GlobalVars.FilesDone).arg(m_listFiles));
+    for (const QString& file : existing)
+        if (!QFileInfo::exists(file))
+            m_deletedSources << file;
     keepAwake.Release();
     m_user.BatchEnded(result, GlobalVars.ErrorOccurred);
 
+    // The log of every batch is kept, whatever the user answers below.
+    const QString logPath = LogFilePath();
+    const bool saved = SaveLogFile(logPath, GlobalVars.Log);
     if (GlobalVars.ErrorOccurred) {
-        if (m_user.Ask(ResStr::ErrorViewLog, ResStr::CaptionError, MB_YESNOCANCEL | MB_ICONERROR) == IDYES) {
+        if (m_user.Ask(ResStr::ErrorViewLog, ResStr::CaptionError, MB_YESNOCANCEL | MB_ICONERROR) == IDYES)
             m_user.ShowLog(GlobalVars.Log);
-            SaveRunLog();
-        }
-        return;
     }
-    SaveRunLog();
+    if (!saved)
+        throw Exception(ResStr::CannotCreateFile.arg(logPath));
+    if (GlobalVars.ErrorOccurred)
+        return;
     if (progress->CheckBoxShutdown->isChecked() && result != IDCANCEL && m_user.CountDown() && ShutdownComputer)
         ShutdownComputer();
+}
+
+void TBatchRun::StartNextRun()
+{
+    const QStringList& files = m_runs.at(m_nextRun++);
+    const int inRun = int(files.size());
+    m_outputInterpreter->BeginRun({m_filesBefore, inRun, m_listFiles - m_filesBefore - inRun});
+    m_filesBefore += inRun;
+    GUI2Console1->SetCommand(BuildEncoderCommandLine(m_encoder, m_options, files));
+    GUI2Console1->Start();
+}
+
+void TBatchRun::RunnerIdle()
+{
+    if (!m_startWhenIdle || GUI2Console1->Running())
+        return;
+    m_startWhenIdle = false;
+    if (ProgressForm && ProgressForm->ModalResult() != IDCANCEL && m_nextRun < m_runs.size())
+        StartNextRun();
 }
 
 void TBatchRun::ViewLog()
 {
     m_user.ShowLog(GlobalVars.Log);
-}
-
-void TBatchRun::SaveRunLog()
-{
-    const QString path = LogFilePath();
-    if (!SaveLogFile(path, GlobalVars.Log))
-        throw Exception(ResStr::CannotCreateFile.arg(path));
 }
 
 void TBatchRun::Line(TGUI2Console* /*Sender*/, const QByteArray& Line)
@@ -230,12 +273,20 @@ void TBatchRun::Done(TGUI2Console* Sender)
     // A run the user stopped has left the progress window (or closed it with Cancel) before
     // its end arrives: its killed encoder is no error. Any other run must have ended cleanly
     // with every announced file completed, or the batch is not a success.
-    if (ProgressForm && ProgressForm->ModalResult() != IDCANCEL) {
-        const QString error = EncoderEndError(Sender->ChildEnd(), GlobalVars.FilesDone, GlobalVars.FilesToEncode);
+    const bool going = ProgressForm && ProgressForm->ModalResult() != IDCANCEL;
+    if (going) {
+        const QString error = EncoderEndError(Sender->ChildEnd(), m_outputInterpreter->RunFilesDone(),
+                                              m_outputInterpreter->RunFilesAnnounced());
         if (!error.isEmpty()) {
             GlobalVars.Log.append(error);
             GlobalVars.ErrorOccurred = true;
         }
+    }
+    // A run that ended by itself hands on to the next run of the list once the runner takes a
+    // new start; one that could not start or was killed ends the batch.
+    if (going && m_nextRun < m_runs.size() && Sender->ChildEnd().Kind == TChildEnd::ceExited) {
+        m_startWhenIdle = true;
+        return;
     }
     if (ProgressForm) {
         ProgressForm->Finished = true;

@@ -69,9 +69,14 @@ public:
     TBatchRun(QObject* owner, IBatchUser& user);
     ~TBatchRun() override;
 
-    // Runs the encoder once over `files` and returns when the batch and the dialogs after it are
-    // over. A second call while a batch runs does nothing.
+    // Runs the encoder over `files` and returns when the batch and the dialogs after it are
+    // over: once, or, when the command line would pass the system's limit, several times in a
+    // row, each run over as many files as fit, in list order, under one progress window. A
+    // second call while a batch runs does nothing.
     void Execute(const QStringList& files);
+    // The files of the last batch that the batch deleted (the delete-source setting): they
+    // existed when it began and are gone at its end.
+    const QStringList& DeletedSources() const { return m_deletedSources; }
     // Shows the run log of the last batch.
     void ViewLog();
     // The encoder options (" -quit -<bitrate> ...") from the settings record.
@@ -90,9 +95,22 @@ public:
     TOutputInterpreter& OutputInterpreter() { return *m_outputInterpreter; }
     // Switches the computer off once the countdown has run out; tests replace it.
     std::function<void()> ShutdownComputer;
+    // Bytes of argument space one encoder run may fill (ChildArgumentSpace); tests replace it.
+    std::function<qint64()> ArgumentSpace;
 
 private:
-    void SaveRunLog();
+    void StartNextRun();
+    void RunnerIdle();
+
+    // The running batch: its runs, the next one to start, and how many files the list holds.
+    QList<QStringList> m_runs;
+    qsizetype m_nextRun = 0;
+    int m_filesBefore = 0; // files of the runs already started
+    int m_listFiles = 0;
+    QString m_encoder;
+    QString m_options;
+    bool m_startWhenIdle = false; // a run has ended well and the next waits for the runner
+    QStringList m_deletedSources;
 
     IBatchUser& m_user;
     std::unique_ptr<TOutputInterpreter> m_outputInterpreter;

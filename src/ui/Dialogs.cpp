@@ -220,10 +220,13 @@ public:
             m_window->resize(m_outer.shrunkBy(m_used));
         if (m_owner)
             m_window->move(CenteredPosition(m_owner->frameGeometry(), m_window->size().grownBy(m_used)));
+        else if (m_area.isValid())
+            m_window->move(CenteredPosition(m_area, m_window->size().grownBy(m_used)));
         m_settled = !FrameMarginsOf(m_window).isNull();
     }
 
     QPointer<const QWidget> m_owner;
+    QRect m_area; // without an owner: the screen area the window is centred in
     QSize m_outer;
 
 protected:
@@ -267,6 +270,17 @@ void SetOuterSize(QWidget* window, const QWidget* owner, const QSize& outer)
         placement->m_owner = owner;
     placement->m_outer = outer;
     window->resize(outer.shrunkBy(ExpectedFrame(window, owner)));
+}
+
+void PlaceOnScreen(QWidget* window, const QSize& outer, const QRect& area)
+{
+    if (!window)
+        return;
+    window->ensurePolished();
+    TFramePlacement* placement = TFramePlacement::Of(window);
+    placement->m_outer = outer;
+    placement->m_area = area;
+    placement->Apply();
 }
 
 void RunGuarded(const std::function<void()>& work) noexcept

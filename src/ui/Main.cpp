@@ -24,6 +24,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
@@ -62,11 +63,10 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
     CreateStatusBar();
 
     setMinimumSize(100, 100);
-    resize(536, 374);
-    if (const QScreen* s = screen()) {
-        const QRect area = s->availableGeometry();
-        move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
-    }
+    // 536 x 374 with the frame, centred on the screen by the frame, as the other windows are
+    // centred over this one.
+    const QScreen* s = screen();
+    PlaceOnScreen(this, QSize(536, 374), s ? s->availableGeometry() : QRect());
     ListViewFiles->setFocus();
 
     // The enabling rules follow the data whenever the event loop is about to wait for input.
@@ -338,6 +338,8 @@ void TFormMain::ActionEncodeExecute()
     QStringList files;
     for (const TFileEntry& entry : FileEntries())
         files << entry.FullPath();
+    // Also when a step after the run fails: a deleted source listed on would fail the next batch.
+    const auto dropDeleted = qScopeGuard([this] { RemoveFiles(Batch->DeletedSources()); });
     Batch->Execute(files);
 }
 

@@ -50,9 +50,10 @@ public:
     void FormCloseQuery(bool& CanClose);
 
     // --- the file list: members defined in MainFileList.cpp ---
-    // Appends one file by its full path unless it is listed already (name without regard to
-    // case, folder exactly).
+    // Appends one file by its full path unless it is listed already (the same path exactly).
     void AddFile(const QString& path);
+    // Removes the rows of these full paths.
+    void RemoveFiles(const QStringList& paths);
     // Writes "No files" / "One file" / "%1 files" into the second status-bar panel.
     void UpdateFileCount();
     // The list's entries in their order, and the number of them.

@@ -2,6 +2,7 @@
 // clearing, moving by dragging, sorting by a header and files dropped from the file manager.
 #include "Main.h"
 
+#include "AppPaths.h"
 #include "Dialogs.h"
 #include "EnhListView.h"
 #include "FileListModel.h"
@@ -10,10 +11,12 @@
 #include "UOTextTarget.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFontMetrics>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
+#include <QSet>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -129,8 +132,9 @@ void TFormMain::UOTextTarget1Drop(QObject*, const QString& dropText)
     for (QString line : dropText.split(QLatin1Char('\n'))) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
+        // Cleaned as a path from the command line is, so that one file is one row.
         if (!line.isEmpty())
-            AddFile(line);
+            AddFile(CleanFilePath(line, QDir::currentPath()));
     }
 }
 
@@ -156,6 +160,19 @@ void TFormMain::ActionDeleteExecute()
     rows.reserve(selected.size());
     for (const QModelIndex& index : selected)
         rows << index.row();
+    TListUpdateLock lock(ListViewFiles);
+    FileList->RemoveRows(rows);
+}
+
+void TFormMain::RemoveFiles(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    const QSet<QString> gone(paths.begin(), paths.end());
+    QList<int> rows;
+    for (int row = 0; row < FileCount(); ++row)
+        if (gone.contains(FileList->Entry(row).FullPath()))
+            rows << row;
     TListUpdateLock lock(ListViewFiles);
     FileList->RemoveRows(rows);
 }

@@ -16,7 +16,8 @@ constexpr int ClientWidth = 172;
 constexpr int ClientHeight = 164;
 constexpr int StripHeight = 41;
 constexpr int ButtonWidth = 75;
-constexpr int LogindCallTimeoutMs = 10000;
+// Long enough for the user to answer an authentication dialog.
+constexpr int AuthorizationTimeoutMs = 300000;
 
 QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y)
 {
@@ -109,18 +110,25 @@ bool SetPrivilege(const QString& name, bool enable)
     return true;
 }
 
-void ShutdownWindows()
+QString ShutdownWindows()
 {
     const QString privilege = QStringLiteral("SeShutdownPrivilege");
     SetPrivilege(privilege, true);
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
         QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PowerOff"));
-    call << false; // not interactive: no authentication dialog
+    // Interactive: where polkit wants the user's password (a remote session, another user
+    // logged in), it asks for it rather than refusing outright.
+    call << true;
+    call.setInteractiveAuthorizationAllowed(true);
     QDBusConnection bus = QDBusConnection::systemBus();
-    // The reply is awaited so the request has surely been made, but not looked at: a refusal is
-    // not reported and the program goes on.
-    if (bus.isConnected())
-        bus.call(call, QDBus::Block, LogindCallTimeoutMs);
+    QString error;
+    if (bus.isConnected()) {
+        // The user may take a while over the password; the windows keep painting meanwhile.
+        const QDBusMessage reply = bus.call(call, QDBus::BlockWithGui, AuthorizationTimeoutMs);
+        if (reply.type() == QDBusMessage::ErrorMessage)
+            error = reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
+    }
     SetPrivilege(privilege, false);
+    return error;
 }

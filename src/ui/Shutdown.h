@@ -36,9 +36,10 @@ public Q_SLOTS:
     void reject() override;
 };
 
-// Asks systemd-logind over the system bus to power the computer off (PowerOff, not
-// interactive). A refusal or a missing bus is not reported: the program goes on.
-void ShutdownWindows();
+// Asks systemd-logind over the system bus to power the computer off (PowerOff, interactive, so
+// that polkit may ask for a password). Returns logind's error when it refused, else empty; a
+// missing system bus is not reported.
+QString ShutdownWindows();
 // Enables or disables one privilege of the program's own access token; returns whether the
 // adjustment succeeded.
 bool SetPrivilege(const QString& name, bool enable);

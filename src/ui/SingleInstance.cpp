@@ -1,5 +1,8 @@
 #include "SingleInstance.h"
 
+#include "AppPaths.h"
+
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -24,10 +27,14 @@
 
 namespace {
 const QByteArray Header = QByteArrayLiteral("tonewright-open 1\n");
+// The same with the launch's activation first: its startup id and its token, each ended by a NUL.
+const QByteArray HeaderWithActivation = QByteArrayLiteral("tonewright-open 2\n");
 // A later start gives up on a running program that does not answer after this long.
 constexpr int HandOverDeadlineMs = 5000;
-// A hand-over larger than this is not a list of file names.
-constexpr qsizetype MaxMessageBytes = 16 * 1024 * 1024;
+// A hand-over larger than this is not a list of file names (7,500 paths of 290 bytes take 2.2 MiB).
+constexpr qsizetype MaxMessageBytes = 4 * 1024 * 1024;
+// Connections read at once; more wait in the listen queue until one of these has ended.
+constexpr int MaxOpenConnections = 8;
 // A connection whose message has not ended after this long is dropped, so a client that stalls
 // does not keep its socket open in the running program for good.
 constexpr int StalledClientMs = 10000;
@@ -62,8 +69,9 @@ bool WaitWritable(int fd, const QDeadlineTimer& deadline)
 // size limit or a stall drops the connection and its message.
 class THandOverClient : public QObject {
 public:
-    THandOverClient(int fd, std::function<void(const QByteArray&)> done, QObject* owner)
-        : QObject(owner), m_fd(fd), m_done(std::move(done))
+    // `closed` runs when the connection is gone.
+    THandOverClient(int fd, std::function<void(const QByteArray&)> done, std::function<void()> closed, QObject* owner)
+        : QObject(owner), m_fd(fd), m_done(std::move(done)), m_closed(std::move(closed))
     {
         m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
         connect(m_notifier, &QSocketNotifier::activated, this, [this] { Read(); });
@@ -73,6 +81,8 @@ public:
     {
         delete m_notifier; // before its descriptor goes
         ::close(m_fd);
+        if (m_closed)
+            m_closed();
     }
 
 private:
@@ -110,6 +120,7 @@ private:
     QSocketNotifier* m_notifier = nullptr;
     QByteArray m_message;
     std::function<void(const QByteArray&)> m_done;
+    std::function<void()> m_closed;
 };
 } // namespace
 
@@ -129,6 +140,12 @@ TSingleInstance::TSingleInstance(const QString& settingsPath, QObject* owner) : 
 
 TSingleInstance::~TSingleInstance()
 {
+    // The open connections end first, while this object is whole; they must not wake the
+    // notifier that goes below.
+    m_destroying = true;
+    for (QObject* child : findChildren<QObject*>(Qt::FindDirectChildrenOnly))
+        if (child != m_acceptNotifier)
+            delete child;
     // The socket file goes before the lock: once the lock is free, a new start may put its own
     // socket file at the same path, which a later unlink here would remove.
     if (m_listenFd >= 0) {
@@ -145,8 +162,9 @@ bool TSingleInstance::Listening() const
     return m_listenFd >= 0;
 }
 
-bool TSingleInstance::Start(const QStringList& files)
+bool TSingleInstance::Start(const QStringList& files, const TLaunchActivation& activation)
 {
+    const QByteArray message = EncodeFiles(files, activation);
     if (m_socketPath.isEmpty())
         return true;
     // The lock decides who runs: the kernel drops it with its holder, so a crashed program leaves
@@ -159,7 +177,7 @@ bool TSingleInstance::Start(const QStringList& files)
         }
         if (m_lockFd < 0)
             return true; // no lock file can be had: start as usual
-        if (HandOver(files, deadline))
+        if (HandOver(message, deadline))
             return false;
         // The running program holds the lock but does not listen yet (it is just starting).
         QThread::msleep(50);
@@ -171,14 +189,15 @@ bool TSingleInstance::TryLock()
 {
     if (m_lockFd < 0) {
         const QByteArray path = QFile::encodeName(m_socketPath + QStringLiteral(".lock"));
-        m_lockFd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        // O_NOFOLLOW: a link put in the lock file's place must not make us open another file.
+        m_lockFd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (m_lockFd < 0)
             return false;
     }
     return ::flock(m_lockFd, LOCK_EX | LOCK_NB) == 0;
 }
 
-bool TSingleInstance::HandOver(const QStringList& files, const QDeadlineTimer& deadline) const
+bool TSingleInstance::HandOver(const QByteArray& message, const QDeadlineTimer& deadline) const
 {
     sockaddr_un address;
     if (!SocketAddress(m_socketPath, address))
@@ -191,7 +210,6 @@ bool TSingleInstance::HandOver(const QStringList& files, const QDeadlineTimer& d
     // program's queue is full: the caller tries again.
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
         return false;
-    const QByteArray message = EncodeFiles(files);
     qsizetype sent = 0;
     while (sent < message.size()) {
         // MSG_NOSIGNAL: a running program that closes early must not end this one by SIGPIPE.
@@ -231,16 +249,38 @@ void TSingleInstance::Listen()
         return;
     }
     m_listenFd = fd;
-    m_acceptNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    // Before the application object exists there is no event loop to watch the socket with:
+    // the connections wait in its queue until AcceptHandOvers.
+    if (QCoreApplication::instance())
+        AcceptHandOvers();
+}
+
+void TSingleInstance::AcceptHandOvers()
+{
+    if (m_listenFd < 0 || m_acceptNotifier)
+        return;
+    m_acceptNotifier = new QSocketNotifier(m_listenFd, QSocketNotifier::Read, this);
     connect(m_acceptNotifier, &QSocketNotifier::activated, this, [this] { AcceptConnections(); });
 }
 
 void TSingleInstance::AcceptConnections()
 {
     for (;;) {
+        if (m_openConnections >= MaxOpenConnections) {
+            // Taken up again when one of them ends.
+            m_acceptNotifier->setEnabled(false);
+            return;
+        }
         const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd >= 0) {
-            new THandOverClient(fd, [this](const QByteArray& message) { Received(message); }, this);
+            ++m_openConnections;
+            new THandOverClient(
+                fd, [this](const QByteArray& message) { Received(message); },
+                [this] {
+                    if (--m_openConnections < MaxOpenConnections && m_acceptNotifier && !m_destroying)
+                        m_acceptNotifier->setEnabled(true);
+                },
+                this);
             continue;
         }
         if (errno == EINTR || errno == ECONNABORTED)
@@ -256,30 +296,56 @@ void TSingleInstance::AcceptConnections()
 void TSingleInstance::Received(const QByteArray& message)
 {
     QStringList files;
-    if (DecodeFiles(message, files) && OnFiles)
-        OnFiles(this, files);
+    TLaunchActivation activation;
+    if (!DecodeFiles(message, files, &activation))
+        return;
+    if (OnActivate)
+        OnActivate(this, activation);
+    if (!OnFiles)
+        return;
+    // The same rule as for the program's own arguments: what is no regular file is left out.
+    OnFiles(this, FileArguments(files, QStringLiteral("/")));
 }
 
-QByteArray TSingleInstance::EncodeFiles(const QStringList& files)
+QByteArray TSingleInstance::EncodeFiles(const QStringList& files, const TLaunchActivation& activation)
 {
     // Every name ends in a NUL, the one byte a file name cannot hold; a line break ends the message.
-    QByteArray message = Header;
+    // The activation's texts hold no NUL either (they come from the environment).
+    QByteArray message;
+    if (activation.StartupId.isEmpty() && activation.ActivationToken.isEmpty())
+        message = Header;
+    else
+        message = HeaderWithActivation + activation.StartupId + '\0' + activation.ActivationToken + '\0';
     for (const QString& file : files)
         message += QFile::encodeName(file) + '\0';
     message += '\n';
     return message;
 }
 
-bool TSingleInstance::DecodeFiles(const QByteArray& message, QStringList& files)
+bool TSingleInstance::DecodeFiles(const QByteArray& message, QStringList& files, TLaunchActivation* activation)
 {
     files.clear();
-    if (!message.startsWith(Header) || message.size() <= Header.size() || !message.endsWith('\n'))
+    if (activation)
+        *activation = {};
+    const bool withActivation = message.startsWith(HeaderWithActivation);
+    const QByteArray& header = withActivation ? HeaderWithActivation : Header;
+    if (!message.startsWith(header) || message.size() <= header.size() || !message.endsWith('\n'))
         return false;
-    const QByteArray body = message.mid(Header.size(), message.size() - Header.size() - 1);
+    const QByteArray body = message.mid(header.size(), message.size() - header.size() - 1);
     if (!body.isEmpty() && !body.endsWith('\0'))
         return false;
-    for (const QByteArray& name : body.split('\0'))
+    QList<QByteArray> items = body.split('\0');
+    items.removeLast(); // after the last NUL (or the whole of an empty body)
+    TLaunchActivation launch;
+    if (withActivation) {
+        if (items.size() < 2)
+            return false;
+        launch = {items.takeFirst(), items.takeFirst()};
+    }
+    for (const QByteArray& name : items)
         if (!name.isEmpty())
             files << QFile::decodeName(name);
+    if (activation)
+        *activation = launch;
     return true;
 }

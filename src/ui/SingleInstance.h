@@ -14,6 +14,16 @@
 class QDeadlineTimer;
 class QSocketNotifier;
 
+// How the desktop launched a later start, as that start found it in its environment: the X11
+// startup notification id (DESKTOP_STARTUP_ID) and the Wayland activation token
+// (XDG_ACTIVATION_TOKEN); empty when there is none. The running program uses them to come
+// forward past focus-stealing prevention and to end the launcher's busy cursor.
+struct TLaunchActivation {
+    QByteArray StartupId;
+    QByteArray ActivationToken;
+    bool operator==(const TLaunchActivation&) const = default;
+};
+
 class TSingleInstance : public QObject {
     Q_OBJECT
 
@@ -23,25 +33,33 @@ public:
 
     // Becomes the running program, or hands `files` (absolute paths) to the one already running.
     // True: this process goes on (it is the running program now, or no running one answered and it
-    // starts as usual); false: the files were handed over and this process should end.
-    bool Start(const QStringList& files);
+    // starts as usual); false: the files were handed over and this process should end. Needs no
+    // application object: a later start hands over before it connects to a display.
+    bool Start(const QStringList& files, const TLaunchActivation& activation = {});
+    // Starts taking later starts' files; for a Start that ran before the application object
+    // existed (Start does it itself otherwise).
+    void AcceptHandOvers();
 
-    // A later start's files, in the order it was given them (possibly none: it was started again
-    // without files and the window should come forward).
+    // A later start's files, in the order it was given them, those that name an existing regular
+    // file (possibly none: it was started again without files and the window should come forward).
     std::function<void(TSingleInstance* Sender, const QStringList& Files)> OnFiles;
+    // How that later start was launched; comes right before its OnFiles.
+    std::function<void(TSingleInstance* Sender, const TLaunchActivation& Activation)> OnActivate;
 
     // The socket's path; empty when the runtime folder cannot be had.
     QString SocketPath() const { return m_socketPath; }
     // Whether this object is the running program's and listens.
     bool Listening() const;
+    // Later starts' connections being read now.
+    int OpenConnections() const { return m_openConnections; }
 
     // The message a later start sends, and its reading back (false: incomplete or not ours).
-    static QByteArray EncodeFiles(const QStringList& files);
-    static bool DecodeFiles(const QByteArray& message, QStringList& files);
+    static QByteArray EncodeFiles(const QStringList& files, const TLaunchActivation& activation = {});
+    static bool DecodeFiles(const QByteArray& message, QStringList& files, TLaunchActivation* activation = nullptr);
 
 private:
     bool TryLock();
-    bool HandOver(const QStringList& files, const QDeadlineTimer& deadline) const;
+    bool HandOver(const QByteArray& message, const QDeadlineTimer& deadline) const;
     void Listen();
     void AcceptConnections();
     void Received(const QByteArray& message);
@@ -50,4 +68,6 @@ private:
     int m_lockFd = -1;
     int m_listenFd = -1;
     QSocketNotifier* m_acceptNotifier = nullptr;
+    int m_openConnections = 0;
+    bool m_destroying = false;
 };

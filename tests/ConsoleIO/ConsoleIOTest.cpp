@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 #include <gmock/gmock.h>
 
+#include <cstring>
+#include <string>
+
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -325,6 +328,14 @@ TEST(ConsoleStop, StopWakesAWorkerThatSleepsThroughALongSilence)
     EXPECT_TRUE(ChildrenOfThisProcess().empty());
 }
 
+namespace {
+// The recorded error event for a failed start with `code`: the number and its words.
+std::string CreateError(int code)
+{
+    return "error:Error Creating Process  Error Code :" + std::to_string(code) + " (" + std::strerror(code) + ")";
+}
+} // namespace
+
 TEST(ConsoleFailure, MissingProgramReportsFileNotFound)
 {
     TGUI2Console c;
@@ -332,32 +343,32 @@ TEST(ConsoleFailure, MissingProgramReportsFileNotFound)
     c.SetCommand(S("/nonexistent/tw-no-such-program -x"));
     ASSERT_TRUE(RunToEnd(c));
     EXPECT_THAT(r->Events, ElementsAre("start:/nonexistent/tw-no-such-program -x",
-                                       "error:Error Creating Process  Error Code :2", "done"));
+                                       CreateError(2), "done"));
 
     TGUI2Console bare;
     auto rb = Record(bare);
     bare.SetCommand(S("tw-no-such-program-anywhere"));
     ASSERT_TRUE(RunToEnd(bare));
-    EXPECT_THAT(rb->Matching("error:"), ElementsAre("error:Error Creating Process  Error Code :2"));
+    EXPECT_THAT(rb->Matching("error:"), ElementsAre(CreateError(2)));
 
     TGUI2Console empty;
     auto re = Record(empty);
     ASSERT_TRUE(RunToEnd(empty));
-    EXPECT_THAT(re->Events, ElementsAre("start:", "error:Error Creating Process  Error Code :2", "done"));
+    EXPECT_THAT(re->Events, ElementsAre("start:", CreateError(2), "done"));
 
     // A folder cannot be run (EACCES), nor can a child start in a missing folder (ENOENT).
     TGUI2Console folder;
     auto rf = Record(folder);
     folder.SetCommand(S("/tmp"));
     ASSERT_TRUE(RunToEnd(folder));
-    EXPECT_THAT(rf->Matching("error:"), ElementsAre("error:Error Creating Process  Error Code :13"));
+    EXPECT_THAT(rf->Matching("error:"), ElementsAre(CreateError(13)));
 
     TGUI2Console home;
     auto rh = Record(home);
     home.SetHomeDirectory(S("/nonexistent/tw-folder"));
     home.SetCommand(ChildCommand({S("out:x\\n")}));
     ASSERT_TRUE(RunToEnd(home));
-    EXPECT_THAT(rh->Events, ElementsAre(::testing::StartsWith("start:"), "error:Error Creating Process  Error Code :2", "done"));
+    EXPECT_THAT(rh->Events, ElementsAre(::testing::StartsWith("start:"), CreateError(2), "done"));
     EXPECT_TRUE(ChildrenOfThisProcess().empty());
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 std::vector<QByteArray> Feed(TLineSplitter& s, const QByteArray& chunk)
@@ -107,9 +109,12 @@ TEST(ConsoleValueSets, SizesAndPriorities)
     EXPECT_EQ(ThreadPriorityValue(tpLower), -1);
     EXPECT_EQ(ThreadPriorityValue(tpTimeCritical), 15);
     EXPECT_EQ(ThreadPriorityNiceOffset(tpLower), 1);
-    EXPECT_EQ(ProcessCreateMessage(2), QStringLiteral("Error Creating Process  Error Code :2"));
-    EXPECT_EQ(PipeCreateMessage(24), QStringLiteral("Error Opening Pipe Error Code :24"));
-    EXPECT_EQ(WaitErrorMessage(9), QStringLiteral("Process Error Error Code :9"));
+    // Each names its cause in the system's words, not only by number.
+    const auto words = [](int code) { return QString::fromLocal8Bit(std::strerror(code)); };
+    EXPECT_EQ(ProcessCreateMessage(7), QStringLiteral("Error Creating Process  Error Code :7 (%1)").arg(words(7)));
+    EXPECT_EQ(PipeCreateMessage(24), QStringLiteral("Error Opening Pipe Error Code :24 (%1)").arg(words(24)));
+    EXPECT_EQ(WaitErrorMessage(9), QStringLiteral("Process Error Error Code :9 (%1)").arg(words(9)));
+    EXPECT_EQ(SystemErrorText(7), words(7));
     EXPECT_EQ(BuildConsoleCommandLine(QStringLiteral("app"), QStringLiteral("-x")), QStringLiteral("app -x"));
     EXPECT_EQ(BuildConsoleCommandLine(QString(), QStringLiteral("-x")), QStringLiteral("-x"));
     EXPECT_EQ(BuildConsoleCommandLine(QStringLiteral("app"), QString()), QString());

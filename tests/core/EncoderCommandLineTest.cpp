@@ -117,3 +117,29 @@ TEST(EncoderCommandLine, EncoderPathIsQuotedOnlyWhenAShorterPrefixWouldBeStarted
     EXPECT_EQ(EncoderPathItem(folder.File(QStringLiteral("other dir/enc"))), folder.File(QStringLiteral("other dir/enc")));
     EXPECT_EQ(EncoderPathItem(QStringLiteral(" /lead")), QStringLiteral("\" /lead\""));
 }
+
+TEST(EncoderRuns, AsManyFilesPerRunAsFitInListOrder)
+{
+    const QString encoder = QStringLiteral("/e"); // 3 + 8 bytes
+    const QString options = QStringLiteral(" -quit -128");
+    const qint64 fixed = ArgumentCost(encoder) + ArgumentCost(QStringLiteral("-quit"))
+                         + ArgumentCost(QStringLiteral("-128")) + qint64(sizeof(char*));
+    EXPECT_EQ(ArgumentCost(QStringLiteral("ä")), 2 + 1 + qint64(sizeof(char*)));
+    const QString a = QStringLiteral("/m/a.wav"), b = QStringLiteral("/m/b.wav"), c = QStringLiteral("/m/c.wav");
+    const qint64 one = ArgumentCost(a);
+    const struct {
+        qint64 Room;
+        QList<QStringList> Runs;
+    } cases[] = {
+        {fixed + 3 * one, {{a, b, c}}},            // all fit exactly
+        {fixed + 3 * one - 1, {{a, b}, {c}}},      // one byte short
+        {fixed + 2 * one, {{a, b}, {c}}},
+        {fixed + one, {{a}, {b}, {c}}},
+        {1, {{a}, {b}, {c}}},                      // nothing fits: each alone, so its start says why
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.Room);
+        EXPECT_EQ(SplitIntoRuns(encoder, options, {a, b, c}, t.Room), t.Runs);
+    }
+    EXPECT_TRUE(SplitIntoRuns(encoder, options, {}, 1000).isEmpty());
+}

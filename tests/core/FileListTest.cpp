@@ -112,17 +112,18 @@ TEST(FileList, EntryOfARealFileAMissingOneAndAFolder)
     EXPECT_EQ(dir.Bytes, QStringLiteral("-1"));
 }
 
-TEST(FileList, IndexMatchesNamesWithoutCaseAndFoldersExactly)
+TEST(FileList, IndexMatchesNameAndFolderExactly)
 {
+    // Track1.wav, track1.wav and TRACK1.WAV are three files on this file system.
     TFileListIndex index;
-    index.Add(QStringLiteral("song.WAV"), QStringLiteral("/Music/"));
-    EXPECT_TRUE(index.Contains(QStringLiteral("Song.wav"), QStringLiteral("/Music/")));
-    EXPECT_TRUE(index.Contains(QStringLiteral("SONG.WAV"), QStringLiteral("/Music/")));
-    EXPECT_FALSE(index.Contains(QStringLiteral("Song.wav"), QStringLiteral("/music/")));
-    EXPECT_FALSE(index.Contains(QStringLiteral("Song.wav"), QStringLiteral("/Music/a/")));
-    // Non-ASCII letters fold too.
+    index.Add(QStringLiteral("Track1.wav"), QStringLiteral("/Music/"));
+    EXPECT_TRUE(index.Contains(QStringLiteral("Track1.wav"), QStringLiteral("/Music/")));
+    EXPECT_FALSE(index.Contains(QStringLiteral("track1.wav"), QStringLiteral("/Music/")));
+    EXPECT_FALSE(index.Contains(QStringLiteral("TRACK1.WAV"), QStringLiteral("/Music/")));
+    EXPECT_FALSE(index.Contains(QStringLiteral("Track1.wav"), QStringLiteral("/music/")));
+    EXPECT_FALSE(index.Contains(QStringLiteral("Track1.wav"), QStringLiteral("/Music/a/")));
     index.Add(QStringLiteral("Ärger.wav"), QStringLiteral("/m/"));
-    EXPECT_TRUE(index.Contains(QStringLiteral("äRGER.wav"), QStringLiteral("/m/")));
+    EXPECT_FALSE(index.Contains(QStringLiteral("ärger.wav"), QStringLiteral("/m/")));
     // The boundary between name and folder cannot be shifted.
     index.Add(QStringLiteral("a"), QStringLiteral("b/"));
     EXPECT_FALSE(index.Contains(QStringLiteral("a/b"), QStringLiteral("/")));
@@ -132,10 +133,12 @@ TEST(FileList, IndexCountsRowsWithTheSameKey)
 {
     TFileListIndex index;
     index.Add(QStringLiteral("a.wav"), QStringLiteral("/x/"));
-    index.Add(QStringLiteral("A.wav"), QStringLiteral("/x/")); // a moved row's copy, briefly
+    index.Add(QStringLiteral("a.wav"), QStringLiteral("/x/")); // a moved row's copy, briefly
     index.Remove(QStringLiteral("a.wav"), QStringLiteral("/x/"));
     EXPECT_TRUE(index.Contains(QStringLiteral("a.wav"), QStringLiteral("/x/")));
-    index.Remove(QStringLiteral("A.WAV"), QStringLiteral("/x/"));
+    index.Remove(QStringLiteral("A.WAV"), QStringLiteral("/x/")); // another file: nothing happens
+    EXPECT_TRUE(index.Contains(QStringLiteral("a.wav"), QStringLiteral("/x/")));
+    index.Remove(QStringLiteral("a.wav"), QStringLiteral("/x/"));
     EXPECT_FALSE(index.Contains(QStringLiteral("a.wav"), QStringLiteral("/x/")));
     // Removing what is not there changes nothing.
     index.Remove(QStringLiteral("b.wav"), QStringLiteral("/x/"));

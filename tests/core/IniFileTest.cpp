@@ -1,5 +1,6 @@
 #include "Errors.h"
 #include "../ui/FileSizeLimit.h"
+#include "AsNobody.h"
 #include "IniFile.h"
 #include "TempProgramFolder.h"
 
@@ -10,10 +11,7 @@
 #include <limits>
 #include <optional>
 
-#include <pwd.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -109,6 +107,18 @@ TEST(IniFile, KeepsCrLfAndForeignBytesOfOtherLines)
     EXPECT_EQ(folder.Read(QStringLiteral("t.ini")), "\xef\xbb\xbf[System]\r\n" + odd + "Bitrate=2\r\n");
 }
 
+TEST(IniFile, AWriteThatChangesNothingLeavesTheFileUntouched)
+{
+    // Written at all, the file would lose the blanks around "3" and gain a final line break.
+    TempProgramFolder folder;
+    const QByteArray old = "[Toolbar]\r\nLayout = 3 \r\nVisible=1";
+    TIniFile ini = IniWith(folder, old);
+    ini.WriteInteger(QStringLiteral("toolbar"), QStringLiteral("layout"), 3);
+    ini.WriteBool(QStringLiteral("Toolbar"), QStringLiteral("Visible"), true);
+    ini.UpdateFile();
+    EXPECT_EQ(folder.Read(QStringLiteral("t.ini")), old);
+}
+
 TEST(IniFile, AFileWithoutFinalLineBreakGainsOne)
 {
     TempProgramFolder folder;
@@ -179,47 +189,41 @@ TEST(IniFile, WritingThroughASymbolicLinkKeepsTheLink)
 
 TEST(IniFile, AReadOnlyFileIsNotReplacedEvenWhenTheFolderIsWritable)
 {
-    // Root may write anything: the writer runs as nobody, in a child of its own.
     TempProgramFolder folder;
     folder.Write(QStringLiteral("ro.ini"), "[S]\nk=1\n");
     folder.Write(QStringLiteral("rw.ini"), "[S]\nk=1\n");
-    const passwd* nobody = ::getpwnam("nobody");
-    ASSERT_NE(nobody, nullptr);
-    const uid_t uid = nobody->pw_uid;
-    const gid_t gid = nobody->pw_gid;
-    for (const char* name : {"", "ro.ini", "rw.ini"})
-        ASSERT_EQ(::chown(QFile::encodeName(folder.File(QString::fromLatin1(name))).constData(), uid, gid), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(folder.File(QStringLiteral("ro.ini"))).constData(), 0444), 0);
 
-    // Exit code: 0 refused with the message, 1 replaced, 2 another message; 10 + the same
-    // for the writable file, which must be replaced (0).
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::getuid() == 0 && (::setgid(gid) != 0 || ::setuid(uid) != 0))
-            ::_exit(99);
-        TIniFile ro(folder.File(QStringLiteral("ro.ini")));
-        ro.WriteInteger(QStringLiteral("S"), QStringLiteral("k"), 2);
-        try {
-            ro.UpdateFile();
-            ::_exit(1);
-        } catch (const EIniFileError& e) {
-            if (e.Reason != EIniFileError::irUnableToWrite || e.Path != folder.File(QStringLiteral("ro.ini")))
-                ::_exit(2);
-        }
-        TIniFile rw(folder.File(QStringLiteral("rw.ini")));
-        rw.WriteInteger(QStringLiteral("S"), QStringLiteral("k"), 2);
-        try {
-            rw.UpdateFile();
-        } catch (...) {
-            ::_exit(11);
-        }
-        ::_exit(0);
-    }
-    ASSERT_GT(pid, 0);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    // Exit code: 0 refused with the message, 1 replaced, 2 another message, 3 the unchanged
+    // content refused; 10 + the same for the writable file, which must be replaced (0).
+    const int rc = RunAsNobody(
+        {folder.Path(), folder.File(QStringLiteral("ro.ini")), folder.File(QStringLiteral("rw.ini"))}, [&] {
+            TIniFile ro(folder.File(QStringLiteral("ro.ini")));
+            // Writing what it already holds changes nothing and is no failure.
+            ro.WriteInteger(QStringLiteral("S"), QStringLiteral("K"), 1);
+            try {
+                ro.UpdateFile();
+            } catch (...) {
+                return 3;
+            }
+            ro.WriteInteger(QStringLiteral("S"), QStringLiteral("k"), 2);
+            try {
+                ro.UpdateFile();
+                return 1;
+            } catch (const EIniFileError& e) {
+                if (e.Reason != EIniFileError::irUnableToWrite || e.Path != folder.File(QStringLiteral("ro.ini")))
+                    return 2;
+            }
+            TIniFile rw(folder.File(QStringLiteral("rw.ini")));
+            rw.WriteInteger(QStringLiteral("S"), QStringLiteral("k"), 2);
+            try {
+                rw.UpdateFile();
+            } catch (...) {
+                return 11;
+            }
+            return 0;
+        });
+    EXPECT_EQ(rc, 0);
     EXPECT_EQ(folder.Read(QStringLiteral("ro.ini")), QByteArray("[S]\nk=1\n"));
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(folder.File(QStringLiteral("ro.ini"))).constData(), &st), 0);

@@ -1,7 +1,11 @@
+#include "AsNobody.h"
 #include "LogFile.h"
 #include "TempProgramFolder.h"
 
 #include <QDir>
+#include <QFile>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -51,6 +55,19 @@ TEST(LogFile, AFailedSaveReportsFalse)
     ASSERT_TRUE(QDir().mkpath(folder.File(QStringLiteral("Tonewright.log/inner"))));
     EXPECT_FALSE(SaveLogFile(folder.File(QStringLiteral("Tonewright.log")), {QStringLiteral("x")}));
     EXPECT_FALSE(SaveLogFile(folder.File(QStringLiteral("no/such/folder.log")), {QStringLiteral("x")}));
+}
+
+TEST(LogFile, AReadOnlyLogFileIsNotReplaced)
+{
+    // The folder may be written; the file itself has been made read-only (0444).
+    TempProgramFolder folder;
+    const QString path = folder.File(QStringLiteral("Tonewright.log"));
+    folder.Write(QStringLiteral("Tonewright.log"), "kept\r\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
+    // 0 refused, 1 replaced.
+    EXPECT_EQ(RunAsNobody({folder.Path(), path}, [&] { return SaveLogFile(path, {QStringLiteral("new")}) ? 1 : 0; }),
+              0);
+    EXPECT_EQ(folder.Read(QStringLiteral("Tonewright.log")), QByteArray("kept\r\n"));
 }
 
 TEST(LogFile, BytesOutsideUtf8SurviveDecodingAndSaving)

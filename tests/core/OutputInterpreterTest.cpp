@@ -324,3 +324,44 @@ TEST_F(OutputInterpreterTest, WithoutABatchEveryLineIsLoggedAsItIs)
     Line(ProgressLine(QStringLiteral("5"), {}, QStringLiteral("1"), {}));
     EXPECT_DOUBLE_EQ(filePercent, 5);
 }
+
+TEST_F(OutputInterpreterTest, RunsOfASplitListCountTheWholeList)
+{
+    // Six files in three runs of two: counts, percentage and the end cover all six.
+    struct Expect {
+        QString Batch;    // the window's batch text at the run's half-way line
+        int Position;     // the batch bar there
+        int DoneAtEnd;    // FilesDone after the run
+    };
+    const Expect expected[] = {
+        {QStringLiteral("Batch=16.7%"), 167, 2},
+        {QStringLiteral("Batch=50.0%"), 500, 4},
+        {QStringLiteral("Batch=83.3%"), 833, 6},
+    };
+    for (int run = 0; run < 3; ++run) {
+        SCOPED_TRACE(run);
+        interpreter.BeginRun({2 * run, 2, 4 - 2 * run});
+        Line(QStringLiteral("Files to encode: 2"));
+        EXPECT_EQ(filesToEncode, 6);
+        EXPECT_EQ(filesDone, 2 * run);
+        Line(QStringLiteral("Completed. Encoding time: 0:00:01"));
+        now += TOutputInterpreter::ThrottleNs;
+        Line(ProgressLine(QStringLiteral("0.0"), {}, QStringLiteral("50.0"), {}));
+        EXPECT_EQ(display.Text["Batch"], expected[run].Batch);
+        EXPECT_EQ(display.Position["Batch"], expected[run].Position);
+        Line(QStringLiteral("Completed. Encoding time: 0:00:01"));
+        EXPECT_EQ(filesDone, expected[run].DoneAtEnd);
+        EXPECT_EQ(interpreter.RunFilesAnnounced(), 2);
+        EXPECT_EQ(interpreter.RunFilesDone(), 2);
+        // "Batch done" only once the last run's last file is completed.
+        EXPECT_EQ(display.Text.count("Title"), run == 2 ? 1u : 0u);
+    }
+    EXPECT_EQ(display.Text["Hint"], QStringLiteral(": 0.0%, Batch: 83.3%"));
+
+    // A run that stops short keeps its own counts apart from the list's.
+    interpreter.BeginRun({0, 3, 0});
+    Line(QStringLiteral("Files to encode: 3"));
+    Line(QStringLiteral("Completed. Encoding time: 0:00:01"));
+    EXPECT_EQ(interpreter.RunFilesAnnounced(), 3);
+    EXPECT_EQ(interpreter.RunFilesDone(), 1);
+}

@@ -32,7 +32,9 @@ printf 'RIFF' >"$work/music/third.wav"
 # Runs the session with the program folder read-only. Root ignores permission bits: for root a
 # read-only bind mount in a mount namespace of its own; for anyone else the bits do.
 read_only() {
-  if [ "$(id -u)" -eq 0 ]; then
+  if [ "${READ_ONLY:-yes}" = no ]; then
+    "$@"
+  elif [ "$(id -u)" -eq 0 ]; then
     unshare --mount sh -c 'mount --bind "$1" "$1" && mount -o remount,bind,ro "$1" && shift && exec "$@"' \
       read-only "$lib" "$@"
   else
@@ -66,4 +68,10 @@ rm -rf "$work/config/tonewright"
 session portable
 grep -qxF "BladeEnc=/opt/encoders/BladeEnc" "$work/config/tonewright/tonewright.ini" ||
   fail "the settings beside the program did not seed the user's: $(cat "$work/config/tonewright/tonewright.ini")"
+# A program folder its user may write (root and /usr): the installed program still keeps its
+# settings and log in the user's folder, so nothing is left beside it for every later user.
+rm -rf "$work/config/tonewright" "$lib/tonewright.ini"
+READ_ONLY=no session portable
+[ -e "$lib/tonewright.ini" ] && fail "settings file written beside the installed program"
+[ -f "$work/config/tonewright/tonewright.ini" ] || fail "no settings file in the user's folder (writable install)"
 echo "installed program: window, settings place, file arguments, hand-over: ok"

@@ -23,6 +23,11 @@ first-start)
   # (A start that wrongly runs on as a program of its own is ended by the hang guard.)
   timeout 20 "$bin" third.wav >"$work/second.out" 2>&1 || fail "the second start did not hand over and end: $(cat "$work/second.out")"
   look "first.wav" "second song.aiff" "third.wav" "3 files" || fail "the handed-over file did not arrive"
+  # One without any display (a terminal over ssh, a script) hands over all the same.
+  printf 'RIFF' >fourth.wav
+  env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb timeout 20 "$bin" fourth.wav >"$work/third.out" 2>&1 ||
+    fail "a start without a display did not hand over: $(cat "$work/third.out")"
+  look "third.wav" "fourth.wav" "4 files" || fail "the file handed over without a display did not arrive"
   ;;
 portable)
   "$bin" third.wav >"$work/first.out" 2>&1 &

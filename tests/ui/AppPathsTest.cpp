@@ -54,6 +54,36 @@ TEST(SettingsPlace, BesideAWritableProgramElseInTheUsersFolderCreatedOnDemand)
     GlobalVars = TGlobalVars{};
 }
 
+TEST(SettingsPlace, AnInstalledProgramKeepsItsFilesInTheUsersFolderEvenWhereItMayWrite)
+{
+    QTemporaryDir config;
+    ConfigHome home(config.path().toUtf8());
+    const QString user = config.path() + QStringLiteral("/tonewright/");
+    const struct {
+        const char* Program;
+        const char* MenuEntry; // nullptr: none
+        bool Installed;
+    } cases[] = {
+        {"usr/lib/tonewright/tonewright", "usr/share/applications/tonewright.desktop", true},
+        {"opt/tw/lib/tonewright/tonewright", "opt/tw/share/applications/tonewright.desktop", true},
+        {"usr/lib/tonewright/tonewright", nullptr, false},                       // a copy that looks so
+        {"build/tonewright", "build/share/applications/tonewright.desktop", false}, // not lib/tonewright
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Program);
+        TempProgramFolder tree; // a staging tree, which may be written as /usr may by root
+        tree.Write(QString::fromLatin1(c.Program), "");
+        if (c.MenuEntry)
+            tree.Write(QString::fromLatin1(c.MenuEntry), "[Desktop Entry]\n");
+        SetExecutablePathOverride(tree.File(QString::fromLatin1(c.Program)));
+        const QString program = ProgramFolder();
+        EXPECT_EQ(IsInstalledProgramFolder(program), c.Installed);
+        EXPECT_EQ(SettingsFilePath(), (c.Installed ? user : program) + QStringLiteral("tonewright.ini"));
+        EXPECT_EQ(LogFilePath(), (c.Installed ? user : program) + QStringLiteral("Tonewright.log"));
+    }
+    SetExecutablePathOverride(QString());
+}
+
 TEST(StartArguments, OnlyExistingRegularFilesBecomeAbsolutePathsInTheGivenOrder)
 {
     TempProgramFolder dir;
@@ -69,10 +99,13 @@ TEST(StartArguments, OnlyExistingRegularFilesBecomeAbsolutePathsInTheGivenOrder)
         QString(),
         QStringLiteral("./sub/../with blank.wav"),
         QStringLiteral("b.wav"),                  // again: the list itself skips repeats
+        QStringLiteral(".//sub///a.aiff"),
+        QStringLiteral("file://localhost") + dir.File(QStringLiteral("with%20blank.wav")),
     };
     const QString base = dir.Path().chopped(1);
     EXPECT_EQ(FileArguments(args, base),
               (QStringList{dir.File(QStringLiteral("b.wav")), dir.File(QStringLiteral("sub/a.aiff")),
-                           dir.File(QStringLiteral("with blank.wav")), dir.File(QStringLiteral("b.wav"))}));
+                           dir.File(QStringLiteral("with blank.wav")), dir.File(QStringLiteral("b.wav")),
+                           dir.File(QStringLiteral("sub/a.aiff")), dir.File(QStringLiteral("with blank.wav"))}));
     EXPECT_TRUE(FileArguments({}, base).isEmpty());
 }

@@ -3,6 +3,7 @@
 
 #include "ConsoleIO.h"
 #include "Dialogs.h"
+#include "EncoderCommandLine.h"
 #include "ResStr.h"
 #include "Spin.h"
 #include "TempProgramFolder.h"
@@ -13,6 +14,8 @@
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 namespace {
 class ScriptedUser : public IBatchUser {
@@ -101,4 +104,40 @@ TEST_F(BatchRunSeam, NothingToEncodeOrNoEncoderIsANoticeAndNoRun)
     EXPECT_EQ(user.Asked[1], ResStr::EncoderNotFound.arg(folder.File(QStringLiteral("missing"))));
     EXPECT_FALSE(run.GUI2Console1->Running());
     EXPECT_TRUE(user.Hints.isEmpty());
+}
+
+TEST(LongList, RunsSplitAtTheSystemsArgumentLimitEachStart)
+{
+    // 7,500 files with 290-byte paths pass the kernel's limit on one command line (E2BIG), and
+    // each run of the split list starts.
+    QStringList files;
+    for (int i = 0; i < 7500; ++i)
+        files << QStringLiteral("/music/") + QString(274, QLatin1Char('x')) + QStringLiteral("%1.wav").arg(i, 5, 10, QLatin1Char('0'));
+    ASSERT_EQ(files[0].toUtf8().size(), 290);
+    const QString program = QStringLiteral("/bin/true");
+
+    const auto startErrors = [&](const QStringList& run) {
+        TGUI2Console runner;
+        QStringList errors;
+        bool done = false;
+        runner.OnError = [&](TGUI2Console*, const QString& e) { errors << e; };
+        runner.OnDone = [&](TGUI2Console*) { done = true; };
+        runner.SetCommand(BuildEncoderCommandLine(program, QString(), run));
+        runner.Start();
+        EXPECT_TRUE(SpinUntil([&] { return done && !runner.Running(); }));
+        return errors;
+    };
+
+    const QStringList whole = startErrors(files);
+    ASSERT_EQ(whole.size(), 1);
+    EXPECT_EQ(whole[0], QStringLiteral("Error Creating Process  Error Code :7 (%1)").arg(SystemErrorText(E2BIG)));
+
+    const QList<QStringList> runs = SplitIntoRuns(program, QString(), files, ChildArgumentSpace());
+    ASSERT_GE(runs.size(), 2);
+    QStringList joined;
+    for (const QStringList& run : runs) {
+        EXPECT_TRUE(startErrors(run).isEmpty());
+        joined += run;
+    }
+    EXPECT_EQ(joined, files);
 }

@@ -3,9 +3,11 @@
 // Modal windows are driven from inside their loops; the deadlines are hang guards only.
 #include "ConsoleIO.h"
 #include "Dialogs.h"
+#include "EncoderCommandLine.h"
 #include "EnhListView.h"
 #include "FileListModel.h"
 #include "Log.h"
+#include "LogFile.h"
 #include "BatchRun.h"
 #include "MockLogind.h"
 #include "Main.h"
@@ -256,12 +258,12 @@ TEST_F(BatchRun, SampleBatchStepByStepThenYesShowsAndSavesTheLog)
         EXPECT_EQ(asked.Text, QStringLiteral("At least one error occurred. Do you want to view the log?"));
         EXPECT_EQ(asked.Caption, QStringLiteral("Error"));
         EXPECT_EQ(asked.Flags, unsigned(MB_YESNOCANCEL | MB_ICONERROR));
-        // The progress window has closed; the log is not saved before the log window closes.
+        // The progress window has closed; the log is saved already, whatever the answer.
         EXPECT_FALSE(main->Batch->ProgressForm->isVisible());
         EXPECT_EQ(main->Tray->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
         OnWindow<TFormLog>(main.get(), [&](TFormLog* log) {
             shownLog = log->MemoLog->toPlainText().split(QLatin1Char('\n'));
-            EXPECT_TRUE(LogFileBytes().isEmpty());
+            EXPECT_EQ(LogFileBytes(), LoggedLinesOf(example));
             log->ButtonOK->click();
         });
     });
@@ -337,25 +339,31 @@ TEST_F(BatchRun, SampleBatchStepByStepThenYesShowsAndSavesTheLog)
     EXPECT_EQ(main->Tray->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
 }
 
-TEST_F(BatchRun, ErrorQuestionAnsweredNoOrCancelKeepsThePreviousLogFile)
+TEST_F(BatchRun, AFailedBatchSavesItsLogWhateverTheAnswer)
 {
     const QByteArray previous = "old run\r\nl\xc3\xa4st line\r\n";
-    for (int answer : {IDNO, IDCANCEL}) {
+    const QByteArray expected = "Files to encode: 1\r\nEncoding: /a/x.wav\r\nSomething went wrong\r\n"
+                                "Completed. Encoding time: 0:00:01\r\n";
+    for (int answer : {IDNO, IDCANCEL, IDYES}) {
+        SCOPED_TRACE(answer);
         folder.Write(QStringLiteral("Tonewright.log"), previous);
         Script("print Files to encode: 1\nprint Encoding: /a/x.wav\nprint Something went wrong\n"
                "print Completed. Encoding time: 0:00:01\n");
         AddFiles({QStringLiteral("/a/x.wav")});
+        // Asked while the question is open: the log is on disk before the user answers.
+        QByteArray onDiskAtQuestion;
+        boxes.OnNextBox([&](const AskedMessage&) { onDiskAtQuestion = LogFileBytes(); });
+        OnWindow<TFormLog>(main.get(), [](TFormLog* log) { log->ButtonOK->click(); });
         boxes.Answer(answer);
         Encode();
-        EXPECT_EQ(LogFileBytes(), previous);
-        // The run log holds this batch for "Last Log".
-        EXPECT_EQ(GlobalVars.Log, (QStringList{QStringLiteral("Files to encode: 1"), QStringLiteral("Encoding: /a/x.wav"),
-                                               QStringLiteral("Something went wrong"),
-                                               QStringLiteral("Completed. Encoding time: 0:00:01")}));
+        EXPECT_EQ(onDiskAtQuestion, expected);
+        EXPECT_EQ(LogFileBytes(), expected);
+        // The run log holds this batch for "Last Log", also after a restart.
+        EXPECT_EQ(LoadLogFile(folder.File(QStringLiteral("Tonewright.log"))), GlobalVars.Log);
         EXPECT_EQ(main->Batch->ProgressForm, nullptr);
         SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
     }
-    EXPECT_EQ(boxes.Asked().size(), 2u);
+    EXPECT_EQ(boxes.Asked().size(), 3u);
     EXPECT_EQ(shutdowns, 0);
 }
 
@@ -452,7 +460,8 @@ TEST_F(BatchRun, AbortQuestionNoKeepsRunningYesEndsWithCancelAndNoCountdown)
     EXPECT_EQ(boxes.Asked().size(), 2u);
     // Stopped without an error: the log is saved, nothing more is asked.
     EXPECT_FALSE(GlobalVars.ErrorOccurred);
-    EXPECT_EQ(LogFileBytes(), QByteArray("Files to encode: 1\r\nEncoding: /a/long.wav\r\n"));
+    EXPECT_EQ(LogFileBytes(),
+              QByteArray("Files to encode: 1\r\nEncoding: /a/long.wav\r\nStopped by the user after 0 of 1 files.\r\n"));
     // The encoder was killed: the run ends long before its minute of sleep.
     EXPECT_TRUE(SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); }, 30000));
     EXPECT_EQ(main->Tray->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
@@ -721,7 +730,7 @@ TEST_F(BatchRun, AnEncoderThatCrashesFailsOrEndsEarlyFailsTheBatchAndNeverShutsD
         ASSERT_FALSE(GlobalVars.Log.isEmpty());
         EXPECT_EQ(GlobalVars.Log.constLast(), c.Expected);
         EXPECT_EQ(GlobalVars.Log.count(c.Expected), 1);
-        EXPECT_TRUE(LogFileBytes().isEmpty()) << "a failed batch keeps the previous log file";
+        EXPECT_EQ(LoadLogFile(folder.File(QStringLiteral("Tonewright.log"))), GlobalVars.Log);
         SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
         lines.clear();
     }
@@ -744,7 +753,11 @@ TEST_F(BatchRun, TheEndOfAStoppedRunIsNoError)
     EXPECT_TRUE(SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); }));
     EXPECT_EQ(main->Batch->GUI2Console1->ChildEnd().Kind, TChildEnd::ceSignaled);
     EXPECT_FALSE(GlobalVars.ErrorOccurred) << GlobalVars.Log.join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(GlobalVars.Log, (QStringList{QStringLiteral("Files to encode: 2"), QStringLiteral("Encoding: /a/x.wav")}));
+    // The log says the batch was stopped, and where; a crash would not have that last line.
+    const QStringList expected{QStringLiteral("Files to encode: 2"), QStringLiteral("Encoding: /a/x.wav"),
+                               QStringLiteral("Stopped by the user after 0 of 2 files.")};
+    EXPECT_EQ(GlobalVars.Log, expected);
+    EXPECT_EQ(LoadLogFile(folder.File(QStringLiteral("Tonewright.log"))), expected);
     EXPECT_EQ(boxes.Asked().size(), 1u);
 }
 
@@ -839,4 +852,93 @@ TEST_F(BatchRun, ABatchKeepsTheComputerAwakeUntilItCompletesIsStoppedOrFails)
     EXPECT_EQ(locksAtTheQuestion, 0u);
     EXPECT_EQ(logind.CallsOf(QStringLiteral("Inhibit")).size(), 1u);
     EXPECT_TRUE(SpinUntil([&] { return logind.Inhibitors().empty(); }));
+}
+
+TEST_F(BatchRun, SourcesTheBatchDeletedLeaveTheList)
+{
+    GlobalVars.BladeEncPath = QString::fromUtf8(TW_BLADEENC);
+    GlobalVars.DeleteSource = true;
+    folder.Write(QStringLiteral("music/a.wav"), SineWav(300));
+    folder.Write(QStringLiteral("music/b.wav"), SineWav(300));
+    folder.Write(QStringLiteral("music/not audio.wav"), "not a wav file at all");
+    // Listed, but already gone before the batch: not this batch's doing, so it stays listed.
+    const QStringList listed = {folder.File(QStringLiteral("music/a.wav")), folder.File(QStringLiteral("music/not audio.wav")),
+                                folder.File(QStringLiteral("music/missing.wav")), folder.File(QStringLiteral("music/b.wav"))};
+    AddFiles(listed);
+    boxes.Answer(IDNO); // the refused and the missing file are errors
+    Encode();
+    EXPECT_FALSE(QFileInfo::exists(listed[0]));
+    EXPECT_FALSE(QFileInfo::exists(listed[3]));
+    QStringList left;
+    for (const TFileEntry& e : main->FileEntries())
+        left << e.FullPath();
+    EXPECT_EQ(left, (QStringList{listed[1], listed[2]}));
+    EXPECT_EQ(main->StatusPanelCount->text(), QStringLiteral("2 files"));
+}
+
+TEST_F(BatchRun, AListPastTheArgumentLimitRunsTheEncoderSeveralTimesUnderOneWindow)
+{
+    // Room for the fixed part and two files per run: six files make three runs.
+    QStringList files;
+    for (int i = 1; i <= 6; ++i)
+        files << QStringLiteral("/a/%1.wav").arg(i);
+    const QString encoder = QString::fromUtf8(TW_FAKE_BLADEENC);
+    const qint64 fixed = ArgumentCost(encoder) + 8 + [] {
+        qint64 c = 0;
+        for (const QString& o : TBatchRun::BuildEncoderOptions().split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            c += ArgumentCost(o);
+        return c;
+    }();
+    main->Batch->ArgumentSpace = [&] { return fixed + 2 * ArgumentCost(files[0]); };
+    Script("print Files to encode: 2\nprint Encoding: /a/x.wav\nprint Completed. Encoding time: 0:00:01\n"
+           "print Encoding: /a/y.wav\nprint Completed. Encoding time: 0:00:01\n");
+    AddFiles(files);
+    int starts = 0;
+    QList<TFormProgress*> windows;
+    main->Batch->GUI2Console1->OnStart = [&](TGUI2Console*, const QString& command) {
+        ++starts;
+        windows << main->Batch->ProgressForm;
+        EXPECT_TRUE(command.endsWith(QStringLiteral("\"/a/%1.wav\"").arg(2 * starts))) << command.toStdString();
+    };
+    Encode();
+    EXPECT_EQ(starts, 3);
+    ASSERT_EQ(windows.size(), 3);
+    EXPECT_EQ(windows[0], windows[2]) << "one progress window for the whole list";
+    EXPECT_FALSE(GlobalVars.ErrorOccurred) << GlobalVars.Log.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(GlobalVars.FilesDone, 6);
+    EXPECT_EQ(GlobalVars.FilesToEncode, 6);
+    // The log holds every run.
+    EXPECT_EQ(GlobalVars.Log.count(QStringLiteral("Files to encode: 2")), 3);
+    EXPECT_EQ(LoadLogFile(folder.File(QStringLiteral("Tonewright.log"))), GlobalVars.Log);
+    // The window said "finished" only once, after the last run: the title the last line set.
+    ASSERT_FALSE(shots.empty());
+    EXPECT_EQ(shots.back().Title, ResStr::ProgressEncodingFinished);
+    EXPECT_NE(shots[4].Title, ResStr::ProgressEncodingFinished);
+    EXPECT_TRUE(boxes.Asked().empty());
+}
+
+TEST_F(BatchRun, StopEndsEveryRunOfASplitList)
+{
+    QStringList files;
+    for (int i = 1; i <= 6; ++i)
+        files << QStringLiteral("/a/%1.wav").arg(i);
+    main->Batch->ArgumentSpace = [] { return qint64(1); }; // one file per run
+    Script("print Files to encode: 1\nprint Encoding: /a/x.wav\nprint Completed. Encoding time: 0:00:01\n"
+           "sleep 60000\n");
+    AddFiles(files);
+    int starts = 0;
+    main->Batch->GUI2Console1->OnStart = [&](TGUI2Console*, const QString&) { ++starts; };
+    beforeLine = [&](int index) {
+        if (index == 2)
+            QTimer::singleShot(0, main.get(), [&] {
+                boxes.Answer(IDYES);
+                main->Batch->ProgressForm->ButtonCancel->click();
+            });
+    };
+    Encode();
+    SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
+    QCoreApplication::processEvents(); // the runner's end, which would start a next run
+    EXPECT_EQ(starts, 1);
+    EXPECT_FALSE(GlobalVars.ErrorOccurred) << GlobalVars.Log.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(GlobalVars.Log.constLast(), QStringLiteral("Stopped by the user after 1 of 6 files."));
 }

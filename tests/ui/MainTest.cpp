@@ -255,18 +255,19 @@ TEST_F(MainWindow, AToolbarChangeThatCannotBeSavedShowsTheErrorButTakesEffect)
     EXPECT_EQ(Ini(), before);
 }
 
-TEST_F(MainWindow, DuplicatesAreNamesWithoutCaseInTheSameFolder)
+TEST_F(MainWindow, DuplicatesAreTheSamePathExactly)
 {
     Create();
-    form->AddFile(QStringLiteral("/Music/song.WAV"));
-    form->AddFile(QStringLiteral("/Music/Song.wav"));
-    EXPECT_EQ(form->FileCount(), 1);
-    form->AddFile(QStringLiteral("/music/Song.wav")); // the folder's case counts
-    form->AddFile(QStringLiteral("/Other/Song.wav"));
+    form->AddFile(QStringLiteral("/Music/Track1.wav"));
+    form->AddFile(QStringLiteral("/Music/track1.wav")); // letter case makes another file here
+    form->AddFile(QStringLiteral("/Music/TRACK1.WAV"));
+    form->AddFile(QStringLiteral("/Music/Track1.wav"));
     EXPECT_EQ(form->FileCount(), 3);
-    EXPECT_EQ(form->FileEntries().at(0).FullPath(), QStringLiteral("/Music/song.WAV"));
-    EXPECT_EQ(form->FileEntries().at(1).Folder, QStringLiteral("/music/"));
-    EXPECT_EQ(CountText(), QStringLiteral("3 files"));
+    form->AddFile(QStringLiteral("/music/Track1.wav"));
+    form->AddFile(QStringLiteral("/Other/Track1.wav"));
+    EXPECT_EQ(form->FileCount(), 5);
+    EXPECT_EQ(form->FileEntries().at(1).FullPath(), QStringLiteral("/Music/track1.wav"));
+    EXPECT_EQ(CountText(), QStringLiteral("5 files"));
     EXPECT_TRUE(boxes.Asked().empty());
 }
 
@@ -306,9 +307,9 @@ TEST_F(MainWindow, ChooseFilesAddsTheNewOnesInDialogOrder)
     QStringList chosen;
     for (int i = 1; i <= 7; ++i)
         chosen << QStringLiteral("/new/n%1.wav").arg(i);
-    chosen.insert(2, QStringLiteral("/music/T1.WAV"));
+    chosen.insert(2, QStringLiteral("/music/t1.wav"));
     chosen.insert(5, QStringLiteral("/music/t2.wav"));
-    chosen.insert(9, QStringLiteral("/music/t3.Wav"));
+    chosen.insert(9, QStringLiteral("/music/t3.wav"));
     ASSERT_EQ(chosen.size(), 10);
     dialogs.AnswerOpen(chosen);
     form->ActionChooseFiles->trigger();
@@ -337,9 +338,9 @@ TEST_F(MainWindow, DeleteRemovesTheSelectedRowsAndKeepsTheOthersInOrder)
     form->ActionDeleteExecute();
     EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("b"), QStringLiteral("e")}));
     // A deleted file can be added again; a kept one still counts as listed.
-    form->AddFile(QStringLiteral("/music/A"));
-    form->AddFile(QStringLiteral("/music/B"));
-    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("b"), QStringLiteral("e"), QStringLiteral("A")}));
+    form->AddFile(QStringLiteral("/music/a"));
+    form->AddFile(QStringLiteral("/music/b"));
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("b"), QStringLiteral("e"), QStringLiteral("a")}));
 
     // Without a selection nothing happens.
     form->ListViewFiles->clearSelection();
@@ -364,10 +365,10 @@ TEST_F(MainWindow, DeletingManyRowsAtOnceKeepsOrderAndIndex)
         odd << names.at(i);
     EXPECT_EQ(Names(*form), odd);
     EXPECT_EQ(CountText(), QStringLiteral("150 files"));
-    form->AddFile(QStringLiteral("/music/F000"));
-    form->AddFile(QStringLiteral("/music/F001"));
+    form->AddFile(QStringLiteral("/music/f000"));
+    form->AddFile(QStringLiteral("/music/f001"));
     EXPECT_EQ(form->FileCount(), 151);
-    EXPECT_EQ(Names(*form).last(), QStringLiteral("F000"));
+    EXPECT_EQ(Names(*form).last(), QStringLiteral("f000"));
 }
 
 TEST_F(MainWindow, ClearListEmptiesTheListAndItsIndex)
@@ -389,7 +390,7 @@ TEST_F(MainWindow, RowsChangedByOtherCodeStillFollowTheDuplicateRule)
     moved.Folder = QStringLiteral("/elsewhere/");
     form->FileList->SetEntry(0, moved);
     form->AddFile(QStringLiteral("/music/a"));
-    form->AddFile(QStringLiteral("/elsewhere/A"));
+    form->AddFile(QStringLiteral("/elsewhere/a"));
     EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("a")}));
 }
 
@@ -515,8 +516,8 @@ TEST_F(MainWindow, DroppingBelowTheLastEntryMovesItToTheEnd)
 
     EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d"), QStringLiteral("a")}));
     // The index survives the move: neither name can be added twice.
-    form->AddFile(QStringLiteral("/music/A"));
-    form->AddFile(QStringLiteral("/music/D"));
+    form->AddFile(QStringLiteral("/music/a"));
+    form->AddFile(QStringLiteral("/music/d"));
     EXPECT_EQ(form->FileCount(), 4);
 }
 
@@ -541,11 +542,15 @@ TEST_F(MainWindow, OutsideDropsNeverMoveAndRowDragsNeverAdd)
     }
 
     // Files from the file manager dropped on a row are added at the end; the focused row stays.
+    // A "file://localhost/" address is the same local file.
     QMimeData files;
-    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/x.wav"))});
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/x.wav")), QUrl(QStringLiteral("file://localhost/tmp/x.wav")),
+                   QUrl(QStringLiteral("file://localhost/tmp/y%20z.wav"))});
     EXPECT_TRUE(Drag(list, &files, {onFirst}, onFirst));
-    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("x.wav")}));
-    EXPECT_EQ(CountText(), QStringLiteral("3 files"));
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("x.wav"),
+                                         QStringLiteral("y z.wav")}));
+    EXPECT_EQ(form->FileEntries().last().Folder, QStringLiteral("/tmp/"));
+    EXPECT_EQ(CountText(), QStringLiteral("4 files"));
 }
 
 TEST_F(MainWindow, HeaderClicksSortTheFilesAndTheArrowShowsWhileTheyAreSorted)
@@ -601,8 +606,9 @@ TEST_F(MainWindow, HeaderClicksSortTheFilesAndTheArrowShowsWhileTheyAreSorted)
 TEST_F(MainWindow, DroppedTextAddsEveryLine)
 {
     Create();
-    form->UOTextTarget1Drop(nullptr, QStringLiteral("/a/1.wav\r\n/a/2.wav\n\n/a/1.WAV\n"));
-    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("1.wav"), QStringLiteral("2.wav")}));
+    // Cleaned as command-line paths are: one file is one row, whichever way it was written.
+    form->UOTextTarget1Drop(nullptr, QStringLiteral("/a/1.wav\r\n/a/2.wav\n\n/a/1.WAV\n/a/./1.wav\n/a//b/../2.wav\n"));
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("1.wav"), QStringLiteral("2.wav"), QStringLiteral("1.WAV")}));
     EXPECT_EQ(form->ListViewFiles->UpdateLock(), 0);
 }
 
@@ -617,7 +623,7 @@ TEST_F(MainWindow, AddingAFileSwitchesTheSortArrowsOff)
 TEST_F(MainWindow, WindowLayoutColumnsAndFocus)
 {
     CreateShown();
-    EXPECT_EQ(form->size(), QSize(536, 374));
+    EXPECT_EQ(form->frameGeometry().size(), QSize(536, 374)) << "the outer size, frame included";
     EXPECT_EQ(form->minimumSize(), QSize(100, 100));
     EXPECT_EQ(QApplication::focusWidget(), form->ListViewFiles);
     const QAbstractItemModel* header = form->ListViewFiles->model();

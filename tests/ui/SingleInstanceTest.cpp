@@ -1,6 +1,8 @@
 // One running program per settings file: a later start hands its files over and ends.
 #include "SingleInstance.h"
 
+#include "DesktopActivation.h"
+
 #include "Spin.h"
 
 #include <QCoreApplication>
@@ -68,7 +70,26 @@ protected:
         return fd;
     }
 
+    // A later start on `settings` hands over a new file `name`, which arrives as the first hand-over.
+    void ExpectHandOver(const QString& settings, const QString& name)
+    {
+        const QString file = RealFile(name);
+        TSingleInstance later(settings);
+        EXPECT_FALSE(later.Start({file}));
+        ASSERT_TRUE(WaitForHandOvers(1));
+        EXPECT_EQ(received[0], QStringList{file});
+    }
+
+    // A file of `name` in a folder of the test's own, created; its path.
+    QString RealFile(const QString& name)
+    {
+        QFile file(music.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        return file.fileName();
+    }
+
     QTemporaryDir runtime;
+    QTemporaryDir music;
     QByteArray oldRuntime;
     std::vector<int> clients;
     std::vector<QStringList> received;
@@ -84,11 +105,14 @@ TEST_F(SingleInstance, ALaterStartHandsItsFilesToTheRunningProgramInOrder)
     EXPECT_TRUE(running.Listening());
     EXPECT_TRUE(running.SocketPath().startsWith(runtime.path() + QStringLiteral("/tonewright-")));
 
-    const QStringList files = {QStringLiteral("/m/b.wav"), QStringLiteral("/m/with blank\nand break.aiff"),
-                               QString::fromUtf8("/m/\xC3\xA4.wav")};
+    const QStringList files = {RealFile(QStringLiteral("b.wav")), RealFile(QStringLiteral("with blank\nand break.aiff")),
+                               RealFile(QString::fromUtf8("\xC3\xA4.wav"))};
     {
+        // What is no regular file does not reach the list, however a later start came by it.
+        const QStringList sent = QStringList{files[0], music.filePath(QStringLiteral("missing.wav")), files[1],
+                                             music.path(), music.path() + QStringLiteral("/./") + files[2].mid(music.path().size() + 1)};
         TSingleInstance later(settings);
-        EXPECT_FALSE(later.Start(files)) << "the later start ends";
+        EXPECT_FALSE(later.Start(sent)) << "the later start ends";
         EXPECT_FALSE(later.Listening());
     }
     {
@@ -98,6 +122,53 @@ TEST_F(SingleInstance, ALaterStartHandsItsFilesToTheRunningProgramInOrder)
     ASSERT_TRUE(WaitForHandOvers(2));
     EXPECT_EQ(received[0], files);
     EXPECT_TRUE(received[1].isEmpty());
+}
+
+TEST_F(SingleInstance, ALaterStartPassesOnHowItWasLaunched)
+{
+    const QString settings = QStringLiteral("/opt/tw/tonewright.ini");
+    TSingleInstance running(settings);
+    std::vector<TLaunchActivation> launches;
+    Collect(running);
+    running.OnActivate = [&](TSingleInstance*, const TLaunchActivation& a) {
+        EXPECT_EQ(received.size(), launches.size()) << "the launch comes before its files";
+        launches.push_back(a);
+    };
+    ASSERT_TRUE(running.Start({}));
+    const TLaunchActivation launch{"openbox-123-host-tonewright-0_TIME4711", "wl-token-1"};
+    {
+        TSingleInstance later(settings);
+        EXPECT_FALSE(later.Start({RealFile(QStringLiteral("a.wav"))}, launch));
+    }
+    {
+        TSingleInstance plain(settings);
+        EXPECT_FALSE(plain.Start({}));
+    }
+    ASSERT_TRUE(WaitForHandOvers(2));
+    ASSERT_EQ(launches.size(), 2u);
+    EXPECT_EQ(launches[0], launch);
+    EXPECT_EQ(launches[1], TLaunchActivation{});
+    EXPECT_EQ(received[0].size(), 1);
+}
+
+TEST(LaunchActivationRules, TheRemoveMessageAndTheLaunchTime)
+{
+    const struct {
+        QByteArray Id, Message;
+        quint32 Time;
+    } cases[] = {
+        {"kde-1_TIME1234", "remove: ID=kde-1_TIME1234", 1234},
+        {"a b_TIME7", "remove: ID=\"a b_TIME7\"", 7},
+        {"q\"uote\\x", "remove: ID=\"q\\\"uote\\\\x\"", 0},
+        {"no-time", "remove: ID=no-time", 0},
+        {"bad_TIMEx", "remove: ID=bad_TIMEx", 0},
+        {"big_TIME99999999999", "remove: ID=big_TIME99999999999", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Id.toStdString());
+        EXPECT_EQ(StartupRemoveMessage(c.Id), c.Message);
+        EXPECT_EQ(StartupIdTime(c.Id), c.Time);
+    }
 }
 
 TEST_F(SingleInstance, ProgramsOnDifferentSettingsFilesRunSideBySide)
@@ -131,10 +202,7 @@ TEST_F(SingleInstance, AProgramThatIsGoneLeavesNothingThatBlocksTheNextStart)
     Collect(next);
     ASSERT_TRUE(next.Start({}));
     EXPECT_TRUE(next.Listening());
-    TSingleInstance later(settings);
-    EXPECT_FALSE(later.Start({QStringLiteral("/y.wav")}));
-    ASSERT_TRUE(WaitForHandOvers(1));
-    EXPECT_EQ(received[0], QStringList{QStringLiteral("/y.wav")});
+    ExpectHandOver(settings, QStringLiteral("y.wav"));
 }
 
 TEST_F(SingleInstance, ClientsThatSendGarbageTooMuchOrNothingAreDroppedWithoutHarm)
@@ -170,11 +238,47 @@ TEST_F(SingleInstance, ClientsThatSendGarbageTooMuchOrNothingAreDroppedWithoutHa
     EXPECT_TRUE(hungUp);
 
     // With the silent client still connected, a later start is taken as usual.
-    TSingleInstance later(settings);
-    EXPECT_FALSE(later.Start({QStringLiteral("/z.wav")}));
-    ASSERT_TRUE(WaitForHandOvers(1));
-    EXPECT_EQ(received[0], QStringList{QStringLiteral("/z.wav")});
+    ExpectHandOver(settings, QStringLiteral("z.wav"));
     EXPECT_TRUE(running.Listening());
+}
+
+TEST_F(SingleInstance, ManyConnectionsAtOnceAreTakenAFewAtATime)
+{
+    const QString settings = QStringLiteral("/opt/tw/tonewright.ini");
+    TSingleInstance running(settings);
+    Collect(running);
+    ASSERT_TRUE(running.Start({}));
+    std::vector<int> idle;
+    for (int i = 0; i < 40; ++i) {
+        const int fd = Connect(running.SocketPath());
+        ASSERT_GE(fd, 0) << i;
+        idle.push_back(fd);
+    }
+    EXPECT_TRUE(SpinUntil([&] { return running.OpenConnections() == 8; }, 10000));
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(running.OpenConnections(), 8) << "the rest wait in the queue";
+    // As they end, the waiting ones are taken, and a real hand-over still arrives.
+    for (int fd : idle)
+        ::shutdown(fd, SHUT_WR);
+    ExpectHandOver(settings, QStringLiteral("w.wav"));
+}
+
+TEST_F(SingleInstance, ALinkInPlaceOfTheLockFileIsNotFollowed)
+{
+    const QString settings = QStringLiteral("/opt/tw/tonewright.ini");
+    QString lockPath;
+    {
+        TSingleInstance probe(settings);
+        lockPath = probe.SocketPath() + QStringLiteral(".lock");
+    }
+    QFile::remove(lockPath);
+    const QString target = music.filePath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QFile::link(target, lockPath));
+    TSingleInstance instance(settings);
+    EXPECT_TRUE(instance.Start({})) << "it starts as usual";
+    EXPECT_FALSE(instance.Listening());
+    EXPECT_FALSE(QFileInfo::exists(target)) << "the link's target was created";
 }
 
 TEST_F(SingleInstance, ARuntimeFolderTooDeepForASocketAddressCountsAsNone)
@@ -193,15 +297,21 @@ TEST_F(SingleInstance, ARuntimeFolderTooDeepForASocketAddressCountsAsNone)
 TEST(SingleInstanceMessage, OnlyACompleteMessageIsRead)
 {
     const QStringList files = {QStringLiteral("/a.wav"), QStringLiteral("/b\n.wav")};
-    const QByteArray message = TSingleInstance::EncodeFiles(files);
-    QStringList read;
-    ASSERT_TRUE(TSingleInstance::DecodeFiles(message, read));
-    EXPECT_EQ(read, files);
-    // Cut anywhere (a later start that died while writing), or not ours at all: nothing is added.
-    for (qsizetype cut = 0; cut < message.size(); ++cut) {
-        SCOPED_TRACE(cut);
-        EXPECT_FALSE(TSingleInstance::DecodeFiles(message.left(cut), read));
-        EXPECT_TRUE(read.isEmpty());
+    for (const TLaunchActivation& launch : {TLaunchActivation{}, TLaunchActivation{"id_TIME1", {}},
+                                            TLaunchActivation{{}, "token"}}) {
+        const QByteArray message = TSingleInstance::EncodeFiles(files, launch);
+        QStringList read;
+        TLaunchActivation readLaunch{"x", "y"};
+        ASSERT_TRUE(TSingleInstance::DecodeFiles(message, read, &readLaunch));
+        EXPECT_EQ(read, files);
+        EXPECT_EQ(readLaunch, launch);
+        // Cut anywhere (a later start that died while writing): nothing is added.
+        for (qsizetype cut = 0; cut < message.size(); ++cut) {
+            SCOPED_TRACE(cut);
+            EXPECT_FALSE(TSingleInstance::DecodeFiles(message.left(cut), read));
+            EXPECT_TRUE(read.isEmpty());
+        }
     }
+    QStringList read;
     EXPECT_FALSE(TSingleInstance::DecodeFiles("GET / HTTP/1.0\r\n\r\n", read));
 }
