@@ -173,6 +173,29 @@ inline const QString InhibitReasonFiles = QStringLiteral("Encoding %1 files");
 inline const QString TrayBatchFinished = QStringLiteral("Tonewright: encoding finished");
 inline const QString TrayBatchFinishedWithErrors = QStringLiteral("Tonewright: encoding finished with errors");
 
+// --- the command line (standard output and standard error, before any window) ---
+inline const QString CommandLineHelp = QStringLiteral(
+    "Usage: tonewright [option...] [--] [file...]\n"
+    "A desktop front-end for the BladeEnc MP3 encoder. WAV and AIFF files given as\n"
+    "arguments join the list; a Tonewright already running takes them instead.\n"
+    "\n"
+    "  -h, --help     print this help and exit\n"
+    "      --version  print the version and the licence and exit\n"
+    "      --         every later argument is a file\n"
+    "\n"
+    "Qt's own options, such as -platform or -style, go on to Qt.\n"
+    "See tonewright(1) for the files and the environment.\n");
+inline const QString CommandLineVersion = QStringLiteral(
+    "Tonewright %1\n"
+    "Copyright (C) 2026 The Tonewright developers\n"
+    "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.\n");
+inline const QString CommandLineUnknownOption =
+    QStringLiteral("tonewright: unknown option %1 (tonewright --help lists the options)");
+inline const QString CommandLineMissingValue =
+    QStringLiteral("tonewright: option %1 needs a value (tonewright --help lists the options)");
+
 // --- update check ---
 // A line break inside a message is "\n" here: the boxes of this platform break lines there.
 inline const QString CurrentVersion = QStringLiteral("1.2.0");

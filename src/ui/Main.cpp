@@ -157,6 +157,8 @@ void TFormMain::CreateActions()
     MenuOpenFilelist = NewAction(this, ResStr::MenuOpenFilelistCaption, QString());
     MenuOpenFilelist->setVisible(false);
     MenuExit = NewAction(this, ResStr::MenuExitCaption, QString());
+    // Spelled out: QKeySequence::Quit is empty under a Windows-style key scheme (Qt's fallback theme).
+    MenuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     MenuQuickEncode = NewAction(this, ResStr::MenuQuickEncodeCaption, QString());
     MenuQuickEncode->setVisible(false);
     MenuContents = NewAction(this, ResStr::MenuContentsCaption, QString());
@@ -185,7 +187,8 @@ void TFormMain::CreateActions()
 
     // Shortcuts work while this window is active, also with the toolbar hidden.
     addActions({ActionChooseFiles, ActionEncode, ActionDelete, ActionClearList, ActionOptions, ActionAbout,
-                ActionToolbar, ActionToolbarIcons, ActionToolbarCaptions, ActionToolbarBoth, ActionViewLog});
+                ActionToolbar, ActionToolbarIcons, ActionToolbarCaptions, ActionToolbarBoth, ActionViewLog,
+                MenuExit});
 }
 
 void TFormMain::CreateMenus()

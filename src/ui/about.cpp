@@ -221,7 +221,8 @@ QStringList TFormAbout::CreditLines()
     for (int i = 0; i < 8; ++i)
         lines << QString(); // the text enters from below the visible area
     lines << QStringLiteral("Tonewright") << QString() << QStringLiteral("A front-end for BladeEnc")
-          << QStringLiteral("by the Tonewright developers, 2026") << QStringLiteral("Built with the help of:");
+          << QStringLiteral("by the Tonewright developers, 2026") << QStringLiteral("Licence: GNU GPL v3 or later")
+          << QStringLiteral("Built with the help of:");
     const char* const blocks[][2] = {
         {"The Qt Company and the Qt Project", "(Qt Core, Qt GUI)"},
         {"The Qt Company and the Qt Project", "(Qt Widgets, Qt D-Bus)"},
@@ -237,7 +238,7 @@ QStringList TFormAbout::CreditLines()
           << QStringLiteral("tonewright@users.example.org") << QString()
           << QStringLiteral("Many thanks to Tord Jansson,") << QStringLiteral("the author of BladeEnc,")
           << QStringLiteral("the encoder behind it all.") << QString() << QStringLiteral("Have fun!");
-    lines << QString() << QString();
+    lines << QString();
     Q_ASSERT(lines.size() == 45);
     return lines;
 }

@@ -19,7 +19,8 @@ lib=$root/usr/local/lib/tonewright
 [ -x "$lib/tonewright" ] && [ -x "$lib/BladeEnc" ] || fail "program and encoder not side by side in $lib"
 for f in share/applications/tonewright.desktop share/metainfo/org.tonewright.Tonewright.metainfo.xml \
          share/icons/hicolor/scalable/apps/tonewright.svg share/icons/hicolor/16x16/apps/tonewright.png \
-         share/icons/hicolor/256x256/apps/tonewright.png; do
+         share/icons/hicolor/256x256/apps/tonewright.png share/man/man1/tonewright.1.gz \
+         share/man/man1/BladeEnc.1.gz share/doc/tonewright/copyright; do
   [ -f "$root/usr/local/$f" ] || fail "not installed: $f"
 done
 

@@ -717,6 +717,18 @@ TEST_F(MainWindow, ExitClosesTheWindow)
     EXPECT_FALSE(form->isVisible());
 }
 
+TEST_F(MainWindow, CtrlQExitsLikeFileExit)
+{
+    CreateShown();
+    int quits = 0;
+    form->QuitApplication = [&] { ++quits; };
+    form->ListViewFiles->setFocus();
+    Idle();
+    Press(Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(quits, 1);
+    EXPECT_FALSE(form->isVisible());
+}
+
 TEST_F(MainWindow, ExitTonewrightFromTheTrayEndsTheProgramAlsoWhileHidden)
 {
     CreateShown();
