@@ -74,7 +74,7 @@ inline const QString MenuCheckForUpdateCaption = QStringLiteral("&Check for upda
 inline const QString MenuBladeEncHomepageCaption = QStringLiteral("&BladeEnc Homepage");
 inline const QString MenuTonewrightHomepageCaption = QStringLiteral("&Tonewright Homepage");
 inline const QString BladeEncHomepageUrl = QStringLiteral("http://bladeenc.mp3.no/");
-inline const QString TonewrightHomepageUrl = QStringLiteral("http://www.tonewright.org/");
+inline const QString TonewrightHomepageUrl = QStringLiteral("https://www.tonewright.org/");
 
 // --- batch run, output interpreter, progress window, tray, log, shutdown ---
 // Batch run and output interpreter. The display prefixes are shared with the progress window.
@@ -230,6 +230,11 @@ inline const QString WfiException = QStringLiteral("Error retrieving update info
 inline const QString WfiCannotCreateFile = QStringLiteral("Cannot create file %1: %2");
 inline const QString WfiTooManyRedirects = QStringLiteral("Too many redirections");
 inline const QString WfiNoStatus = QStringLiteral("No valid response from the server");
+inline const QString WfiDownloadNotSecure = QStringLiteral("The update is not offered over a secure (https) connection");
+inline const QString WfiBadSha256 = QStringLiteral("The page's SHA-256 of the update is not valid");
+inline const QString WfiUpdateFromPackageManager =
+    QStringLiteral("This copy was installed from a package: please update it with your package manager.\n"
+                   "The product page opens in your browser.");
 inline const QString WfiSaveFilter = QStringLiteral("Application (*.EXE)|*.EXE|Zipped File|*.ZIP|All Files (*.*)|*.*");
 inline const QString WfiWaitCaption = QStringLiteral("Please Wait");
 inline const QString WfiCheckingForUpdate = QStringLiteral("Checking For Update...");

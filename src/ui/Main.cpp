@@ -89,6 +89,10 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
     runner->OnError = Guarded([this](TGUI2Console* sender, const QString& message) { GUI2Console1Error(sender, message); });
     WebFileInfo1 = new TWebFileInfo(this);
     ConfigureWebFileInfo1(*WebFileInfo1);
+    WebFileInfo1->OpenUrl = [this](const QUrl& url) {
+        if (OpenUrl)
+            OpenUrl(url);
+    };
     FormCreate();
 }
 

@@ -2,6 +2,8 @@
 
 #include "WebFileInfo.h"
 
+#include <QCoreApplication>
+
 void ConfigureWebFileInfo1(TWebFileInfo& wfi)
 {
     wfi.SetDateFormat(wfidNone);
@@ -14,9 +16,11 @@ void ConfigureWebFileInfo1(TWebFileInfo& wfi)
     tags.ReadMeTag = QStringLiteral("tw-readme");
     tags.RedirectTag = QStringLiteral("tw-redirect");
     tags.VersionTag = QStringLiteral("tw-version");
+    tags.Sha256Tag = QStringLiteral("tw-sha256");
     wfi.SetInfoTags(tags);
     wfi.SetOptions({wfioDisplayUI, wfioDisplayReadMe, wfioExitDuringUpdate});
     wfi.SetUIFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     wfi.SetVersionFormat(wfivBuildNumber);
     wfi.SetProxyHost(QString());
+    wfi.SetInstalledFromPackage(WfiIsInstalledProgram(QCoreApplication::applicationDirPath()));
 }

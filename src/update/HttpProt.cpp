@@ -221,13 +221,36 @@ bool THttpCli::SetState(THttpState newState)
     if (FState == newState)
         return true;
     FState = newState;
-    if (OnStateChange) {
-        QPointer<THttpCli> self(this);
-        OnStateChange(this);
-        if (!self)
-            return false;
-    }
+    if (OnStateChange && !RunHandler([this] { OnStateChange(this); }))
+        return false;
     return FState == newState;
+}
+
+bool THttpCli::RunHandler(const std::function<void()>& handler)
+{
+    QPointer<THttpCli> self(this);
+    try {
+        handler();
+    } catch (...) {
+        const std::exception_ptr error = std::current_exception();
+        if (self) {
+            try {
+                FailWithCurrentException();
+            } catch (...) {
+                // A handler that throws again while the request ends: the first error counts.
+            }
+        }
+        HandleApplicationException(error);
+        return false;
+    }
+    return !self.isNull();
+}
+
+void THttpCli::SetClientFailure(const QString& reason)
+{
+    FStatusCode = 404;
+    m_statusFromServer = false;
+    FReasonPhrase = reason;
 }
 
 void THttpCli::Fail(const QString& reason, std::uint16_t error)
@@ -286,8 +309,15 @@ void THttpCli::StartRequest(THttpRequest RequestType)
     FHeaderLineCount = 0;
     FBodyLineCount = 0;
     FSending = false;
+    m_statusFromServer = false;
+    m_insecureRedirect = false;
+    m_headerBytes = 0;
+    m_lengthConflict = false;
+    m_chunked = false;
+    m_chunks.Reset();
 
     const TUrlParts url = SplitURL(FURL);
+    m_secure = url.Proto.compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
     if (!url.User.isEmpty())
         FUsername = url.User;
     if (!url.Pass.isEmpty())
@@ -303,7 +333,7 @@ void THttpCli::StartRequest(THttpRequest RequestType)
     } else {
         FRequestPath = url.Path;
         FConnectHost = url.Host;
-        FConnectPort = url.Port.isEmpty() ? QStringLiteral("80") : url.Port;
+        FConnectPort = url.Port.isEmpty() ? (m_secure ? QStringLiteral("443") : QStringLiteral("80")) : url.Port;
     }
     if (FRequestPath.isEmpty())
         FRequestPath = QStringLiteral("/");
@@ -312,6 +342,10 @@ void THttpCli::StartRequest(THttpRequest RequestType)
     // A handler of the state change may abort at once.
     if (!SetState(httpNotConnected))
         return;
+    if (m_secure && !FProxy.isEmpty()) {
+        Fail(ReasonSecureProxy);
+        return;
+    }
     StartLookup();
 }
 
@@ -322,11 +356,12 @@ void THttpCli::StartLookup()
     RestartTimer();
     try {
         FCtrlSocket->LookupHost(FConnectHost);
-    } catch (const std::exception&) {
+    } catch (const ESocketException&) {
         // No name to look up (an empty host): the same end as a name that is not found,
         // reported later like every other end.
         if (FState == httpDnsLookup) {
             FStatusCode = 404;
+            m_statusFromServer = false;
             FReasonPhrase = QStringLiteral("can't resolve hostname to IP address");
             EndRequest();
         }
@@ -348,11 +383,7 @@ void THttpCli::EndRequest()
             const THttpRequest type = FRequestType;
             const std::uint16_t error = FRequestDoneError;
             QPointer<THttpCli> self(this);
-            try {
-                SetState(httpReady);
-            } catch (...) {
-                HandleApplicationException(std::current_exception());
-            }
+            SetState(httpReady);
             if (!self)
                 return;
             QMetaObject::invokeMethod(
@@ -394,6 +425,7 @@ void THttpCli::AbortWith(const QString& reason, std::uint16_t error)
         }
     }
     FStatusCode = 404;
+    m_statusFromServer = false;
     FReasonPhrase = reason;
     FRequestDoneError = error;
     FSending = false;
@@ -421,6 +453,7 @@ void THttpCli::SocketDnsLookupDone(std::uint16_t error)
     RestartTimer();
     if (error != 0) {
         FStatusCode = 404;
+        m_statusFromServer = false;
         FReasonPhrase = QStringLiteral("can't resolve hostname to IP address");
         EndRequest();
         return;
@@ -431,11 +464,15 @@ void THttpCli::SocketDnsLookupDone(std::uint16_t error)
         FCtrlSocket->SetAddr(FCtrlSocket->DnsResult());
         FCtrlSocket->SetPort(FConnectPort);
         FCtrlSocket->SetProto(QStringLiteral("tcp"));
+        if (m_secure && !m_tlsContext)
+            m_tlsContext = TTlsContext::SystemDefault();
+        FCtrlSocket->SetTls(m_secure ? m_tlsContext : nullptr, FTargetHost);
         FCtrlSocket->Connect();
     } catch (const std::exception&) {
         const int code = FCtrlSocket->LastError();
         FRequestDoneError = static_cast<std::uint16_t>(code);
         FStatusCode = 404;
+        m_statusFromServer = false;
         FReasonPhrase = QStringLiteral("can't connect: %1 (Error #%2)").arg(WSocketErrorDesc(code)).arg(code);
         try {
             FCtrlSocket->Close();
@@ -451,8 +488,12 @@ void THttpCli::SocketSessionConnected(std::uint16_t error)
         return;
     RestartTimer();
     if (error != 0) {
-        FStatusCode = 404;
-        FReasonPhrase = QStringLiteral("%1 (Error #%2)").arg(WSocketErrorDesc(error)).arg(error);
+        if (error == WSAESECUREFAILED)
+            SetClientFailure(QStringLiteral("Secure connection to %1 failed: %2").arg(FTargetHost, FCtrlSocket->TlsError()));
+        else
+            SetClientFailure(QStringLiteral("%1 (Error #%2)").arg(WSocketErrorDesc(error)).arg(error));
+        if (error == WSAESECUREFAILED)
+            FRequestDoneError = error;
         EndRequest();
         return;
     }
@@ -460,8 +501,8 @@ void THttpCli::SocketSessionConnected(std::uint16_t error)
     if (!SetState(httpConnected))
         return;
     QPointer<THttpCli> self(this);
-    if (OnSessionConnected)
-        OnSessionConnected(this);
+    if (OnSessionConnected && !RunHandler([this] { OnSessionConnected(this); }))
+        return;
     if (!self || FState != httpConnected)
         return; // aborted by the handler
     if (!SetState(httpWaitingHeader))
@@ -470,7 +511,8 @@ void THttpCli::SocketSessionConnected(std::uint16_t error)
         const QString method = FRequestType == httpPOST   ? QStringLiteral("POST")
                                : FRequestType == httpHEAD ? QStringLiteral("HEAD")
                                                           : QStringLiteral("GET");
-        SendRequest(method, QStringLiteral("1.0"));
+        if (!SendRequest(method, QStringLiteral("1.0")))
+            return;
         if (FRequestType == httpPOST && FState == httpWaitingHeader) {
             FSending = true;
             if (FSendStream)
@@ -486,17 +528,25 @@ void THttpCli::SocketSessionConnected(std::uint16_t error)
     }
 }
 
-void THttpCli::SendRequest(const QString& method, const QString& version)
+bool THttpCli::SendRequest(const QString& method, const QString& version)
 {
     QByteArray request;
+    QPointer<THttpCli> self(this);
+    // After a handler destroyed the client nothing more is touched.
     auto add = [&](QString line) {
+        if (!self)
+            return;
         if (OnCommand)
             OnCommand(this, line);
+        if (!self)
+            return;
         request += line.toLatin1();
         request += "\r\n";
     };
     if (OnRequestHeaderBegin)
         OnRequestHeaderBegin(this);
+    if (!self)
+        return false;
     add(method + QLatin1Char(' ') + FRequestPath + QStringLiteral(" HTTP/") + version);
     if (!FSender.isEmpty())
         add(QStringLiteral("From: ") + FSender);
@@ -521,10 +571,15 @@ void THttpCli::SendRequest(const QString& method, const QString& version)
             QString::fromLatin1(Base64Encode((FProxyUsername + QLatin1Char(':') + FProxyPassword).toLatin1())));
     if (!FCookie.isEmpty())
         add(QStringLiteral("Cookie: ") + FCookie);
-    if (OnRequestHeaderEnd)
+    if (self && OnRequestHeaderEnd)
         OnRequestHeaderEnd(this);
     add(QString());
+    if (!self)
+        return false;
+    if (FState != httpWaitingHeader)
+        return true; // aborted by a handler
     FCtrlSocket->Send(request.constData(), static_cast<int>(request.size()));
+    return true;
 }
 
 void THttpCli::SendNextBlock()
@@ -674,6 +729,11 @@ bool THttpCli::HeaderLine(const QByteArray& line, const QByteArray& lineEnd)
             return true;
     }
     ++FHeaderLineCount;
+    m_headerBytes += static_cast<int>(line.size() + lineEnd.size());
+    if (FHeaderLineCount > MaxHeaderLines || m_headerBytes > MaxHeaderBytes) {
+        Fail(ReasonHeaderTooLarge);
+        return !self.isNull();
+    }
 
     if (text.left(6).toUpper() == QLatin1String("<HTML>")) {
         // A document without a header: this line is already the body.
@@ -709,6 +769,7 @@ bool THttpCli::HeaderLine(const QByteArray& line, const QByteArray& lineEnd)
     FReceivedHeaders.append(text);
     if (code >= 0) {
         FStatusCode = code;
+        m_statusFromServer = true;
         FReasonPhrase = text.mid(13);
     } else if (!text.startsWith(QLatin1String("HTTP/1.0")) && !text.startsWith(QLatin1String("HTTP/1.1"))) {
         const int colon = text.indexOf(QLatin1Char(':'));
@@ -734,12 +795,18 @@ void THttpCli::HeaderValue(const QString& name, const QString& value)
         try {
             const qint64 length = HttpHeaderNumber(value);
             if (length >= 0) {
+                if (FLengthInResponse && length != FContentLength)
+                    m_lengthConflict = true;
                 FContentLength = length;
                 FLengthInResponse = true;
             }
         } catch (const Exception&) {
             // An unreadable length is no length: the body ends when the server closes.
         }
+    } else if (name == QLatin1String("transfer-encoding")) {
+        // The last coding applied is the one that frames the body.
+        const QStringList codings = value.split(QLatin1Char(','));
+        m_chunked = codings.last().trimmed().compare(QLatin1String("chunked"), Qt::CaseInsensitive) == 0;
     } else if (name == QLatin1String("content-type")) {
         FContentType = value.toLower();
     } else if (name == QLatin1String("www-authenticate")) {
@@ -750,12 +817,25 @@ void THttpCli::HeaderValue(const QString& name, const QString& value)
 void THttpCli::SetRelocation(const QString& location)
 {
     // The current request's URL: through a proxy the request path is one already.
+    const QString scheme = m_secure ? QStringLiteral("https") : QStringLiteral("http");
     const QString current = !FProxy.isEmpty()
                                 ? FRequestPath
-                                : QStringLiteral("http://") + FTargetHost + QLatin1Char(':') + FConnectPort + FRequestPath;
+                                : scheme + QStringLiteral("://") + FTargetHost + QLatin1Char(':') + FConnectPort + FRequestPath;
     QUrl to(ResolveLocation(current, location));
     if (to.path().isEmpty())
         to.setPath(QStringLiteral("/"));
+    const QString toScheme = to.scheme().toLower();
+    // From http to https is followed; from https to anything else never.
+    if (toScheme != scheme && (m_secure || toScheme == QLatin1String("https"))) {
+        if (m_secure || !FProxy.isEmpty()) {
+            m_insecureRedirect = true;
+            return;
+        }
+        m_secure = true;
+        if (to.port() <= 0)
+            to.setPort(443);
+    }
+    m_insecureRedirect = false;
     if (!FProxy.isEmpty()) {
         // The proxy stays the connection's end and the host line stays.
         FRequestPath = to.toString(QUrl::FullyEncoded);
@@ -779,12 +859,21 @@ void THttpCli::HeaderEnded()
             OnHeaderEnd(this);
         if (!self || FState != httpWaitingHeader)
             return; // destroyed or aborted by the handler
+        if (m_insecureRedirect) {
+            Fail(!FProxy.isEmpty() ? ReasonSecureProxy : ReasonInsecureRedirect);
+            return;
+        }
         FReceiveLen = 0;
+        m_headerBytes = 0;
+        m_lengthConflict = false;
+        m_chunked = false;
+        m_chunks.Reset();
         FHeaderLineCount = 0;
         FBodyLineCount = 0;
         if (FRelocationCount >= MaxRelocations) {
             FRelocationPending = false;
             FStatusCode = 404;
+            m_statusFromServer = false;
             FReasonPhrase = QStringLiteral("Too many redirections");
             FCtrlSocket->Close();
             return;
@@ -794,6 +883,16 @@ void THttpCli::HeaderEnded()
         FLengthInResponse = false;
         FCtrlSocket->OnSessionClosed = [this](QObject*, std::uint16_t) { LocationSessionClosed(); };
         FCtrlSocket->Close();
+        return;
+    }
+    if (m_lengthConflict) {
+        Fail(ReasonConflictingLength);
+        return;
+    }
+    if (m_chunked)
+        FLengthInResponse = false; // the chunks frame the body, whatever length is announced
+    if (m_maxBodySize > 0 && FLengthInResponse && FContentLength > m_maxBodySize) {
+        Fail(ReasonBodyTooLarge.arg(m_maxBodySize));
         return;
     }
     FDocName = DocumentNameForContent(FDocName, FContentType);
@@ -807,6 +906,37 @@ bool THttpCli::BodyBlock(const char* data, int length)
 {
     if (length <= 0)
         return true;
+    if (m_chunked) {
+        QByteArray decoded;
+        const TChunkedDecoder::Result result = m_chunks.Feed(data, length, &decoded);
+        QPointer<THttpCli> self(this);
+        if (!decoded.isEmpty() && !DeliverBody(decoded.constData(), static_cast<int>(decoded.size())))
+            return false;
+        if (FState != httpWaitingBody)
+            return true;
+        if (result == TChunkedDecoder::Malformed)
+            Fail(ReasonBadChunk);
+        else if (result == TChunkedDecoder::Finished)
+            FCtrlSocket->Close(); // the whole body is here: what follows is not read
+        return !self.isNull();
+    }
+    if (FLengthInResponse && FReceivedCount + length > FContentLength && FRequestType != httpHEAD) {
+        const int fits = static_cast<int>(std::max<qint64>(0, FContentLength - FReceivedCount));
+        if (fits > 0 && !DeliverBody(data, fits))
+            return false;
+        if (FState == httpWaitingBody)
+            Fail(ReasonBodyTooLong);
+        return true;
+    }
+    return DeliverBody(data, length);
+}
+
+bool THttpCli::DeliverBody(const char* data, int length)
+{
+    if (m_maxBodySize > 0 && FReceivedCount + length > m_maxBodySize) {
+        Fail(ReasonBodyTooLarge.arg(m_maxBodySize));
+        return true;
+    }
     QPointer<THttpCli> self(this);
     if (FBodyLineCount == 0 && OnDocBegin) {
         OnDocBegin(this);
@@ -838,6 +968,8 @@ QString THttpCli::CutShortReason(std::uint16_t error) const
         return {}; // the server's error is the answer, whatever followed it
     if (FState == httpWaitingHeader)
         return FHeaderLineCount == 0 && FReceiveLen == 0 && error == 0 ? ReasonNoResponse : ReasonTruncated;
+    if (m_chunked)
+        return m_chunks.IsFinished() ? QString() : ReasonTruncated;
     const bool bodyExpected = FRequestType != httpHEAD && FStatusCode != 204 && FStatusCode != 304;
     const bool lengthKnown = FLengthInResponse && bodyExpected;
     if (lengthKnown && FReceivedCount >= FContentLength)
@@ -857,14 +989,11 @@ void THttpCli::SocketSessionClosed(std::uint16_t error)
     const QString cut = CutShortReason(error != 0 ? error : static_cast<std::uint16_t>(FReceiveError));
     if (!cut.isEmpty()) {
         FStatusCode = 404;
+        m_statusFromServer = false;
         FReasonPhrase = cut;
     }
-    if (FBodyLineCount > 0 && OnDocEnd) {
-        QPointer<THttpCli> self(this);
-        OnDocEnd(this);
-        if (!self)
-            return;
-    }
+    if (FBodyLineCount > 0 && OnDocEnd && !RunHandler([this] { OnDocEnd(this); }))
+        return;
     EndRequest();
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// THttpCli: an HTTP/1.0 client that performs one GET, POST or HEAD at a time over a TWSocket
-// and reports progress and completion through events. Nothing blocks: every step after
+// THttpCli: an HTTP/1.0 client that performs one GET, POST or HEAD at a time over a TWSocket,
+// plain (http://) or over TLS (https://), and reports progress and completion through events. Nothing blocks: every step after
 // StartRequest happens in socket events or in the client's own queued calls. Every member
 // belongs to the thread that created the client.
+#include "ChunkedDecoder.h"
 #include "WSocket.h"
 
 #include <QObject>
@@ -75,6 +76,9 @@ public:
     static constexpr int ReceiveBufferSize = 8192;
     static constexpr int SendBlockSize = 8193;
     static constexpr int MaxRelocations = 20;
+    // A response's header may have this many lines and bytes at most.
+    static constexpr int MaxHeaderLines = 200;
+    static constexpr int MaxHeaderBytes = 64 * 1024;
 
     // The client's own reasons for a request that failed on the way.
     static inline const QString ReasonTruncated = QStringLiteral("Connection closed before the whole document arrived");
@@ -82,6 +86,14 @@ public:
     static inline const QString ReasonNoStatusLine = QStringLiteral("The server's response has no valid status line");
     static inline const QString ReasonLineTooLong = QStringLiteral("Header line too long");
     static inline const QString ReasonWriteFailed = QStringLiteral("The received document could not be stored");
+    static inline const QString ReasonInsecureRedirect = QStringLiteral("The secure server redirected to an insecure address");
+    static inline const QString ReasonSecureProxy = QStringLiteral("Secure addresses cannot be reached through a proxy");
+    static inline const QString ReasonHeaderTooLarge = QStringLiteral("The server's response header is too large");
+    static inline const QString ReasonBodyTooLong = QStringLiteral("The server sent more than the length it announced");
+    static inline const QString ReasonConflictingLength = QStringLiteral("The server announced two different lengths");
+    static inline const QString ReasonBadChunk = QStringLiteral("The server's chunked response is malformed");
+    // %1: the limit in bytes.
+    static inline const QString ReasonBodyTooLarge = QStringLiteral("The document is larger than the %1 bytes allowed");
 
     explicit THttpCli(QObject* parent = nullptr);
     // Uses `socket` (owned from now on) instead of a TWSocket of its own.
@@ -125,6 +137,17 @@ public:
     // before it ends as "Connection timed out"; 0 means no limit.
     int Timeout() const { return FTimeout; }
     void SetTimeout(int seconds) { FTimeout = seconds < 0 ? 0 : seconds; }
+    // The largest body a request takes (decoded bytes); 0 means no limit. Beyond it the
+    // request fails (ReasonBodyTooLarge).
+    qint64 MaxBodySize() const { return m_maxBodySize; }
+    void SetMaxBodySize(qint64 bytes) { m_maxBodySize = bytes < 0 ? 0 : bytes; }
+    // What https:// requests trust; the system's trust store unless set (tests set their own).
+    void SetTlsContext(std::shared_ptr<TTlsContext> context) { m_tlsContext = std::move(context); }
+    // Whether the current request goes over TLS.
+    bool Secure() const { return m_secure; }
+    // Whether StatusCode is the server's answer rather than the client's own failure (404 with
+    // its reason: no connection, cancelled, cut short, refused).
+    bool StatusFromServer() const { return m_statusFromServer; }
 
     int StatusCode() const { return FStatusCode; }
     QString ReasonPhrase() const { return FReasonPhrase; }
@@ -183,6 +206,12 @@ private:
     // Raises OnStateChange; false when a handler has moved the request on (an Abort), so the
     // caller must stop.
     bool SetState(THttpState newState);
+    // Runs an application handler. An error it throws ends the request as a failure with its
+    // message and goes to the application's handler; false then, or when the handler
+    // destroyed the client.
+    bool RunHandler(const std::function<void()>& handler);
+    // The client's own failure: StatusCode 404 with `reason`.
+    void SetClientFailure(const QString& reason);
     // Ends the running request as a client-side failure with `reason`.
     void Fail(const QString& reason, std::uint16_t error = 0);
     void StartLookup();
@@ -204,12 +233,15 @@ private:
     void FailWithCurrentException();
     void LocationSessionClosed();
 
-    void SendRequest(const QString& method, const QString& version);
+    // False when a handler destroyed the client.
+    bool SendRequest(const QString& method, const QString& version);
     void SendNextBlock();
     // These three return false when a handler destroyed the client.
     bool ProcessReceiveBuffer();
     bool HeaderLine(const QByteArray& line, const QByteArray& lineEnd);
     bool BodyBlock(const char* data, int length);
+    // Passes decoded body bytes on; false when a handler destroyed the client.
+    bool DeliverBody(const char* data, int length);
     void HeaderValue(const QString& name, const QString& value);
     void SetRelocation(const QString& location);
     void HeaderEnded();
@@ -268,4 +300,14 @@ private:
     bool FSending = false;
     bool FCompletionPosted = false;
     unsigned FSerial = 0;
+
+    std::shared_ptr<TTlsContext> m_tlsContext;
+    bool m_secure = false;
+    bool m_statusFromServer = false;
+    bool m_insecureRedirect = false;
+    qint64 m_maxBodySize = 0;
+    int m_headerBytes = 0;
+    bool m_lengthConflict = false;
+    bool m_chunked = false;
+    TChunkedDecoder m_chunks;
 };

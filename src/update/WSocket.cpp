@@ -5,12 +5,17 @@
 #include <QPointer>
 #include <QSocketNotifier>
 
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+
 #include <mutex>
 #include <thread>
 #include <utility>
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
 #include <poll.h>
@@ -81,6 +86,7 @@ constexpr ErrorText ErrorTexts[] = {
     {10091, "Network sub-system is unusable"},
     {10092, "WinSock DLL cannot support this application"},
     {10093, "WinSock not initialized"},
+    {12001, "Secure connection failed"},
     {11001, "Host not found"},
     {11002, "Non-authoritative host not found"},
     {11003, "Non-recoverable error"},
@@ -105,42 +111,66 @@ void Dispatch(F&& work) noexcept
     }
 }
 
-bool ParseIPv4(const QString& text, in_addr* out)
+// A numeric IPv4 address (the classic forms inet_aton takes) or IPv6 address, brackets
+// allowed around the latter.
+bool ParseNumeric(const QString& text, sockaddr_storage* out, socklen_t* len)
 {
-    const QByteArray bytes = text.toLatin1();
+    QByteArray bytes = text.toLatin1();
     if (bytes.isEmpty() || bytes.contains('\0'))
         return false;
-    return inet_aton(bytes.constData(), out) != 0;
+    *out = sockaddr_storage{};
+    auto* v4 = reinterpret_cast<sockaddr_in*>(out);
+    if (inet_aton(bytes.constData(), &v4->sin_addr) != 0) {
+        v4->sin_family = AF_INET;
+        *len = sizeof(sockaddr_in);
+        return true;
+    }
+    if (bytes.startsWith('[') && bytes.endsWith(']'))
+        bytes = bytes.mid(1, bytes.size() - 2);
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(out);
+    if (inet_pton(AF_INET6, bytes.constData(), &v6->sin6_addr) == 1) {
+        v6->sin6_family = AF_INET6;
+        *len = sizeof(sockaddr_in6);
+        return true;
+    }
+    return false;
 }
 
-QString DottedForm(in_addr addr)
+QString NumericForm(const sockaddr* sa)
 {
-    char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &addr, text, sizeof text);
+    char text[INET6_ADDRSTRLEN] = {};
+    if (sa->sa_family == AF_INET6)
+        inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(sa)->sin6_addr, text, sizeof text);
+    else
+        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(sa)->sin_addr, text, sizeof text);
     return QString::fromLatin1(text);
 }
 
-// Blocking resolution; returns 0 and the addresses in the resolver's order, or the code.
-int ResolveHost(const QByteArray& name, QStringList* addresses, in_addr* first)
+// Blocking resolution to IPv6 and IPv4 addresses; returns 0 and the addresses in the
+// resolver's order (the order to try them in), or the code.
+int ResolveHost(const QByteArray& name, QStringList* addresses, sockaddr_storage* first, socklen_t* firstLen)
 {
     addrinfo hints{};
-    hints.ai_family = AF_INET;
+    hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_ADDRCONFIG;
     addrinfo* list = nullptr;
     const int rc = getaddrinfo(name.constData(), nullptr, &hints, &list);
     if (rc != 0)
         return WSocketErrorFromResolver(rc, errno);
     bool any = false;
     for (addrinfo* ai = list; ai; ai = ai->ai_next) {
-        if (ai->ai_family != AF_INET || !ai->ai_addr)
+        if ((ai->ai_family != AF_INET && ai->ai_family != AF_INET6) || !ai->ai_addr)
             continue;
-        const in_addr a = reinterpret_cast<const sockaddr_in*>(ai->ai_addr)->sin_addr;
-        const QString dotted = DottedForm(a);
-        if (!any && first)
-            *first = a;
+        const QString text = NumericForm(ai->ai_addr);
+        if (!any && first) {
+            *first = sockaddr_storage{};
+            std::memcpy(first, ai->ai_addr, ai->ai_addrlen);
+            *firstLen = ai->ai_addrlen;
+        }
         any = true;
-        if (addresses && !addresses->contains(dotted))
-            addresses->append(dotted);
+        if (addresses && !addresses->contains(text))
+            addresses->append(text);
     }
     freeaddrinfo(list);
     return any ? 0 : WSANO_DATA;
@@ -164,6 +194,56 @@ bool LeadingNumber(const QString& text, long limit, long* out)
         return false;
     *out = value;
     return true;
+}
+
+// TLS records go through send() with MSG_NOSIGNAL like plain data: writing to a peer that
+// has gone must end the connection, not the program (OpenSSL's own socket BIO uses write()).
+int TlsBioWrite(BIO* bio, const char* data, int length)
+{
+    BIO_clear_retry_flags(bio);
+    const int fd = static_cast<int>(reinterpret_cast<intptr_t>(BIO_get_data(bio)));
+    ssize_t n;
+    do
+        n = ::send(fd, data, static_cast<std::size_t>(length), MSG_NOSIGNAL);
+    while (n < 0 && errno == EINTR);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        BIO_set_retry_write(bio);
+    return static_cast<int>(n);
+}
+
+int TlsBioRead(BIO* bio, char* data, int length)
+{
+    BIO_clear_retry_flags(bio);
+    const int fd = static_cast<int>(reinterpret_cast<intptr_t>(BIO_get_data(bio)));
+    ssize_t n;
+    do
+        n = ::recv(fd, data, static_cast<std::size_t>(length), 0);
+    while (n < 0 && errno == EINTR);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        BIO_set_retry_read(bio);
+    return static_cast<int>(n);
+}
+
+long TlsBioCtrl(BIO*, int command, long, void*)
+{
+    return command == BIO_CTRL_FLUSH ? 1 : 0;
+}
+
+BIO* NewTlsSocketBio(int fd)
+{
+    static BIO_METHOD* const method = [] {
+        BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "tonewright socket");
+        BIO_meth_set_write(m, TlsBioWrite);
+        BIO_meth_set_read(m, TlsBioRead);
+        BIO_meth_set_ctrl(m, TlsBioCtrl);
+        return m;
+    }();
+    BIO* bio = BIO_new(method);
+    if (bio) {
+        BIO_set_data(bio, reinterpret_cast<void*>(static_cast<intptr_t>(fd)));
+        BIO_set_init(bio, 1);
+    }
+    return bio;
 }
 
 } // namespace
@@ -288,6 +368,7 @@ TCustomWSocket::~TCustomWSocket()
         if (FState != wsClosed || FHSocket >= 0)
             Close();
     });
+    FreeTls();
     if (FHSocket >= 0) {
         ReleaseNotifiers();
         ::close(FHSocket);
@@ -302,8 +383,9 @@ void TCustomWSocket::AssignDefaultValue()
     FAddrAssigned = false;
     FAddrResolved = false;
     FAddrStr.clear();
-    FSin = sockaddr_in{};
-    FSin.sin_family = AF_INET;
+    FSin = sockaddr_storage{};
+    FSinLen = 0;
+    FPortNum = 0;
     FProtoStr = QStringLiteral("tcp");
     FProtoNum = IPPROTO_TCP;
     FProtoAssigned = true;
@@ -390,7 +472,7 @@ void TCustomWSocket::SetPort(const QString& value)
     }
     FPortStr = text;
     FPortAssigned = true;
-    FSin.sin_port = htons(static_cast<std::uint16_t>(number));
+    FPortNum = static_cast<std::uint16_t>(number);
 }
 
 void TCustomWSocket::SetProto(const QString& value)
@@ -468,9 +550,10 @@ void TCustomWSocket::LookupHost(const QString& HostName)
     FDnsResult.clear();
     FDnsResultList.clear();
 
-    in_addr numeric{};
-    if (ParseIPv4(HostName, &numeric)) {
-        FDnsResult = DottedForm(numeric);
+    sockaddr_storage numeric{};
+    socklen_t numericLen = 0;
+    if (ParseNumeric(HostName, &numeric, &numericLen)) {
+        FDnsResult = NumericForm(reinterpret_cast<const sockaddr*>(&numeric));
         TriggerDnsLookupDone(0);
         return;
     }
@@ -481,7 +564,7 @@ void TCustomWSocket::LookupHost(const QString& HostName)
     try {
         std::thread([request, name] {
             QStringList addresses;
-            const int error = name.contains('\0') ? WSAHOST_NOT_FOUND : ResolveHost(name, &addresses, nullptr);
+            const int error = name.contains('\0') ? WSAHOST_NOT_FOUND : ResolveHost(name, &addresses, nullptr, nullptr);
             std::lock_guard<std::mutex> guard(request->Lock);
             if (!request->Owner)
                 return;
@@ -569,20 +652,21 @@ void TCustomWSocket::Connect()
         return;
     }
     if (!FAddrResolved) {
-        in_addr a{};
-        if (!ParseIPv4(FAddrStr, &a)) {
+        if (!ParseNumeric(FAddrStr, &FSin, &FSinLen)) {
             const QByteArray name = FAddrStr.toUtf8();
-            if (name.contains('\0') || ResolveHost(name, nullptr, &a) != 0)
+            if (name.contains('\0') || ResolveHost(name, nullptr, &FSin, &FSinLen) != 0)
                 throw ESocketException(QStringLiteral("SetAddr: Cannot convert host address '%1'").arg(FAddrStr));
         }
-        FSin.sin_family = AF_INET;
-        FSin.sin_addr = a;
         FAddrResolved = true;
     }
+    if (FSin.ss_family == AF_INET6)
+        reinterpret_cast<sockaddr_in6*>(&FSin)->sin6_port = htons(FPortNum);
+    else
+        reinterpret_cast<sockaddr_in*>(&FSin)->sin_port = htons(FPortNum);
 
     FBufList.clear();
     FAllSent = true;
-    const int fd = ::socket(AF_INET, FType | SOCK_NONBLOCK | SOCK_CLOEXEC, FProtoNum);
+    const int fd = ::socket(FSin.ss_family, FType | SOCK_NONBLOCK | SOCK_CLOEXEC, FProtoNum);
     if (fd < 0) {
         SocketError(QStringLiteral("Connect (socket)"), WSocketErrorFromErrno(errno));
         return;
@@ -622,7 +706,7 @@ void TCustomWSocket::Connect()
 
     int rc;
     do
-        rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&FSin), sizeof FSin);
+        rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&FSin), FSinLen);
     while (rc != 0 && errno == EINTR);
     if (rc == 0 || errno == EINPROGRESS || errno == EAGAIN) {
         // Even a connection made at once is reported by the next write readiness.
@@ -646,6 +730,10 @@ void TCustomWSocket::WriteActivated()
 {
     if (FHSocket < 0)
         return;
+    if (m_handshaking) {
+        ContinueHandshake();
+        return;
+    }
     if (FState == wsConnecting) {
         int soError = 0;
         socklen_t len = sizeof soError;
@@ -659,6 +747,10 @@ void TCustomWSocket::WriteActivated()
 
 void TCustomWSocket::SocketActivated()
 {
+    if (m_handshaking) {
+        ContinueHandshake();
+        return;
+    }
     if (FHSocket < 0 || FState == wsConnecting)
         return;
     pollfd p{};
@@ -679,6 +771,10 @@ void TCustomWSocket::SocketActivated()
 
 void TCustomWSocket::HandleConnectEvent(std::uint16_t error)
 {
+    if (error == 0 && m_tls && !m_ssl) {
+        StartHandshake();
+        return;
+    }
     ChangeState(wsConnected);
     if (error == 0) {
         if (FWriteNotifier)
@@ -697,12 +793,20 @@ void TCustomWSocket::HandleConnectEvent(std::uint16_t error)
 
 void TCustomWSocket::HandleReadEvent()
 {
-    ReceiveLoop();
+    if (ReceiveLoop())
+        ContinueReadingLater([this] { HandleReadEvent(); });
 }
 
-void TCustomWSocket::ReceiveLoop()
+void TCustomWSocket::ContinueReadingLater(std::function<void()> next)
+{
+    if (m_ssl && SSL_pending(m_ssl) > 0)
+        PostForConnection(std::move(next));
+}
+
+bool TCustomWSocket::ReceiveLoop()
 {
     QPointer<TCustomWSocket> self(this);
+    const qint64 start = FReadCount;
     for (;;) {
         FLastError = 0;
         const qint64 before = FReadCount;
@@ -712,18 +816,20 @@ void TCustomWSocket::ReceiveLoop()
             } catch (...) {
                 // The handler's error ends the handling of what was received so far.
                 HandleApplicationException(std::current_exception());
-                return;
+                return false;
             }
         } else {
             char scratch[1024];
             Receive(scratch, sizeof scratch);
         }
         if (!self || FLastError != 0 || FState == wsClosed)
-            return;
+            return false;
         if (RcvdCount() <= 0)
-            return;
+            return false;
         if (FReadCount == before)
-            return; // a handler that reads nothing is called again by the next notification
+            return false; // a handler that reads nothing is called again by the next notification
+        if (FReadCount - start >= MaxReadPerTurn)
+            return true;
     }
 }
 
@@ -748,8 +854,15 @@ void TCustomWSocket::HandleCloseEvent(std::uint16_t error)
         return;
     QPointer<TCustomWSocket> self(this);
     const unsigned serial = FConnSerial;
-    if (FState == wsConnected)
-        ReceiveLoop();
+    if (FState == wsConnected && ReceiveLoop()) {
+        // More is waiting than one turn takes: the closure is reported after the rest.
+        if (self && serial == FConnSerial && FState != wsClosed) {
+            if (FReadNotifier)
+                FReadNotifier->setEnabled(false);
+            PostForConnection([this, error] { HandleCloseEvent(error); });
+        }
+        return;
+    }
     if (!self)
         return;
     if (serial != FConnSerial || FState == wsClosed)
@@ -831,12 +944,11 @@ void TCustomWSocket::TryToSend()
             FAllSent = true;
             return;
         }
-        const ssize_t sent = ::send(FHSocket, data, static_cast<std::size_t>(pending), flags);
+        int code = 0;
+        const qint64 sent = SendSome(data, pending, flags, &code);
+        if (sent == 0)
+            return;
         if (sent < 0) {
-            const int err = errno;
-            if (err == EAGAIN || err == EWOULDBLOCK || err == EINTR)
-                return;
-            const int code = WSocketErrorFromErrno(err);
             if (code == WSAEINVAL || code == WSAENOTSOCK || code == WSAECONNRESET || code == WSAENOTCONN) {
                 FLastError = code;
                 FCloseInvoked = true;
@@ -862,6 +974,28 @@ int TCustomWSocket::Receive(void* Buffer, int BufferSize)
     }
     if (BufferSize <= 0 || !Buffer)
         return 0;
+    if (m_ssl) {
+        ERR_clear_error();
+        const int n = SSL_read(m_ssl, Buffer, BufferSize);
+        if (n > 0) {
+            FReadCount += n;
+            return n;
+        }
+        switch (SSL_get_error(m_ssl, n)) {
+        case SSL_ERROR_WANT_READ:
+        case SSL_ERROR_WANT_WRITE:
+            FLastError = WSAEWOULDBLOCK;
+            return -1;
+        case SSL_ERROR_ZERO_RETURN:
+            return 0; // the peer ended the secure session
+        default:
+            // A record that does not decrypt, or the connection cut without the session's end:
+            // what arrived may be incomplete.
+            m_tlsError = TlsErrorText(QStringLiteral("the connection ended without closing the secure session"));
+            FLastError = WSAECONNRESET;
+            return -1;
+        }
+    }
     ssize_t n;
     do
         n = ::recv(FHSocket, Buffer, static_cast<std::size_t>(BufferSize), 0);
@@ -881,7 +1015,7 @@ int TCustomWSocket::RcvdCount()
     int waiting = 0;
     if (ioctl(FHSocket, FIONREAD, &waiting) != 0)
         return -1;
-    return waiting;
+    return m_ssl ? waiting + SSL_pending(m_ssl) : waiting;
 }
 
 void TCustomWSocket::Close()
@@ -895,6 +1029,7 @@ void TCustomWSocket::Close()
     }
     const int fd = FHSocket;
     ReleaseNotifiers();
+    FreeTls();
     ::shutdown(fd, SHUT_RDWR);
     ::close(fd);
     FHSocket = -1;
@@ -906,4 +1041,118 @@ void TCustomWSocket::Close()
     // A handler may already have started the next connection: leave that one alone.
     if (self && serial == FConnSerial && FHSocket < 0)
         AssignDefaultValue();
+}
+
+qint64 TCustomWSocket::SendSome(const char* data, int length, int flags, int* error)
+{
+    if (m_ssl) {
+        if (m_handshaking)
+            return 0;
+        ERR_clear_error();
+        const int n = SSL_write(m_ssl, data, length);
+        if (n > 0)
+            return n;
+        const int e = SSL_get_error(m_ssl, n);
+        if (e == SSL_ERROR_WANT_WRITE || e == SSL_ERROR_WANT_READ)
+            return 0;
+        m_tlsError = TlsErrorText(QStringLiteral("the secure session failed"));
+        *error = WSAECONNRESET;
+        return -1;
+    }
+    ssize_t n;
+    do
+        n = ::send(FHSocket, data, static_cast<std::size_t>(length), flags);
+    while (n < 0 && errno == EINTR);
+    if (n >= 0)
+        return n;
+    if (errno == EAGAIN || errno == EWOULDBLOCK)
+        return 0;
+    *error = WSocketErrorFromErrno(errno);
+    return -1;
+}
+
+void TCustomWSocket::SetTls(std::shared_ptr<TTlsContext> context, const QString& peerName)
+{
+    if (FState != wsClosed) {
+        RaiseException(QStringLiteral("Cannot change TLS if not closed"));
+        return;
+    }
+    m_tls = std::move(context);
+    m_tlsPeer = peerName;
+}
+
+void TCustomWSocket::StartHandshake()
+{
+    m_tlsError.clear();
+    m_ssl = SSL_new(m_tls->Native());
+    BIO* bio = m_ssl ? NewTlsSocketBio(FHSocket) : nullptr;
+    QByteArray peer = m_tlsPeer.toUtf8();
+    if (peer.startsWith('[') && peer.endsWith(']'))
+        peer = peer.mid(1, peer.size() - 2);
+    bool named = false;
+    if (bio) {
+        SSL_set_bio(m_ssl, bio, bio);
+        SSL_set_connect_state(m_ssl);
+        sockaddr_storage numeric{};
+        socklen_t len = 0;
+        if (peer.isEmpty() || peer.contains('\0')) {
+            named = false;
+        } else if (ParseNumeric(QString::fromLatin1(peer), &numeric, &len)) {
+            named = X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(m_ssl), peer.constData()) == 1;
+        } else {
+            SSL_set_hostflags(m_ssl, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
+            named = SSL_set_tlsext_host_name(m_ssl, peer.constData()) == 1 && SSL_set1_host(m_ssl, peer.constData()) == 1;
+        }
+    }
+    if (!named) {
+        // Without a name to check the certificate against, nothing would be verified.
+        m_tlsError = QStringLiteral("no host name to verify the certificate against");
+        FreeTls();
+        HandleConnectEvent(WSAESECUREFAILED);
+        return;
+    }
+    m_handshaking = true;
+    ContinueHandshake();
+}
+
+void TCustomWSocket::ContinueHandshake()
+{
+    ERR_clear_error();
+    const int r = SSL_do_handshake(m_ssl);
+    if (r == 1) {
+        m_handshaking = false;
+        HandleConnectEvent(0);
+        return;
+    }
+    const int e = SSL_get_error(m_ssl, r);
+    if (e == SSL_ERROR_WANT_READ || e == SSL_ERROR_WANT_WRITE) {
+        if (FReadNotifier)
+            FReadNotifier->setEnabled(e == SSL_ERROR_WANT_READ);
+        if (FWriteNotifier)
+            FWriteNotifier->setEnabled(e == SSL_ERROR_WANT_WRITE);
+        return;
+    }
+    const long verify = SSL_get_verify_result(m_ssl);
+    if (verify != X509_V_OK)
+        m_tlsError = QStringLiteral("certificate verify failed: %1").arg(QString::fromLatin1(X509_verify_cert_error_string(verify)));
+    else
+        m_tlsError = TlsErrorText(QStringLiteral("the connection closed during the secure handshake"));
+    m_handshaking = false;
+    FreeTls();
+    HandleConnectEvent(WSAESECUREFAILED);
+}
+
+void TCustomWSocket::FreeTls()
+{
+    if (!m_ssl)
+        return;
+    // Tells the peer the session ends, when it was established; never waits for its answer.
+    if (!m_handshaking && SSL_is_init_finished(m_ssl)) {
+        ERR_clear_error();
+        SSL_shutdown(m_ssl);
+    }
+    ERR_clear_error();
+    SSL_free(m_ssl);
+    m_ssl = nullptr;
+    m_handshaking = false;
 }

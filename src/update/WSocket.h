@@ -1,8 +1,10 @@
 #pragma once
-// TWSocket: a non-blocking TCP client socket. Name lookups, connection, incoming data, the end
-// of sending and closure are reported as events on the thread that created the socket, by
-// its event loop; every member belongs to that thread.
+// TWSocket: a non-blocking TCP client socket, plain or secured with TLS. Name lookups,
+// connection (with the secure handshake), incoming data, the end of sending and closure are
+// reported as events on the thread that created the socket, by its event loop; every member
+// belongs to that thread.
 #include "Errors.h"
+#include "TlsContext.h"
 #include "WSockbuf.h"
 
 #include <QObject>
@@ -15,9 +17,10 @@
 #include <functional>
 #include <memory>
 
-#include <netinet/in.h>
+#include <sys/socket.h>
 
 class QSocketNotifier;
+struct ssl_st;
 
 // The error class of the socket layer.
 class ESocketException : public Exception {
@@ -78,6 +81,8 @@ enum : int {
     WSATRY_AGAIN = 11002,
     WSANO_RECOVERY = 11003,
     WSANO_DATA = 11004,
+    // Not a Windows Sockets code: the secure handshake failed (TlsError says why).
+    WSAESECUREFAILED = 12001,
 };
 
 // The text of a Windows Sockets error code ("Not a WinSock error" for any other number).
@@ -146,6 +151,19 @@ public:
     // this connection. Addr and Port must be set again before the next Connect.
     virtual void Close();
 
+    // Makes the next connections secure: after the TCP connection a TLS handshake verifies
+    // that the peer's certificate chains to `context`'s trust and names `peerName` (a host
+    // name or a numeric address); OnSessionConnected follows the handshake. A null context
+    // makes them plain. Only while closed.
+    void SetTls(std::shared_ptr<TTlsContext> context, const QString& peerName);
+    bool Secure() const { return m_tls != nullptr; }
+    // Why the last secure connection failed (handshake or record layer); empty otherwise.
+    QString TlsError() const { return m_tlsError; }
+
+    // Received bytes handed to OnDataAvailable in one turn of the event loop at most, so
+    // timers, input and an abort are served while data keeps coming.
+    static constexpr qint64 MaxReadPerTurn = 64 * 1024;
+
     TDataAvailable OnDataAvailable;
     TDataSent OnDataSent;
     TSessionClosed OnSessionClosed;
@@ -183,7 +201,17 @@ protected:
     unsigned FConnSerial = 0;
 
 private:
-    void ReceiveLoop();
+    // True when it stopped at MaxReadPerTurn with data still waiting.
+    bool ReceiveLoop();
+    // After ReceiveLoop stopped at its bound: data TLS holds decrypted raises no notification
+    // of the system's, so `next` is posted for it.
+    void ContinueReadingLater(std::function<void()> next);
+    void StartHandshake();
+    void ContinueHandshake();
+    void FreeTls();
+    // send() or SSL_write of up to `length` bytes: the count taken, 0 when the system would
+    // block, negative with the Windows Sockets code in *error.
+    qint64 SendSome(const char* data, int length, int flags, int* error);
     void TryToSend();
     bool SendQueueEmpty() const;
     void SocketActivated();
@@ -199,7 +227,9 @@ private:
     bool FPortAssigned = false;
     bool FProtoAssigned = false;
     bool FAddrResolved = false;
-    sockaddr_in FSin{};
+    sockaddr_storage FSin{};
+    socklen_t FSinLen = 0;
+    std::uint16_t FPortNum = 0;
     int FType = 0;
     int FProtoNum = 6;
     int FHSocket = -1;
@@ -218,6 +248,11 @@ private:
     int FLingerTimeout = 0;
     QSocketNotifier* FReadNotifier = nullptr;
     QSocketNotifier* FWriteNotifier = nullptr;
+    std::shared_ptr<TTlsContext> m_tls;
+    QString m_tlsPeer;
+    ssl_st* m_ssl = nullptr;
+    bool m_handshaking = false;
+    QString m_tlsError;
 };
 
 class TWSocket : public TCustomWSocket {

@@ -1,6 +1,7 @@
 #include "WebFileInfo.h"
 
 #include "Dialogs.h"
+#include "DownloadFile.h"
 #include "ResStr.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <algorithm>
@@ -75,10 +77,11 @@ public:
     QPlainTextEdit* Text = nullptr;
 };
 
-bool OpenWithDefaultProgram(const QString& path, const QString&)
+bool IsWebAddress(const QString& url, bool secureOnly)
 {
-    // The desktop's opener takes no parameters: RunParams cannot be passed on here.
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    const QString lower = url.left(8).toLower();
+    return (lower.startsWith(QLatin1String("https://")) && url.size() > 8)
+           || (!secureOnly && lower.startsWith(QLatin1String("http://")) && url.size() > 7);
 }
 
 } // namespace
@@ -169,6 +172,25 @@ QString DownloadFileNameOf(const QString& url)
     return url.mid(url.lastIndexOf(QLatin1Char('/')) + 1).left(1000);
 }
 
+QString SafeDownloadName(const QString& name)
+{
+    QString safe = name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
+    safe = safe.mid(safe.lastIndexOf(QLatin1Char('\\')) + 1);
+    while (safe.startsWith(QLatin1Char('.')))
+        safe.remove(0, 1);
+    safe.remove(QChar(0));
+    return safe.trimmed().isEmpty() ? QStringLiteral("update") : safe;
+}
+
+bool WfiIsInstalledProgram(const QString& programDir)
+{
+    const QString dir = QDir::cleanPath(programDir);
+    if (!dir.endsWith(QLatin1String("/lib/tonewright")))
+        return false;
+    const QString prefix = dir.left(dir.size() - int(qstrlen("/lib/tonewright")));
+    return QFileInfo::exists(prefix + QStringLiteral("/share/applications/tonewright.desktop"));
+}
+
 QString WithFilterExtension(const QString& path, int filterIndex)
 {
     if (QFileInfo(path).fileName().contains(QLatin1Char('.')))
@@ -219,13 +241,7 @@ void TWebDlProgress::reject()
 TWebFileInfo::TWebFileInfo(QObject* owner) : QObject(owner)
 {
     FUIFont = QFont(QStringLiteral("MS Sans Serif"), 8);
-    OpenDocument = OpenWithDefaultProgram;
-    TerminateApplication = [this] {
-        if (QWidget* owner = OwnerWindow())
-            owner->close();
-        else
-            QCoreApplication::quit();
-    };
+    OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 }
 
 TWebFileInfo::~TWebFileInfo()
@@ -244,7 +260,7 @@ void TWebFileInfo::SetActive(bool value)
 
 void TWebFileInfo::SetHomeURL(const QString& value)
 {
-    if (value.size() <= 6 || value.left(7).toLower() != QLatin1String("http://"))
+    if (!IsWebAddress(value, false))
         return;
     FHomeURL = value;
     FActive = false;
@@ -288,6 +304,7 @@ void TWebFileInfo::ClearValues()
     FProductVersion.clear();
     FRedirectURL.clear();
     FRunParams.clear();
+    m_downloadSha256.clear();
 }
 
 void TWebFileInfo::ParseInfoLines(const QStringList& lines)
@@ -298,6 +315,7 @@ void TWebFileInfo::ParseInfoLines(const QStringList& lines)
         {&FInfoTags.DateTag, &FProductDateStr}, {&FInfoTags.AuthorTag, &FProductAuthor},
         {&FInfoTags.AuthorEMailTag, &FProductAuthorEMail}, {&FInfoTags.DownloadTag, &FDownloadURL},
         {&FInfoTags.RedirectTag, &FRedirectURL}, {&FInfoTags.RunParamsTag, &FRunParams},
+        {&FInfoTags.Sha256Tag, &m_downloadSha256},
     };
     for (const QString& line : lines) {
         QString name;
@@ -314,6 +332,8 @@ void TWebFileInfo::EnsureClient()
     if (FHttpCli)
         return;
     FHttpCli = new THttpCli(this);
+    if (m_tlsContext)
+        FHttpCli->SetTlsContext(m_tlsContext);
     FHttpCli->OnRequestDone = [this](QObject* Sender, THttpRequest RqType, std::uint16_t Error) {
         RequestDone(Sender, RqType, Error);
     };
@@ -330,10 +350,11 @@ void TWebFileInfo::ApplyProxy()
     }
 }
 
-void TWebFileInfo::FetchModal(const QString& url, QIODevice* stream, QDialog* window)
+void TWebFileInfo::FetchModal(const QString& url, QIODevice* stream, QDialog* window, qint64 maxSize)
 {
     EnsureClient();
     ApplyProxy();
+    FHttpCli->SetMaxBodySize(maxSize);
     FHttpCli->SetReceiveStream(stream);
     FHttpCli->SetURL(url);
     FRequestFinished = false;
@@ -440,7 +461,7 @@ std::unique_ptr<QDialog> TWebFileInfo::CreateReadMeWindow()
     FLastError.clear();
     CreateWaitWindow(ResStr::WfiRetrievingReadMe);
     try {
-        FetchModal(FProductReadMe, &stream, FWaitWindow.get());
+        FetchModal(FProductReadMe.isEmpty() ? FProductReadMeExt : FProductReadMe, &stream, FWaitWindow.get(), MaxPageSize);
     } catch (...) {
         FWaitWindow.reset();
         throw;
@@ -461,6 +482,9 @@ std::unique_ptr<QDialog> TWebFileInfo::CreateReadMeWindow()
     const int h = area.height() * 4 / 5;
     window->setFixedSize(w, h);
     window->Text = new QPlainTextEdit(window.get());
+    // Read only: Return goes to the window and presses Ok.
+    window->Text->setReadOnly(true);
+    window->Text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     window->Text->setGeometry(10, 10, w - 25, h - 80);
     window->Text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     window->Text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -506,7 +530,7 @@ bool TWebFileInfo::RetrievePage(int page)
     try {
         if (!FWaitWindow)
             CreateWaitWindow(ResStr::WfiCheckingForUpdate);
-        FetchModal(FRedirectURL.isEmpty() ? FHomeURL : FRedirectURL, &stream, FWaitWindow.get());
+        FetchModal(FRedirectURL.isEmpty() ? FHomeURL : FRedirectURL, &stream, FWaitWindow.get(), MaxPageSize);
 
         // A status above 200 fails even when its reason text is empty; no status at all fails too.
         bool failed = !FLastError.isEmpty();
@@ -514,7 +538,10 @@ bool TWebFileInfo::RetrievePage(int page)
         if (status > 200) {
             FLastError = FHttpCli->ReasonPhrase();
             failed = true;
-            ShowMessageBox(QString::number(status), ResStr::AppTitle, MB_OK);
+            // Only the server's own status: the client's failures (cancelled, refused, cut
+            // short) are explained by the connection error that follows.
+            if (FHttpCli->StatusFromServer())
+                ShowMessageBox(QString::number(status), ResStr::AppTitle, MB_OK);
         } else if (status <= 0 && !failed) {
             FLastError = FHttpCli->ReasonPhrase().isEmpty() ? ResStr::WfiNoStatus : FHttpCli->ReasonPhrase();
             failed = true;
@@ -524,7 +551,7 @@ bool TWebFileInfo::RetrievePage(int page)
             ParseInfoLines(WfiSplitLines(QString::fromUtf8(stream.data())));
             if (!FProductDateStr.isEmpty() && FDateFormat == wfidDFSDate)
                 FProductDate = ParseDFSDate(FProductDateStr);
-            FDownloadFileName = DownloadFileNameOf(FDownloadURL);
+            FDownloadFileName = SafeDownloadName(DownloadFileNameOf(FDownloadURL));
             ok = true;
         }
     } catch (...) {
@@ -567,6 +594,10 @@ bool TWebFileInfo::CheckForUpdate()
         ShowMessageBox(ResStr::WfiNoUpdate, ResStr::WfiNoUpdateCaption, MB_OK | MB_ICONINFORMATION);
         return false;
     }
+    if (m_installed) {
+        AnnounceToInstalledProgram();
+        return false;
+    }
     if (FOptions.Has(wfioDisplayReadMe))
         ShowReadMe(true);
     const QString versionText = ResStr::WfiVersionText.arg(FCurrentVersion, FProductVersion);
@@ -580,7 +611,8 @@ bool TWebFileInfo::CheckForUpdate()
     request.Parent = OwnerWindow();
     request.Filter = ResStr::WfiSaveFilter;
     request.FilterIndex = 1;
-    request.FileName = FDownloadFileName;
+    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    request.FileName = downloads.isEmpty() ? FDownloadFileName : QDir(downloads).filePath(FDownloadFileName);
     request.ChosenFilter = &chosenFilter;
     const QString chosen = ShowSaveFileDialog(request);
     if (chosen.isEmpty())
@@ -589,20 +621,19 @@ bool TWebFileInfo::CheckForUpdate()
         ShowDownloadError();
         return false;
     }
-    if (!FOptions.Has(wfioRunUpdate))
-        return true;
-
-    const QString question = FOptions.Has(wfioExitDuringUpdate) ? ResStr::WfiInstallAndClose.arg(ResStr::AppTitle)
-                                                                 : ResStr::WfiInstallQuestion;
-    if (ShowMessageBox(question, ResStr::WfiInstallCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return true;
-    if (OpenDocument && OpenDocument(FDownloadPath, FRunParams)) {
-        if (FOptions.Has(wfioExitDuringUpdate) && TerminateApplication)
-            TerminateApplication();
-        return true;
-    }
-    ShowMessageBox(ResStr::WfiCannotStart, ResStr::CaptionError, MB_OK | MB_ICONWARNING);
     return true;
+}
+
+void TWebFileInfo::AnnounceToInstalledProgram()
+{
+    if (!FProductReadMe.isEmpty() || !FProductReadMeExt.isEmpty())
+        if (std::unique_ptr<QDialog> window = CreateReadMeWindow())
+            window->exec();
+    ShowMessageBox(ResStr::WfiVersionText.arg(FCurrentVersion, FProductVersion) + QLatin1Char('\n')
+                       + ResStr::WfiUpdateFromPackageManager,
+                   ResStr::WfiUpdateAvailableCaption, MB_OK | MB_ICONINFORMATION);
+    if (OpenUrl)
+        OpenUrl(QUrl(FHomeURL));
 }
 
 bool TWebFileInfo::ShowReadMe(bool Ask)
@@ -617,16 +648,9 @@ bool TWebFileInfo::ShowReadMe(bool Ask)
         if (ShowMessageBox(text, ResStr::WfiUpdateAvailableCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
             return false;
     }
-    if (!FProductReadMeExt.isEmpty()) {
-        const QString local = QDir::tempPath() + QLatin1Char('/') + DownloadFileNameOf(FProductReadMeExt);
-        if (DownloadFile(FProductReadMeExt, local, ResStr::WfiDownloadingReadMe) && OpenDocument
-            && OpenDocument(local, QString()))
-            return true;
-        ShowMessageBox(ResStr::WfiCannotStart, ResStr::CaptionError, MB_OK | MB_ICONWARNING);
-    }
-    if (!FProductReadMe.isEmpty())
-        if (std::unique_ptr<QDialog> window = CreateReadMeWindow())
-            window->exec();
+    // Either read-me is shown as text in our own window, never saved or opened elsewhere.
+    if (std::unique_ptr<QDialog> window = CreateReadMeWindow())
+        window->exec();
     return true;
 }
 
@@ -634,20 +658,29 @@ bool TWebFileInfo::DownloadUpdate(const QString& Path)
 {
     if (!FActive && !RetrieveInfo())
         return false;
-    FDownloadPath = Path.endsWith(QLatin1Char('/')) ? Path + FDownloadFileName : Path;
+    FDownloadPath = Path.endsWith(QLatin1Char('/')) ? Path + SafeDownloadName(FDownloadFileName) : Path;
     if (!FOptions.Has(wfioAlwaysOverwrite) && !FOptions.Has(wfioDisplayUI) && QFileInfo::exists(FDownloadPath)
         && ShowMessageBox(ResStr::WfiFileExists.arg(FDownloadPath), ResStr::WfiFileExistsCaption, MB_YESNO | MB_ICONQUESTION)
                != IDYES)
         return false;
+    if (!IsWebAddress(FDownloadURL, true)) {
+        FLastError = ResStr::WfiDownloadNotSecure;
+        return false;
+    }
+    if (!m_downloadSha256.isEmpty() && !IsSha256Hex(m_downloadSha256.trimmed())) {
+        FLastError = ResStr::WfiBadSha256;
+        return false;
+    }
     return DownloadFile(FDownloadURL, FDownloadPath, ResStr::WfiDownloadingUpdate);
 }
 
 bool TWebFileInfo::DownloadFile(const QString& URL, const QString& LocalPath, const QString& Title)
 {
     FLastError.clear();
-    QFile file(LocalPath);
-    // Unbuffered: a full disk shows at the block that does not fit, and ends the download.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    // The file arrives beside its target and replaces it only when complete and verified: a
+    // failed or cancelled download leaves an existing file as it was.
+    TDownloadFile file(LocalPath);
+    if (!file.Begin()) {
         FLastError = ResStr::WfiCannotCreateFile.arg(QDir::toNativeSeparators(LocalPath), file.errorString());
         return false;
     }
@@ -662,14 +695,16 @@ bool TWebFileInfo::DownloadFile(const QString& URL, const QString& LocalPath, co
     const auto cleanUp = [&] {
         FHttpCli->OnDocData = nullptr;
         FHttpCli->SetReceiveStream(nullptr);
-        file.close();
         FProgressWindow.reset();
-        // A failed or cancelled download leaves no broken file behind.
+        if (ok && !file.Finish(m_downloadSha256)) {
+            ok = false;
+            FLastError = file.ErrorText();
+        }
         if (!ok)
-            file.remove();
+            file.Discard();
     };
     try {
-        FetchModal(URL, &file, window);
+        FetchModal(URL, &file, window, 0);
         const int status = FHttpCli->StatusCode();
         ok = status > 0 && status <= 200;
         if (!ok)

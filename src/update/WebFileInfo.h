@@ -1,5 +1,5 @@
 #pragma once
-// TWebFileInfo: the update check. It fetches the product's information page over HTTP, reads
+// TWebFileInfo: the update check. It fetches the product's information page over HTTPS, reads
 // its tags, compares the version with the running program's and leads the user through the
 // messages, the read-me, the save dialog and the download. Main thread only.
 //
@@ -22,9 +22,12 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QUrl;
 
 enum TWfiDateFormat { wfidDFSDate, wfidNone };
 enum TWfiVersionFormat { wfivBuildNumber, wfivSimpleString };
+// wfioRunUpdate and wfioExitDuringUpdate are kept for the settings that name them; a downloaded
+// file is never started.
 enum TWfiOption { wfioAlwaysOverwrite, wfioDisplayUI, wfioDisplayReadMe, wfioRunUpdate, wfioExitDuringUpdate };
 
 // A set of TWfiOption, first value = bit 0.
@@ -62,6 +65,8 @@ struct TWfiTags {
     QString RedirectTag;
     QString RunParamsTag;
     QString VersionTag;
+    // The download's SHA-256 in hexadecimal; a download of another digest is an error.
+    QString Sha256Tag;
 };
 
 using TDownloadProgressEvent = std::function<void(QObject* Sender, qint64 BytesReceived, qint64 FileSize)>;
@@ -86,6 +91,12 @@ QString FormatThousands(qint64 n);
 QString DownloadFileNameOf(const QString& url);
 // A saved name without extension gets ".EXE" (first filter) or ".ZIP" (second).
 QString WithFilterExtension(const QString& path, int filterIndex);
+// The page's file name for a download into a folder, made safe: no folder parts, not hidden,
+// not "." or ".."; "update" when nothing usable is left.
+QString SafeDownloadName(const QString& name);
+// Whether the program in `programDir` is an installed one (<prefix>/lib/tonewright with its
+// menu entry in <prefix>/share/applications): its updates come from the package manager.
+bool WfiIsInstalledProgram(const QString& programDir);
 
 // The download's progress window, built in code.
 class TWebDlProgress : public QDialog {
@@ -108,6 +119,8 @@ public:
 class TWebFileInfo : public QObject {
 public:
     static constexpr int MaxRedirectPages = 10;
+    // The information page and the read-me are read into memory up to this size.
+    static constexpr qint64 MaxPageSize = 1024 * 1024;
 
     explicit TWebFileInfo(QObject* owner = nullptr);
     ~TWebFileInfo() override;
@@ -121,8 +134,14 @@ public:
     void SetDateFormat(TWfiDateFormat value) { FDateFormat = value; }
     QString DownloadURL() const { return FDownloadURL; }
     QString HomeURL() const { return FHomeURL; }
-    // Ignored unless it begins with "http://" (any case) and is longer than 6 characters.
+    // Ignored unless it begins with "https://" or "http://" (any case) and names more.
     void SetHomeURL(const QString& value);
+    // What HTTPS trusts; the system's store unless set (tests hand in their own authority).
+    void SetTlsContext(std::shared_ptr<TTlsContext> context) { m_tlsContext = std::move(context); }
+    // An installed program (from a package) never downloads updates: a newer version is
+    // announced with its release notes and the product page opens in the browser.
+    bool InstalledFromPackage() const { return m_installed; }
+    void SetInstalledFromPackage(bool value) { m_installed = value; }
     const TWfiTags& InfoTags() const { return FInfoTags; }
     void SetInfoTags(const TWfiTags& value) { FInfoTags = value; }
     QString LastError() const { return FLastError; }
@@ -152,13 +171,12 @@ public:
     QString RedirectURL() const { return FRedirectURL; }
     QString DownloadFileName() const { return FDownloadFileName; }
     QString DownloadPath() const { return FDownloadPath; }
+    QString DownloadSha256() const { return m_downloadSha256; }
 
     TDownloadProgressEvent OnDownloadProgress;
-    // Opens a file with its default program (the shell's "open"); true when it started. Tests
-    // replace it.
-    std::function<bool(const QString& path, const QString& params)> OpenDocument;
-    // Ends the program after the update was started (wfioExitDuringUpdate).
-    std::function<void()> TerminateApplication;
+    // Opens a web address in the user's browser; tests replace it. Downloaded files are never
+    // opened with another program.
+    std::function<void(const QUrl& url)> OpenUrl;
 
     // The interactive check; true when the user got as far as a finished download.
     bool CheckForUpdate();
@@ -174,7 +192,8 @@ public:
     // The windows built in code; each becomes the current one of its kind.
     QDialog* CreateWaitWindow(const QString& text);
     TWebDlProgress* CreateProgressWindow();
-    // Fetches ProductReadMe and builds its window; none when the fetch failed.
+    // Fetches the read-me (ProductReadMe, else ProductReadMeExt) as text and builds its window;
+    // none when the fetch failed.
     std::unique_ptr<QDialog> CreateReadMeWindow();
 
     THttpCli* HttpCli() const { return FHttpCli; }
@@ -187,7 +206,9 @@ private:
     void EnsureClient();
     void ApplyProxy();
     // Starts a GET of `url` into `stream` and shows `window` modally until RequestDone.
-    void FetchModal(const QString& url, QIODevice* stream, QDialog* window);
+    void FetchModal(const QString& url, QIODevice* stream, QDialog* window, qint64 maxSize);
+    // An installed program's answer to a newer version.
+    void AnnounceToInstalledProgram();
     void RequestDone(QObject* Sender, THttpRequest RqType, std::uint16_t Error);
     void InstallExceptionHandler();
     void RestoreExceptionHandler();
@@ -232,4 +253,7 @@ private:
     std::unique_ptr<TWebDlProgress> FProgressWindow;
     bool FHandlerInstalled = false;
     TExceptionHandler FSavedHandler;
+    std::shared_ptr<TTlsContext> m_tlsContext;
+    bool m_installed = false;
+    QString m_downloadSha256;
 };

@@ -706,7 +706,7 @@ TEST_F(MainWindow, HomePagesOpenInTheBrowser)
     ASSERT_EQ(opened.size(), 2);
     EXPECT_EQ(opened[0], QUrl(ResStr::BladeEncHomepageUrl));
     EXPECT_EQ(opened[1], QUrl(ResStr::TonewrightHomepageUrl));
-    EXPECT_TRUE(ResStr::TonewrightHomepageUrl.startsWith(QStringLiteral("http://")));
+    EXPECT_TRUE(ResStr::TonewrightHomepageUrl.startsWith(QStringLiteral("https://")));
 }
 
 TEST_F(MainWindow, ExitClosesTheWindow)

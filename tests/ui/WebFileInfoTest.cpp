@@ -5,15 +5,19 @@
 #include "ResStr.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedServer.h"
+#include "TestTls.h"
 #include "WebFileInfo.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStandardPaths>
+#include "WindowTestSupport.h"
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -46,10 +50,34 @@ QString Url(int port, const char* path)
     return QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(QLatin1String(path));
 }
 
+QString SecureUrl(int port, const char* path)
+{
+    return QStringLiteral("https://127.0.0.1:%1%2").arg(port).arg(QLatin1String(path));
+}
+
+const TestCa& OurCa()
+{
+    static const TestCa ca = MakeTestCa("Tonewright test CA");
+    return ca;
+}
+
+// A server for the downloads, which go over TLS only.
+ssl_ctx_st* SecureServer()
+{
+    return MakeServerContext(OurCa(), {}, {QStringLiteral("127.0.0.1")});
+}
+
+// The files in `dir`, hidden ones too: a download leaves no temporary file behind.
+QStringList FilesIn(const QTemporaryDir& dir)
+{
+    return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
 // The main window's configuration, and what its command sets before each check.
 void Configure(TWebFileInfo& wfi, const QString& home)
 {
     ConfigureWebFileInfo1(wfi);
+    wfi.SetTlsContext(TTlsContext::FromPem(OurCa().CertPem));
     wfi.SetHomeURL(home);
     wfi.SetCurrentVersion(QStringLiteral("1.2.0"));
 }
@@ -143,15 +171,15 @@ TEST(WebFileInfoCheck, NewerVersionReadMeSaveDownloadAndSilentEnd)
     for (int i = 0; i < installer.size(); ++i)
         installer[i] = static_cast<char>(i * 7);
     int port = 0;
+    ScriptedServer files({Serve("HTTP/1.0 200 OK\r\nContent-Length: 300000\r\n\r\n" + installer)}, false, SecureServer());
     ScriptedServer server({
         [&](ServerConnection& c) {
             c.ReadRequest();
-            c.Send(Html(Meta("tw-version", "1.3.0") + Meta("tw-url", "http://127.0.0.1:" + QByteArray::number(port) + "/dl/setup.exe")
+            c.Send(Html(Meta("tw-version", "1.3.0") + Meta("tw-url", SecureUrl(files.Port(), "/dl/setup.exe").toLatin1())
                         + Meta("tw-readme", "http://127.0.0.1:" + QByteArray::number(port) + "/readme.txt")
                         + Meta("tw-name", "Tonewright") + Meta("tw-date", "Jan 05, 2027")));
         },
         Serve("HTTP/1.0 200 OK\r\n\r\nWhat is new:\r\nfaster encoding\n"),
-        Serve("HTTP/1.0 200 OK\r\nContent-Length: 300000\r\n\r\n" + installer),
     });
     port = server.Port();
     QTemporaryDir dir;
@@ -163,8 +191,11 @@ TEST(WebFileInfoCheck, NewerVersionReadMeSaveDownloadAndSilentEnd)
     QString readMeText;
     ModalWatcher watcher([&](QWidget* w) {
         if (w->windowTitle() == QLatin1String("Read Me")) {
-            readMeText = w->findChild<QPlainTextEdit*>()->toPlainText();
-            static_cast<QDialog*>(w)->accept();
+            auto* text = w->findChild<QPlainTextEdit*>();
+            readMeText = text->toPlainText();
+            // Return in the text presses Ok.
+            text->setFocus();
+            wintest::Key(text, Qt::Key_Return, QStringLiteral("\r"));
         }
     });
     TWebFileInfo wfi;
@@ -181,13 +212,16 @@ TEST(WebFileInfoCheck, NewerVersionReadMeSaveDownloadAndSilentEnd)
               QStringLiteral("Current version is 1.2.0.\nVersion 1.3.0 is available.\nDownload the update?"));
     EXPECT_EQ(readMeText, QStringLiteral("What is new:\nfaster encoding"));
     ASSERT_EQ(dialogs.Requests().size(), 1u);
-    EXPECT_EQ(dialogs.Requests()[0].FileName, QStringLiteral("setup.exe"));
+    // The save dialog starts in the user's download folder.
+    EXPECT_EQ(dialogs.Requests()[0].FileName,
+              QDir(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation)).filePath(QStringLiteral("setup.exe")));
     QFile saved(dir.filePath(QStringLiteral("setup.exe")));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_TRUE(saved.readAll() == installer);
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), 300000);
     EXPECT_EQ(wfi.ProductDate(), 0.0); // wfidNone: the date is not parsed
+    EXPECT_EQ(FilesIn(dir), QStringList{QStringLiteral("setup.exe")});
 }
 
 TEST(WebFileInfoCheck, PagesThatGiveNoUpdate)
@@ -266,18 +300,16 @@ TEST(WebFileInfoCheck, RedirectPagesAndTheirFailures)
     EXPECT_EQ(wfi.ProductName(), QString()); // only the last page of a chain counts
     EXPECT_EQ(wfi.HomeURL(), Url(port, "/info.htm"));
 
-    // The client's own failure carries 404: the number first, then the reason.
+    // The client's own failure is explained once, by its reason: no bare status box first.
     ScriptedMessageBoxes boxes;
-    boxes.Answer(IDOK);
     boxes.Answer(IDOK);
     wfi.SetActive(false);
     EXPECT_FALSE(wfi.CheckForUpdate());
-    ASSERT_EQ(boxes.Asked().size(), 2u);
-    EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("404"));
-    EXPECT_EQ(boxes.Asked()[1].Caption, QStringLiteral("Connection Error"));
-    EXPECT_TRUE(boxes.Asked()[1].Text.startsWith(
+    ASSERT_EQ(boxes.Asked().size(), 1u);
+    EXPECT_EQ(boxes.Asked()[0].Caption, QStringLiteral("Connection Error"));
+    EXPECT_TRUE(boxes.Asked()[0].Text.startsWith(
         QStringLiteral("Could not retrieve version information from the Internet.\nError: \"Connection refused")))
-        << boxes.Asked()[1].Text.toStdString();
+        << boxes.Asked()[0].Text.toStdString();
     ::close(holder);
 
     boxes.Answer(IDOK);
@@ -307,15 +339,11 @@ TEST(WebFileInfoCheck, AMissingPageShowsItsStatusThenConnectionError)
     EXPECT_FALSE(wfi.Active());
 }
 
-TEST(WebFileInfoDownload, CancelAndACutDownloadLeaveNoFile)
+// A cancelled or failed download leaves the file it was to replace byte for byte as it was,
+// and no temporary file beside it.
+TEST(WebFileInfoDownload, CancelAndACutDownloadLeaveTheOldFileAlone)
 {
-    int port = 0;
-    const QByteArray page = Html(Meta("tw-version", "2.0") + "<META HTTP-EQUIV=\"tw-url\" CONTENT=\"http://127.0.0.1:PORT/setup.exe\">\r\n");
     ScriptedServer server({
-        [&](ServerConnection& c) {
-            c.ReadRequest();
-            c.Send(QByteArray(page).replace("PORT", QByteArray::number(port)));
-        },
         [](ServerConnection& c) { // slow: cancelled on the way
             c.ReadRequest();
             c.Send("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n");
@@ -325,19 +353,28 @@ TEST(WebFileInfoDownload, CancelAndACutDownloadLeaveNoFile)
             c.ReadRequest();
             c.Send("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n" + QByteArray(4000, 'b'));
         },
-    });
-    port = server.Port();
+    }, false, SecureServer());
+    ScriptedServer pages({Serve(Html(Meta("tw-version", "2.0") + Meta("tw-url", SecureUrl(server.Port(), "/setup.exe").toLatin1())))});
     QTemporaryDir dir;
     const QString target = dir.filePath(QStringLiteral("setup.exe"));
+    const QByteArray old = "the installer downloaded last year";
+    {
+        QFile f(target);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(old);
+    }
+    const auto unchanged = [&] {
+        QFile f(target);
+        return f.open(QIODevice::ReadOnly) && f.readAll() == old && FilesIn(dir) == QStringList{QStringLiteral("setup.exe")};
+    };
     TWebFileInfo wfi;
-    Configure(wfi, Url(port, "/info.htm"));
+    Configure(wfi, Url(pages.Port(), "/info.htm"));
     bool cancelled = false;
     ModalWatcher watcher([&](QWidget* w) {
         auto* progress = dynamic_cast<TWebDlProgress*>(w);
         if (!progress || cancelled)
             return;
         cancelled = true;
-        EXPECT_TRUE(QFile::exists(target));
         EXPECT_EQ(progress->lblDownloading->text(), QStringLiteral("Downloading Update"));
         QTimer::singleShot(50, progress->btnCancel, [progress] { progress->btnCancel->click(); });
     });
@@ -352,15 +389,15 @@ TEST(WebFileInfoDownload, CancelAndACutDownloadLeaveNoFile)
         EXPECT_EQ(boxes.Asked()[1].Caption, QStringLiteral("Download Error"));
         EXPECT_EQ(boxes.Asked()[1].Text,
                   QStringLiteral("Error occurred while downloading update.\nError: \"Connection aborted on request.\""));
-        EXPECT_FALSE(QFile::exists(target));
+        EXPECT_TRUE(unchanged());
     }
-    ASSERT_TRUE(SpinUntil([&] { return server.Accepted() == 2; }));
+    ASSERT_TRUE(SpinUntil([&] { return server.Accepted() == 1; }));
     {
         ScriptedMessageBoxes boxes;
         EXPECT_FALSE(wfi.DownloadUpdate(dir.path() + QLatin1Char('/'))); // a folder: the URL's name is added
         EXPECT_EQ(wfi.DownloadPath(), target);
         EXPECT_EQ(wfi.LastError(), QStringLiteral("Connection closed before the whole document arrived"));
-        EXPECT_FALSE(QFile::exists(target));
+        EXPECT_TRUE(unchanged());
         EXPECT_TRUE(boxes.Asked().empty());
     }
     // A local file that cannot be created is reported with its reason.
@@ -368,23 +405,125 @@ TEST(WebFileInfoDownload, CancelAndACutDownloadLeaveNoFile)
     EXPECT_TRUE(wfi.LastError().startsWith(QStringLiteral("Cannot create file /nonexistent-folder/setup.exe: ")));
 }
 
+// Downloads come over HTTPS only, and a published SHA-256 must match: otherwise nothing is
+// written. The read-me of either tag is shown as text in our window, never saved.
+TEST(WebFileInfoDownload, OnlySecureAndMatchingDownloadsArrive)
+{
+    const QByteArray file = "the new installer";
+    const QByteArray digest = QCryptographicHash::hash(file, QCryptographicHash::Sha256).toHex();
+    ScriptedServer files({Serve("HTTP/1.0 200 OK\r\n\r\n" + file)}, true, SecureServer());
+    ScriptedServer plain({Serve("HTTP/1.0 200 OK\r\n\r\n" + file)}, true);
+    const QByteArray secureUrl = SecureUrl(files.Port(), "/new.bin").toLatin1();
+    struct Case {
+        const char* Name;
+        QByteArray Tags;
+        QString Error; // empty: arrives
+    } cases[] = {
+        {"plain", Meta("tw-url", Url(plain.Port(), "/new.bin").toLatin1()), ResStr::WfiDownloadNotSecure},
+        {"secure", Meta("tw-url", secureUrl), {}},
+        {"matching", Meta("tw-url", secureUrl) + Meta("tw-sha256", digest.toUpper()), {}},
+        {"other digest", Meta("tw-url", secureUrl) + Meta("tw-sha256", QByteArray(64, 'a')),
+         QStringLiteral("The downloaded file does not match the SHA-256 the page published")},
+        {"no digest", Meta("tw-url", secureUrl) + Meta("tw-sha256", "abc"), ResStr::WfiBadSha256},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        ScriptedServer page({Serve(Html(Meta("tw-version", "2.0") + c.Tags))});
+        TWebFileInfo wfi;
+        Configure(wfi, Url(page.Port(), "/info.htm"));
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("new.bin"));
+        EXPECT_EQ(wfi.DownloadUpdate(target), c.Error.isEmpty());
+        EXPECT_EQ(wfi.LastError(), c.Error);
+        QFile saved(target);
+        if (c.Error.isEmpty())
+            EXPECT_TRUE(saved.open(QIODevice::ReadOnly) && saved.readAll() == file);
+        else
+            EXPECT_TRUE(FilesIn(dir).isEmpty());
+    }
+    EXPECT_EQ(plain.Accepted(), 0);
+
+    ScriptedServer readMe({Serve(Html(Meta("tw-version", "2.0") + "<META HTTP-EQUIV=\"\" CONTENT=\"" + SecureUrl(files.Port(), "/notes.sh").toLatin1() + "\">\r\n"))});
+    TWebFileInfo wfi;
+    Configure(wfi, Url(readMe.Port(), "/info.htm"));
+    QString shown;
+    ModalWatcher watcher([&](QWidget* w) {
+        if (auto* text = w->findChild<QPlainTextEdit*>()) {
+            shown = text->toPlainText();
+            static_cast<QDialog*>(w)->accept();
+        }
+    });
+    EXPECT_TRUE(wfi.ShowReadMe(false));
+    EXPECT_EQ(shown, QString::fromLatin1(file));
+    EXPECT_FALSE(QFile::exists(QDir::temp().filePath(QStringLiteral("notes.sh"))));
+}
+
+TEST(WebFileInfoRules, DownloadNamesAndTheInstalledProgram)
+{
+    const std::pair<QString, QString> names[] = {
+        {QStringLiteral("setup.exe"), QStringLiteral("setup.exe")},
+        {QStringLiteral(".."), QStringLiteral("update")},
+        {QStringLiteral(".bashrc"), QStringLiteral("bashrc")},
+        {QStringLiteral("a/../b.deb"), QStringLiteral("b.deb")},
+        {QString(), QStringLiteral("update")},
+    };
+    for (const auto& [in, out] : names)
+        EXPECT_EQ(SafeDownloadName(in), out) << in.toStdString();
+
+    QTemporaryDir prefix;
+    QDir(prefix.path()).mkpath(QStringLiteral("lib/tonewright"));
+    const QString programDir = prefix.filePath(QStringLiteral("lib/tonewright"));
+    EXPECT_FALSE(WfiIsInstalledProgram(programDir)); // no menu entry: a copy someone put there
+    QDir(prefix.path()).mkpath(QStringLiteral("share/applications"));
+    QFile(prefix.filePath(QStringLiteral("share/applications/tonewright.desktop"))).open(QIODevice::WriteOnly);
+    EXPECT_TRUE(WfiIsInstalledProgram(programDir));
+    EXPECT_FALSE(WfiIsInstalledProgram(prefix.path()));
+}
+
+// An installed program shows what is new and sends the user to the product page: it downloads
+// and saves nothing.
+TEST(WebFileInfoCheck, AnInstalledProgramPointsToThePackageManager)
+{
+    ScriptedServer notes({Serve("HTTP/1.0 200 OK\r\n\r\nbetter in every way")});
+    ScriptedServer server({Serve(Html(Meta("tw-version", "2.0") + Meta("tw-url", "https://127.0.0.1:1/setup.exe")
+                                      + Meta("tw-readme", Url(notes.Port(), "/notes.txt").toLatin1())))});
+    TWebFileInfo wfi;
+    Configure(wfi, Url(server.Port(), "/info.htm"));
+    wfi.SetInstalledFromPackage(true);
+    QList<QUrl> opened;
+    wfi.OnDownloadProgress = [](QObject*, qint64, qint64) { ADD_FAILURE() << "downloaded"; };
+    wfi.OpenUrl = [&](const QUrl& url) { opened << url; };
+    QString shown;
+    ModalWatcher watcher([&](QWidget* w) {
+        if (auto* text = w->findChild<QPlainTextEdit*>()) {
+            shown = text->toPlainText();
+            static_cast<QDialog*>(w)->accept();
+        }
+    });
+    ScriptedMessageBoxes boxes;
+    ScriptedFileDialogs dialogs;
+    boxes.Answer(IDOK);
+    EXPECT_FALSE(wfi.CheckForUpdate());
+    ASSERT_EQ(boxes.Asked().size(), 1u);
+    EXPECT_EQ(boxes.Asked()[0].Text, ResStr::WfiVersionText.arg(QStringLiteral("1.2.0"), QStringLiteral("2.0")) + QLatin1Char('\n')
+                                         + ResStr::WfiUpdateFromPackageManager);
+    EXPECT_EQ(opened, QList<QUrl>{QUrl(Url(server.Port(), "/info.htm"))});
+    EXPECT_TRUE(dialogs.Requests().empty());
+    EXPECT_EQ(shown, QStringLiteral("better in every way"));
+}
+
 // An EHttpException that escapes a handler during a check ends it with the "Exception" box,
 // and the handler that was there before the check is back afterwards.
 TEST(WebFileInfoDownload, AnHttpErrorFromAHandlerEndsTheDownloadWithTheExceptionBox)
 {
-    int port = 0;
-    ScriptedServer server({
-        [&](ServerConnection& c) {
-            c.ReadRequest();
-            c.Send(Html(Meta("tw-version", "2.0") + Meta("tw-url", Url(port, "/f.bin").toLatin1())));
-        },
-        [](ServerConnection& c) {
-            c.ReadRequest();
-            c.Send("HTTP/1.0 200 OK\r\n\r\n" + QByteArray(5000, 'x'));
-            c.WaitPeerClose();
-        },
-    });
-    port = server.Port();
+    ScriptedServer files({[](ServerConnection& c) {
+                             c.ReadRequest();
+                             c.Send("HTTP/1.0 200 OK\r\n\r\n" + QByteArray(5000, 'x'));
+                             c.WaitPeerClose();
+                         }},
+                         false, SecureServer());
+    ScriptedServer server({Serve(Html(Meta("tw-version", "2.0") + Meta("tw-url", SecureUrl(files.Port(), "/f.bin").toLatin1())))});
+    const int port = server.Port();
     QStringList previousSaw;
     const TExceptionHandler previous = SetApplicationExceptionHandler([&](std::exception_ptr e) {
         try {

@@ -74,6 +74,23 @@ struct Client {
     int Count(const std::string& e) const { return static_cast<int>(std::count(Events.begin(), Events.end(), e)); }
 };
 
+// Collects the messages of the errors that reach the application's handler while it lives.
+struct SeenErrors {
+    QStringList Messages;
+    TExceptionHandler Previous;
+    SeenErrors()
+    {
+        Previous = SetApplicationExceptionHandler([this](std::exception_ptr e) {
+            try {
+                std::rethrow_exception(e);
+            } catch (const std::exception& x) {
+                Messages << QString::fromUtf8(x.what());
+            }
+        });
+    }
+    ~SeenErrors() { SetApplicationExceptionHandler(Previous); }
+};
+
 QString Local(int port, const char* path)
 {
     return QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(QLatin1String(path));
@@ -698,6 +715,8 @@ TEST(HttpChunking, ResultsDoNotDependOnHowTheResponseIsCut)
         "HTTP/1.0 200 OK\r\nContent-Length: 5 \r\nContent-Type: text/plain\r\n\r\nabcde",
         "HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\nshort",
         "HTTP/2 200 OK\r\n\r\nbody",
+        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n6;x=1\r\n world\r\n0\r\nT: 1\r\n\r\n",
+        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n6\r\n wor",
     };
     for (const QByteArray& response : responses) {
         SCOPED_TRACE(response.toStdString());
@@ -728,6 +747,13 @@ TEST(HttpChunking, ResultsDoNotDependOnHowTheResponseIsCut)
     EXPECT_EQ(blank.Body, QByteArray("abcde"));
     EXPECT_EQ(blank.StatusCode, 200);
     EXPECT_EQ(DriveHttpResponse(responses[6], 4).ReasonPhrase, QStringLiteral("Connection closed before the whole document arrived"));
+    const HttpDriveResult chunked = DriveHttpResponse(responses[8], 1);
+    EXPECT_EQ(chunked.StatusCode, 200);
+    EXPECT_EQ(chunked.Body, QByteArray("hello world"));
+    EXPECT_EQ(chunked.ReceivedCount, 11);
+    const HttpDriveResult chunkedCut = DriveHttpResponse(responses[9], 7);
+    EXPECT_EQ(chunkedCut.StatusCode, 404);
+    EXPECT_EQ(chunkedCut.ReasonPhrase, THttpCli::ReasonTruncated);
 }
 
 TEST(HttpChunking, RelocationsThroughAProxy)
@@ -938,14 +964,8 @@ TEST(HttpAbort, DestroyingTheClientInsideDocDataEndsCleanly)
 // Errors raised by the caller's event handlers reach the application's handler.
 TEST(HttpEvents, HandlerErrorsReachTheApplicationHandler)
 {
-    QStringList seen;
-    TExceptionHandler previous = SetApplicationExceptionHandler([&](std::exception_ptr e) {
-        try {
-            std::rethrow_exception(e);
-        } catch (const std::exception& x) {
-            seen << QString::fromUtf8(x.what());
-        }
-    });
+    SeenErrors errors;
+    QStringList& seen = errors.Messages;
     ScriptedServer server({[](ServerConnection& c) {
                                c.ReadRequest();
                                c.Send(Ok("some body"));
@@ -968,5 +988,149 @@ TEST(HttpEvents, HandlerErrorsReachTheApplicationHandler)
     EXPECT_EQ(client.Cli.StatusCode(), 404);
     EXPECT_EQ(client.Cli.ReasonPhrase(), QStringLiteral("doc failed"));
     EXPECT_EQ(seen, (QStringList{QStringLiteral("done failed"), QStringLiteral("doc failed")}));
-    SetApplicationExceptionHandler(previous);
+}
+
+// Responses whose framing or size the client must refuse: each ends as a failure with its reason,
+// and nothing past a limit reaches the stream.
+TEST(HttpLimits, FramingAndSizeFaultsFail)
+{
+    const QByteArray manyLines = [] {
+        QByteArray h = "HTTP/1.0 200 OK\r\n";
+        for (int i = 0; i < THttpCli::MaxHeaderLines + 1; ++i)
+            h += "X-Line: " + QByteArray::number(i) + "\r\n";
+        return h + "\r\nbody";
+    }();
+    const QByteArray bigHeader = "HTTP/1.0 200 OK\r\n" + QByteArray(20, 'x') + ": "
+                                 + QByteArray(THttpCli::ReceiveBufferSize - 100, 'y') + "\r\n";
+    QByteArray manyBig = "HTTP/1.0 200 OK\r\n";
+    for (int i = 0; i < 9; ++i)
+        manyBig += "X: " + QByteArray(THttpCli::ReceiveBufferSize - 100, 'y') + "\r\n";
+    struct Case {
+        QByteArray Response;
+        qint64 MaxBody;
+        QString Reason;
+        QByteArray Body;
+    } cases[] = {
+        {"HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nabcdef", 0, THttpCli::ReasonBodyTooLong, "abc"},
+        {"HTTP/1.0 200 OK\r\nContent-Length: 3\r\nContent-Length: 4\r\n\r\nabcd", 0, THttpCli::ReasonConflictingLength, ""},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nabc", 0, THttpCli::ReasonBadChunk, ""},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabcX\r\n0\r\n\r\n", 0, THttpCli::ReasonBadChunk, "abc"},
+        {manyLines, 0, THttpCli::ReasonHeaderTooLarge, ""},
+        {manyBig, 0, THttpCli::ReasonHeaderTooLarge, ""},
+        {"HTTP/1.0 200 OK\r\nContent-Length: 11\r\n\r\n0123456789a", 10, THttpCli::ReasonBodyTooLarge.arg(10), ""},
+        {"HTTP/1.0 200 OK\r\n\r\n0123456789abcdef", 10, THttpCli::ReasonBodyTooLarge.arg(10), ""},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nb\r\n0123456789a\r\n0\r\n\r\n", 10,
+         THttpCli::ReasonBodyTooLarge.arg(10), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Response.left(80).toStdString());
+        ScriptedServer server({[&](ServerConnection& conn) {
+            conn.ReadRequest();
+            conn.Send(c.Response);
+            conn.WaitPeerClose();
+        }});
+        Client client;
+        client.Cli.SetMaxBodySize(c.MaxBody);
+        ASSERT_TRUE(client.Get(Local(server.Port(), "/")));
+        EXPECT_EQ(client.Cli.StatusCode(), 404);
+        EXPECT_FALSE(client.Cli.StatusFromServer());
+        EXPECT_EQ(client.Cli.ReasonPhrase(), c.Reason);
+        EXPECT_EQ(client.Body.data(), c.Body);
+    }
+    // Within the limits all is well, and the status is the server's.
+    ScriptedServer fine({[](ServerConnection& conn) {
+        conn.ReadRequest();
+        conn.Send("HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n0123456789");
+    }});
+    Client client;
+    client.Cli.SetMaxBodySize(10);
+    ASSERT_TRUE(client.Get(Local(fine.Port(), "/")));
+    EXPECT_EQ(client.Cli.StatusCode(), 200);
+    EXPECT_TRUE(client.Cli.StatusFromServer());
+    EXPECT_EQ(client.Body.data(), QByteArray("0123456789"));
+}
+
+// A body that keeps coming as fast as the link allows: the event loop still runs between
+// reads, so work posted at the first data (an Abort, as a Cancel button would) acts long before
+// the server would stop on its own.
+TEST(HttpAbort, AnEndlessFastBodyIsCancelledAtOnce)
+{
+    constexpr qint64 serverStopsAfter = 256LL * 1024 * 1024;
+    ScriptedServer server({[&](ServerConnection& c) {
+        c.ReadRequest();
+        c.Send("HTTP/1.0 200 OK\r\n\r\n");
+        const QByteArray block(64 * 1024, 'e');
+        for (qint64 sent = 0; sent < serverStopsAfter; sent += block.size())
+            c.Send(block);
+    }});
+    Client client;
+    client.Cli.SetReceiveStream(nullptr);
+    qint64 receivedAtAbort = -1;
+    bool posted = false;
+    client.Cli.OnDocData = [&](QObject*, const char*, int) {
+        if (posted)
+            return;
+        posted = true;
+        QMetaObject::invokeMethod(&client.Cli, [&] {
+            receivedAtAbort = client.Cli.ReceivedCount();
+            client.Cli.Abort();
+        }, Qt::QueuedConnection);
+    };
+    ASSERT_TRUE(client.Get(Local(server.Port(), "/endless"), 60000));
+    EXPECT_EQ(client.Cli.ReasonPhrase(), QStringLiteral("Connection aborted on request"));
+    ASSERT_GT(receivedAtAbort, 0);
+    // One turn of the loop reads a bounded amount; the whole stream would be 256 MiB.
+    EXPECT_LE(receivedAtAbort, 2 * TWSocket::MaxReadPerTurn + THttpCli::ReceiveBufferSize);
+}
+
+// Errors thrown by handlers at any step end the request at once as a failure with their
+// message and reach the application's handler; the client is ready for the next request.
+TEST(HttpEvents, AHandlerErrorAtAnyStepEndsTheRequestAtOnce)
+{
+    SeenErrors errors;
+    QStringList& seen = errors.Messages;
+    ScriptedServer server({[](ServerConnection& c) {
+                              c.ReadRequest();
+                              c.Send(Ok("body"));
+                          }},
+                          true);
+    struct Case {
+        const char* Name;
+        std::function<void(Client&)> Arm;
+    } cases[] = {
+        {"state NotConnected", [](Client& c) { c.Cli.OnStateChange = [&c](QObject*) { if (c.Cli.State() == httpNotConnected) throw Exception(QStringLiteral("boom")); }; }},
+        {"state DnsLookup", [](Client& c) { c.Cli.OnStateChange = [&c](QObject*) { if (c.Cli.State() == httpDnsLookup) throw Exception(QStringLiteral("boom")); }; }},
+        {"state DnsLookupDone", [](Client& c) { c.Cli.OnStateChange = [&c](QObject*) { if (c.Cli.State() == httpDnsLookupDone) throw Exception(QStringLiteral("boom")); }; }},
+        {"state Connected", [](Client& c) { c.Cli.OnStateChange = [&c](QObject*) { if (c.Cli.State() == httpConnected) throw Exception(QStringLiteral("boom")); }; }},
+        {"SessionConnected", [](Client& c) { c.Cli.OnSessionConnected = [](QObject*) { throw Exception(QStringLiteral("boom")); }; }},
+        {"DocEnd", [](Client& c) { c.Cli.OnDocEnd = [](QObject*) { throw Exception(QStringLiteral("boom")); }; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        seen.clear();
+        Client client;
+        client.Cli.SetTimeout(20); // a hang would show as the guard below running out
+        c.Arm(client);
+        client.Cli.SetURL(Local(server.Port(), "/"));
+        EXPECT_NO_THROW(client.Cli.StartGet());
+        ASSERT_TRUE(SpinUntil([&] { return client.Done > 0; }, 3000));
+        EXPECT_EQ(client.Cli.StatusCode(), 404);
+        EXPECT_EQ(client.Cli.ReasonPhrase(), QStringLiteral("boom"));
+        EXPECT_EQ(seen, QStringList{QStringLiteral("boom")});
+        EXPECT_EQ(client.Cli.State(), httpReady);
+    }
+}
+
+TEST(HttpAbort, DestroyingTheClientInsideOnCommandIsSafe)
+{
+    ScriptedServer server({[](ServerConnection& c) { c.WaitPeerClose(); }});
+    auto* cli = new THttpCli;
+    cli->OnCommand = [&](QObject*, QString&) {
+        delete cli;
+        cli = nullptr;
+    };
+    cli->SetURL(Local(server.Port(), "/"));
+    cli->StartGet();
+    ASSERT_TRUE(SpinUntil([&] { return cli == nullptr; }));
+    SpinFor(50);
 }

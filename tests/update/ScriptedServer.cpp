@@ -2,6 +2,11 @@
 
 #include <QElapsedTimer>
 
+#include <openssl/ssl.h>
+
+#include <csignal>
+#include <pthread.h>
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -38,15 +43,34 @@ int Bind(sockaddr_in* addr)
 
 } // namespace
 
+long ServerConnection::RecvSome(char* buffer, long size)
+{
+    if (FTls)
+        return SSL_read(FTls, buffer, static_cast<int>(size));
+    return ::recv(FFd, buffer, static_cast<std::size_t>(size), 0);
+}
+
+long ServerConnection::SendSome(const char* data, long size)
+{
+    if (FTls)
+        return SSL_write(FTls, data, static_cast<int>(size));
+    return ::send(FFd, data, static_cast<std::size_t>(size), MSG_NOSIGNAL);
+}
+
+bool ServerConnection::Readable(int ms)
+{
+    return (FTls && SSL_pending(FTls) > 0) || WaitReadable(FFd, ms);
+}
+
 QByteArray ServerConnection::ReadRequest()
 {
     QByteArray data = FPending;
     FPending.clear();
     while (!data.contains("\r\n\r\n")) {
-        if (!WaitReadable(FFd, HangGuardMs))
+        if (!Readable(HangGuardMs))
             break;
         char buf[4096];
-        const ssize_t n = ::recv(FFd, buf, sizeof buf, 0);
+        const long n = RecvSome(buf, sizeof buf);
         if (n <= 0)
             break;
         data.append(buf, n);
@@ -65,10 +89,10 @@ QByteArray ServerConnection::ReadBytes(int count)
     QByteArray data = FPending.left(count);
     FPending = FPending.mid(data.size());
     while (data.size() < count) {
-        if (!WaitReadable(FFd, HangGuardMs))
+        if (!Readable(HangGuardMs))
             break;
         char buf[65536];
-        const ssize_t n = ::recv(FFd, buf, std::min<qsizetype>(sizeof buf, count - data.size()), 0);
+        const long n = RecvSome(buf, std::min<qsizetype>(sizeof buf, count - data.size()));
         if (n <= 0)
             break;
         data.append(buf, n);
@@ -80,7 +104,7 @@ void ServerConnection::Send(const QByteArray& data)
 {
     qsizetype done = 0;
     while (done < data.size()) {
-        const ssize_t n = ::send(FFd, data.constData() + done, data.size() - done, MSG_NOSIGNAL);
+        const long n = SendSome(data.constData() + done, data.size() - done);
         if (n <= 0)
             return;
         done += n;
@@ -102,10 +126,10 @@ bool ServerConnection::WaitPeerClose()
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < HangGuardMs) {
-        if (!WaitReadable(FFd, 100))
+        if (!Readable(100))
             continue;
         char buf[65536];
-        const ssize_t n = ::recv(FFd, buf, sizeof buf, 0);
+        const long n = RecvSome(buf, sizeof buf);
         if (n <= 0)
             return true;
     }
@@ -114,6 +138,10 @@ bool ServerConnection::WaitPeerClose()
 
 void ServerConnection::Reset()
 {
+    if (FTls) {
+        SSL_free(FTls); // no close_notify: the connection is cut
+        FTls = nullptr;
+    }
     linger l{1, 0};
     setsockopt(FFd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
     Close();
@@ -121,13 +149,18 @@ void ServerConnection::Reset()
 
 void ServerConnection::Close()
 {
+    if (FTls) {
+        SSL_shutdown(FTls);
+        SSL_free(FTls);
+        FTls = nullptr;
+    }
     if (FFd >= 0)
         ::close(FFd);
     FFd = -1;
 }
 
-ScriptedServer::ScriptedServer(std::vector<Script> scripts, bool repeatLast)
-    : FScripts(std::move(scripts)), FRepeatLast(repeatLast)
+ScriptedServer::ScriptedServer(std::vector<Script> scripts, bool repeatLast, ssl_ctx_st* tls)
+    : FScripts(std::move(scripts)), FRepeatLast(repeatLast), FTlsContext(tls)
 {
     sockaddr_in addr{};
     FListenFd = Bind(&addr);
@@ -141,10 +174,17 @@ ScriptedServer::~ScriptedServer()
     FStop = true;
     FThread.join();
     ::close(FListenFd);
+    SSL_CTX_free(FTlsContext);
 }
 
 void ScriptedServer::Run()
 {
+    // Writing to a client that has gone must not end the test program: blocked here, the
+    // signal stays with this thread and the write fails instead.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
     std::size_t index = 0;
     while (!FStop) {
         if (index >= FScripts.size() && !FRepeatLast)
@@ -155,7 +195,21 @@ void ScriptedServer::Run()
         if (fd < 0)
             continue;
         ++FAccepted;
-        ServerConnection connection(fd, this);
+        SSL* tls = nullptr;
+        if (FTlsContext) {
+            timeval guard{HangGuardMs / 1000, 0};
+            setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &guard, sizeof guard);
+            tls = SSL_new(FTlsContext);
+            SSL_set_fd(tls, fd);
+            if (SSL_accept(tls) != 1) {
+                ++FHandshakeFailures;
+                SSL_free(tls);
+                ::close(fd);
+                ++index;
+                continue;
+            }
+        }
+        ServerConnection connection(fd, this, tls);
         if (index < FScripts.size())
             FScripts[index](connection);
         else if (FRepeatLast && !FScripts.empty())

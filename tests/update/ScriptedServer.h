@@ -1,7 +1,7 @@
 #pragma once
-// A loopback TCP server for the network tests. It runs on its own thread and answers each
-// accepted connection with a script of raw steps, so any response, well-formed or broken,
-// can be sent and what the client sent can be checked byte for byte.
+// A loopback TCP server for the network tests, plain or TLS. It runs on its own thread and
+// answers each accepted connection with a script of raw steps, so any response, well-formed
+// or broken, can be sent and what the client sent can be checked byte for byte.
 #include "Spin.h"
 
 #include <QByteArray>
@@ -14,9 +14,13 @@
 #include <thread>
 #include <vector>
 
+struct ssl_st;
+struct ssl_ctx_st;
+
 class ServerConnection {
 public:
-    explicit ServerConnection(int fd, class ScriptedServer* server) : FFd(fd), FServer(server) {}
+    explicit ServerConnection(int fd, class ScriptedServer* server, ssl_st* tls = nullptr)
+        : FFd(fd), FServer(server), FTls(tls) {}
 
     // Reads up to the empty line that ends a request header and records it (the server's
     // Requests()); an empty result when the peer closed first.
@@ -35,8 +39,14 @@ public:
     int Fd() const { return FFd; }
 
 private:
+    // recv/send, or their TLS counterparts on a secure connection.
+    long RecvSome(char* buffer, long size);
+    long SendSome(const char* data, long size);
+    bool Readable(int ms);
+
     int FFd;
     ScriptedServer* FServer;
+    ssl_st* FTls;
     QByteArray FPending; // bytes read past the end of a request
 };
 
@@ -46,12 +56,15 @@ public:
 
     // Listens on 127.0.0.1 at a free port. Connection i runs scripts[i]; with `repeatLast`
     // the last script serves every further connection, otherwise they are closed at once.
-    explicit ScriptedServer(std::vector<Script> scripts, bool repeatLast = false);
+    // With `tls` (owned from now on) every connection starts with a TLS handshake; one that
+    // fails is closed without running its script and counted in HandshakeFailures.
+    explicit ScriptedServer(std::vector<Script> scripts, bool repeatLast = false, ssl_ctx_st* tls = nullptr);
     ~ScriptedServer();
 
     int Port() const { return FPort; }
     QList<QByteArray> Requests() const;
     int Accepted() const { return FAccepted.load(); }
+    int HandshakeFailures() const { return FHandshakeFailures.load(); }
     // True once every scripted connection has run to its end.
     bool ScriptsDone() const { return FDone.load(); }
     void AddRequest(const QByteArray& request);
@@ -66,6 +79,8 @@ private:
     std::atomic<bool> FStop{false};
     std::atomic<bool> FDone{false};
     std::atomic<int> FAccepted{0};
+    std::atomic<int> FHandshakeFailures{0};
+    ssl_ctx_st* FTlsContext = nullptr;
     mutable std::mutex FLock;
     QList<QByteArray> FRequests;
     std::thread FThread;

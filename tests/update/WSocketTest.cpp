@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include <netinet/in.h>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
@@ -411,4 +412,33 @@ TEST(WSocketErrors, TextsAndMessageFormat)
     EXPECT_EQ(WSocketErrorFromErrno(EINPROGRESS), 10036);
     EXPECT_EQ(WSocketErrorMessage(10061, QStringLiteral("Connect")),
               QStringLiteral("Error 10061 in function Connect\r\nConnection refused"));
+}
+
+// IPv6: numeric addresses (with or without the URL's brackets) are looked up and connected to.
+TEST(WSocketConnect, ReachesAnIPv6Address)
+{
+    const int listener = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in6 addr{};
+    addr.sin6_family = AF_INET6;
+    addr.sin6_addr = in6addr_loopback;
+    if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
+        GTEST_SKIP() << "no IPv6 loopback here";
+    ::listen(listener, 1);
+    socklen_t len = sizeof addr;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
+
+    TWSocket s;
+    SocketLog log;
+    log.Attach(s);
+    s.LookupHost(QStringLiteral("[::1]"));
+    EXPECT_EQ(s.DnsResult(), QStringLiteral("::1"));
+    s.SetAddr(s.DnsResult());
+    s.SetPort(QString::number(ntohs(addr.sin6_port)));
+    s.Connect();
+    ASSERT_TRUE(SpinUntil([&] { return log.Has("SessionConnected 0"); }));
+    const int peer = ::accept(listener, nullptr, nullptr);
+    EXPECT_GE(peer, 0);
+    s.Close();
+    ::close(peer);
+    ::close(listener);
 }
