@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "AppPaths.h"
 #include "WebFileInfo.h"
 
 #include <QCoreApplication>
@@ -22,5 +23,5 @@ void ConfigureWebFileInfo1(TWebFileInfo& wfi)
     wfi.SetUIFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     wfi.SetVersionFormat(wfivBuildNumber);
     wfi.SetProxyHost(QString());
-    wfi.SetInstalledFromPackage(WfiIsInstalledProgram(QCoreApplication::applicationDirPath()));
+    wfi.SetInstalledFromPackage(IsInstalledProgramFolder(QCoreApplication::applicationDirPath()));
 }

@@ -182,15 +182,6 @@ QString SafeDownloadName(const QString& name)
     return safe.trimmed().isEmpty() ? QStringLiteral("update") : safe;
 }
 
-bool WfiIsInstalledProgram(const QString& programDir)
-{
-    const QString dir = QDir::cleanPath(programDir);
-    if (!dir.endsWith(QLatin1String("/lib/tonewright")))
-        return false;
-    const QString prefix = dir.left(dir.size() - int(qstrlen("/lib/tonewright")));
-    return QFileInfo::exists(prefix + QStringLiteral("/share/applications/tonewright.desktop"));
-}
-
 QString WithFilterExtension(const QString& path, int filterIndex)
 {
     if (QFileInfo(path).fileName().contains(QLatin1Char('.')))

@@ -94,9 +94,6 @@ QString WithFilterExtension(const QString& path, int filterIndex);
 // The page's file name for a download into a folder, made safe: no folder parts, not hidden,
 // not "." or ".."; "update" when nothing usable is left.
 QString SafeDownloadName(const QString& name);
-// Whether the program in `programDir` is an installed one (<prefix>/lib/tonewright with its
-// menu entry in <prefix>/share/applications): its updates come from the package manager.
-bool WfiIsInstalledProgram(const QString& programDir);
 
 // The download's progress window, built in code.
 class TWebDlProgress : public QDialog {

@@ -1,5 +1,6 @@
 // The update check against a scripted loopback server: the page's rules, the whole road from
 // the check to a finished download, and every failure box on the way.
+#include "AppPaths.h"
 #include "Dialogs.h"
 #include "Main.h"
 #include "ResStr.h"
@@ -473,11 +474,11 @@ TEST(WebFileInfoRules, DownloadNamesAndTheInstalledProgram)
     QTemporaryDir prefix;
     QDir(prefix.path()).mkpath(QStringLiteral("lib/tonewright"));
     const QString programDir = prefix.filePath(QStringLiteral("lib/tonewright"));
-    EXPECT_FALSE(WfiIsInstalledProgram(programDir)); // no menu entry: a copy someone put there
+    EXPECT_FALSE(IsInstalledProgramFolder(programDir)); // no menu entry: a copy someone put there
     QDir(prefix.path()).mkpath(QStringLiteral("share/applications"));
     QFile(prefix.filePath(QStringLiteral("share/applications/tonewright.desktop"))).open(QIODevice::WriteOnly);
-    EXPECT_TRUE(WfiIsInstalledProgram(programDir));
-    EXPECT_FALSE(WfiIsInstalledProgram(prefix.path()));
+    EXPECT_TRUE(IsInstalledProgramFolder(programDir));
+    EXPECT_FALSE(IsInstalledProgramFolder(prefix.path()));
 }
 
 // An installed program shows what is new and sends the user to the product page: it downloads
