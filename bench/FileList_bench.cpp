@@ -4,7 +4,7 @@
 #include "FileList.h"
 #include "Main.h"
 #include "AppPaths.h"
-#include "globals.h"
+#include "Globals.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -17,7 +17,7 @@
 #include "BatchRun.h"
 #include "Main.h"
 #include "WavFile.h"
-#include "globals.h"
+#include "Globals.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -8,7 +8,7 @@
 #include "SingleInstance.h"
 #include "TrayController.h"
 #include "WSocket.h"
-#include "globals.h"
+#include "Globals.h"
 
 #include <QApplication>
 #include <QDir>

@@ -14,8 +14,8 @@
 #include "Shutdown.h"
 #include "SleepInhibitor.h"
 #include "TrayController.h"
-#include "globals.h"
-#include "progress.h"
+#include "Globals.h"
+#include "Progress.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

@@ -12,8 +12,8 @@
 #include "RxTrayIcon.h"
 #include "TrayController.h"
 #include "WebFileInfo.h"
-#include "about.h"
-#include "globals.h"
+#include "About.h"
+#include "Globals.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>

@@ -3,8 +3,8 @@
 #include "Main.h"
 
 #include "Dialogs.h"
-#include "globals.h"
-#include "options.h"
+#include "Globals.h"
+#include "Options.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 #include "AppPaths.h"
 #include "CommandLine.h"
 #include "OutputInterpreter.h"
-#include "globals.h"
+#include "Globals.h"
 
 #include <QFileInfo>
 

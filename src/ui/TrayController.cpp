@@ -3,7 +3,7 @@
 #include "Dialogs.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
-#include "progress.h"
+#include "Progress.h"
 
 #include <QAction>
 #include <QMenu>

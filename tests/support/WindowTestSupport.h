@@ -1,7 +1,7 @@
 #pragma once
 // Input and modal-loop helpers for the window tests: keys and mouse events sent straight to a
 // widget, and scripted steps run inside a window's own modal loop.
-#include "progress.h"
+#include "Progress.h"
 
 #include <QApplication>
 #include <QKeyEvent>

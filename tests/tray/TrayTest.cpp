@@ -5,7 +5,7 @@
 #include "TrayController.h"
 
 #include "ConsoleIO.h"
-#include "globals.h"
+#include "Globals.h"
 
 #include "Dialogs.h"
 #include "MockBus.h"
@@ -16,7 +16,7 @@
 #include "Spin.h"
 #include "TempProgramFolder.h"
 #include "TitleBarButton.h"
-#include "progress.h"
+#include "Progress.h"
 #include "WindowTestSupport.h"
 
 #include <QAction>

@@ -1,5 +1,5 @@
 // The about box: the credits' scroll steps and the version read back from a file's note.
-#include "about.h"
+#include "About.h"
 
 #include <QCoreApplication>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // Where the settings file and the log go, and which start arguments become list entries.
 #include "AppPaths.h"
 #include "TempProgramFolder.h"
-#include "globals.h"
+#include "Globals.h"
 
 #include <QDir>
 #include <QFileInfo>

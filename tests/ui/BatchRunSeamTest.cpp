@@ -7,8 +7,8 @@
 #include "ResStr.h"
 #include "Spin.h"
 #include "TempProgramFolder.h"
-#include "globals.h"
-#include "progress.h"
+#include "Globals.h"
+#include "Progress.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

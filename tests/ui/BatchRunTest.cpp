@@ -22,8 +22,8 @@
 #include "SleepInhibitor.h"
 #include "TempProgramFolder.h"
 #include "WavFile.h"
-#include "globals.h"
-#include "progress.h"
+#include "Globals.h"
+#include "Progress.h"
 
 #include <QAction>
 #include <QApplication>

@@ -8,8 +8,8 @@
 #include "Spin.h"
 #include "TempProgramFolder.h"
 #include "WavFile.h"
-#include "globals.h"
-#include "progress.h"
+#include "Globals.h"
+#include "Progress.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

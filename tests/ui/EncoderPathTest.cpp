@@ -7,7 +7,7 @@
 #include "ScriptedDialogs.h"
 #include "Spin.h"
 #include "TempProgramFolder.h"
-#include "globals.h"
+#include "Globals.h"
 
 #include <QCoreApplication>
 #include <QDir>

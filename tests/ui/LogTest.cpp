@@ -3,7 +3,7 @@
 #include "Dialogs.h"
 #include "QtPrinters.h"
 #include "WindowTestSupport.h"
-#include "globals.h"
+#include "Globals.h"
 
 #include <QApplication>
 #include <QKeyEvent>

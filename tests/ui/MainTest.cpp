@@ -10,7 +10,7 @@
 #include "RxTrayIcon.h"
 #include "ScriptedDialogs.h"
 #include "TempProgramFolder.h"
-#include "globals.h"
+#include "Globals.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -3,8 +3,8 @@
 #include "ScriptedDialogs.h"
 #include "TempProgramFolder.h"
 #include "WebFileInfo.h"
-#include "about.h"
-#include "globals.h"
+#include "About.h"
+#include "Globals.h"
 
 #include <QAction>
 #include <QApplication>

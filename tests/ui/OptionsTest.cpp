@@ -8,9 +8,9 @@
 #include "Spin.h"
 #include "TempProgramFolder.h"
 #include "TitleBarButton.h"
-#include "globals.h"
-#include "options.h"
-#include "progress.h"
+#include "Globals.h"
+#include "Options.h"
+#include "Progress.h"
 #include "WindowTestSupport.h"
 
 #include <QAccessible>

@@ -11,8 +11,8 @@
 #include "ScriptedDialogs.h"
 #include "TempProgramFolder.h"
 #include "WindowTestSupport.h"
-#include "globals.h"
-#include "progress.h"
+#include "Globals.h"
+#include "Progress.h"
 
 #include <QAction>
 #include <QApplication>

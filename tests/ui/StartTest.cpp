@@ -2,7 +2,7 @@
 #include "Main.h"
 #include "ScriptedDialogs.h"
 #include "TempProgramFolder.h"
-#include "globals.h"
+#include "Globals.h"
 
 #include <QFile>
 #include <QFileInfo>

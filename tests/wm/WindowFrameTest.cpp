@@ -8,7 +8,7 @@
 #include "Shutdown.h"
 #include "Spin.h"
 #include "TempProgramFolder.h"
-#include "progress.h"
+#include "Progress.h"
 
 #include <QApplication>
 #include <QMainWindow>

@@ -4,7 +4,7 @@
 #include "FileSizeLimit.h"
 #include "TempProgramFolder.h"
 #include "IniFile.h"
-#include "globals.h"
+#include "Globals.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "options.h"
+#include "Options.h"
 
 #include "Dialogs.h"
 #include "Errors.h"
@@ -6,7 +6,7 @@
 #include "OutputInterpreter.h"
 #include "ResStr.h"
 #include "RxSlider.h"
-#include "globals.h"
+#include "Globals.h"
 
 #include <QAction>
 #include <QCheckBox>

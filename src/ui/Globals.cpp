@@ -1,4 +1,4 @@
-#include "globals.h"
+#include "Globals.h"
 
 #include "AppPaths.h"
 #include "Errors.h"

@@ -1,4 +1,4 @@
-#include "progress.h"
+#include "Progress.h"
 
 #include "Dialogs.h"
 #include "ResStr.h"
