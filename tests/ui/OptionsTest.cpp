@@ -3,6 +3,7 @@
 #include "ConsoleIO.h"
 #include "BatchRun.h"
 #include "Main.h"
+#include "MainWindowParts.h"
 #include "RxSlider.h"
 #include "ScriptedDialogs.h"
 #include "Spin.h"
@@ -303,7 +304,7 @@ TEST_F(Options, CancelAfterChangingEverythingLeavesSettingsAndFileAlone)
         d.EditBladeEnc->setText(QStringLiteral("/elsewhere/BladeEnc"));
         d.ButtonCancel->click();
     });
-    main.ActionOptions->trigger();
+    wintest::Part(main, "ActionOptions")->trigger();
     EXPECT_EQ(folder.Read(QStringLiteral("tonewright.ini")), before);
     EXPECT_EQ(GlobalVars.BladeEncPath, saved.BladeEncPath);
     EXPECT_EQ(GlobalVars.Bitrate, saved.Bitrate);
@@ -322,7 +323,7 @@ TEST_F(Options, AnInvalidStoredPathShowsTheErrorAndNoDialog)
         d.reject();
     });
     boxes.Answer(IDOK);
-    main.ActionOptions->trigger();
+    wintest::Part(main, "ActionOptions")->trigger();
     EXPECT_FALSE(shown);
     ASSERT_EQ(boxes.Asked().size(), 1u);
     EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("Invalid file name - /opt/a|b/BladeEnc"));
@@ -349,13 +350,13 @@ TEST_F(Options, ChangesMadeInTheDialogReachTheEncodersCommandLine)
         d.CheckBoxOriginal->click();
         d.ButtonOK->click();
     });
-    main.ActionOptions->trigger();
+    wintest::Part(main, "ActionOptions")->trigger();
     EXPECT_EQ(ReadIniInteger(QStringLiteral("System"), QStringLiteral("Bitrate"), 0), 192);
     EXPECT_TRUE(ReadIniBool(QStringLiteral("Mp3Flags"), QStringLiteral("Original"), false));
 
     main.AddFile(QStringLiteral("/music/a b.wav"));
     main.ActionList1Update();
-    main.ActionEncode->trigger();
+    wintest::Part(main, "ActionEncode")->trigger();
     SpinUntil([&] { return !main.Batch->GUI2Console1->Running(); });
     qunsetenv("FAKE_BLADEENC_ARGS_OUT");
     qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
