@@ -7,6 +7,7 @@
 #include "EnhListView.h"
 #include "FileListModel.h"
 #include "LogFile.h"
+#include "MainFileList.h"
 #include "MainImages.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
@@ -63,6 +64,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
 
     setMinimumSize(100, 100);
     resize(536, 374);
+    WidenToFitColumns();
     if (const QScreen* s = screen()) {
         const QRect area = s->availableGeometry();
         move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
@@ -278,11 +280,25 @@ void TFormMain::CreateStatusBar()
 {
     StatusBar1 = statusBar();
     StatusPanelProduct = new QLabel(StatusBar1);
-    StatusPanelProduct->setFixedWidth(100);
     StatusPanelCount = new QLabel(StatusBar1);
-    StatusPanelCount->setMinimumWidth(50);
     StatusBar1->addWidget(StatusPanelProduct);
     StatusBar1->addWidget(StatusPanelCount);
+    FitStatusPanels();
+}
+
+void TFormMain::FitStatusPanels()
+{
+    // The designed widths, wider where the running font needs it for the panels' texts.
+    StatusPanelProduct->setFixedWidth(StatusPanelWidth(StatusPanelProduct, 100, {ResStr::ProductCaption}));
+    StatusPanelCount->setMinimumWidth(
+        StatusPanelWidth(StatusPanelCount, 50, {ResStr::NoFiles, ResStr::OneFile, ResStr::SomeFiles.arg(99999)}));
+}
+
+void TFormMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::FontChange && StatusPanelProduct)
+        FitStatusPanels();
 }
 
 void TFormMain::FormCreate()

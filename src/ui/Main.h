@@ -88,6 +88,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A new font resizes the status-bar panels.
+    void changeEvent(QEvent* event) override;
 
     // Connects `action` so that it re-evaluates the enabling rules and then, when still
     // enabled, runs `handler` inside the default error display.
@@ -99,6 +101,9 @@ private:
     void CreateToolBar();
     void CreateList();
     void CreateStatusBar();
+    void FitStatusPanels();
+    // Widens the window, at its first size, until the list's columns fit without scrolling.
+    void WidenToFitColumns();
     void ApplyToolbarMode(int layout);
 
     QMetaObject::Connection m_idleConnection;
