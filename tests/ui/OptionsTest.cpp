@@ -344,18 +344,36 @@ TEST_F(Options, CancelAfterChangingEverythingLeavesSettingsAndFileAlone)
     EXPECT_EQ(GlobalVars.Mono, saved.Mono);
 }
 
-TEST_F(Options, AStoredPathTheEditorCannotQuoteStillOpensTheDialogToBeMended)
+TEST_F(Options, EveryStoredPathOpensTheDialogAlsoOneTheEditorCannotQuote)
 {
     TFormMain main;
-    GlobalVars.BladeEncPath = QStringLiteral("/opt/a\"b/BladeEnc");
-    QString shownPath;
+    const struct {
+        const char* stored;
+        const char* shown;
+    } cases[] = {
+        {"/opt/a|b/BladeEnc", "/opt/a|b/BladeEnc"},
+        {"/opt/enc [0.94]/BladeEnc", "\"/opt/enc [0.94]/BladeEnc\""},
+        {"/opt/<x>/BladeEnc", "/opt/<x>/BladeEnc"},
+        {"/opt/a\"b/BladeEnc", "/opt/a\"b/BladeEnc"}, // shown as it is, to be mended
+    };
+    for (const auto& c : cases) {
+        GlobalVars.BladeEncPath = QString::fromUtf8(c.stored);
+        QString shownPath = QStringLiteral("(no dialog)");
+        WhenOptionsShow(main, [&](TFormOptions& d) {
+            shownPath = d.EditBladeEnc->text();
+            d.ButtonCancel->click();
+        });
+        main.ActionOptions->trigger();
+        EXPECT_EQ(shownPath, QString::fromUtf8(c.shown)) << c.stored;
+        EXPECT_TRUE(boxes.Asked().empty()) << c.stored;
+    }
+
+    // Mended in the dialog.
     WhenOptionsShow(main, [&](TFormOptions& d) {
-        shownPath = d.EditBladeEnc->text();
         d.EditBladeEnc->setText(QStringLiteral("/opt/ab/BladeEnc"));
         d.ButtonOK->click();
     });
     main.ActionOptions->trigger();
-    EXPECT_EQ(shownPath, QStringLiteral("/opt/a\"b/BladeEnc"));
     EXPECT_TRUE(boxes.Asked().empty());
     EXPECT_EQ(GlobalVars.BladeEncPath, QStringLiteral("/opt/ab/BladeEnc"));
 }
