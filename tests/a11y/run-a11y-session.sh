@@ -2,7 +2,9 @@
 # Runs a program and a pyatspi reader on a private X server, session bus and accessibility bus.
 # Usage: run-a11y-session.sh <program> <reader.py> [reader arguments...]
 # Needs xvfb, xauth, dbus, at-spi2-core and python3-pyatspi.
-exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" dbus-run-session -- /bin/sh -c '
+# The search for a free display starts at a number of this process's own: two xvfb-run -a
+# started at once from 99 (other test runs on the machine) may both take the same one.
+exec xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 1024x768x24 -nolisten tcp" dbus-run-session -- /bin/sh -c '
   program=$1 reader=$2
   shift 2
   /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
