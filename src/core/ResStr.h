@@ -251,5 +251,6 @@ inline const QString WfiOk = QStringLiteral("&Ok");
 // --- about box ---
 inline const QString AboutCaption = QStringLiteral("About Tonewright");
 inline const QString AboutOK = QStringLiteral("OK");
+inline const QString AboutCredits = QStringLiteral("Credits");
 
 } // namespace ResStr

@@ -65,9 +65,14 @@ public:
     // The enabling rules: sets every command's enabled state. Runs whenever the event loop is
     // about to wait and once more before any command runs.
     void ActionList1Update();
+    // The client width at which the list's columns fit without scrolling: the window's first
+    // width is at least this.
+    int WidthForColumns() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A new font resizes the status-bar panels.
+    void changeEvent(QEvent* event) override;
 
 private:
     // The command table's rows (MainCommands.h), in TMainCommand order.
@@ -81,6 +86,7 @@ private:
     void CreateToolBar();
     void CreateList();
     void CreateStatusBar();
+    void FitStatusPanels();
     void ApplyToolbarMode(int layout);
 
     // Runs once from the constructor; an error in a step is shown and skips the remaining steps.

@@ -100,11 +100,11 @@ TFormOptions::TFormOptions(QWidget* owner) : QDialog(owner)
     CreateControls();
     ArrangeControls();
 
-    // Keyboard order: the flags, the options, the path, then the buttons. The sliders are reached
-    // by clicking them.
-    const QList<QWidget*> order = {CheckBoxOriginal, CheckBoxCopy,   CheckBoxPrivate, CheckBoxCopyright,
-                                   CheckBoxMono,     CheckBoxCrc,    CheckBoxDelete,  EditBladeEnc,
-                                   ButtonOK,         ButtonCancel};
+    // Keyboard order: the sliders (each after its group's caption), the flags, the options, the
+    // path, then the buttons.
+    const QList<QWidget*> order = {RxSliderBitrate, RxSliderPriority, CheckBoxOriginal, CheckBoxCopy,
+                                   CheckBoxPrivate, CheckBoxCopyright, CheckBoxMono,     CheckBoxCrc,
+                                   CheckBoxDelete,  EditBladeEnc,      ButtonOK,         ButtonCancel};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order.at(i), order.at(i + 1));
     CheckBoxOriginal->setFocus();
@@ -134,6 +134,7 @@ void TFormOptions::CreateControls()
     LabelCurrentBitrate = NewLabel(ResStr::OptionsCurrentBitrate, GroupBoxBitrate);
     LabelBitrate = NewLabel(QString(), GroupBoxBitrate);
     RxSliderBitrate = new TRxSlider(GroupBoxBitrate);
+    LabelCurrentBitrate->setBuddy(RxSliderBitrate);
     RxSliderBitrate->SetRange(1, int(Bitrates.size()));
     RxSliderBitrate->setAccessibleName(ResStr::OptionsBitrate);
     LabelPoorQuality = NewLabel(ResStr::OptionsPoorQuality, GroupBoxBitrate);
@@ -147,6 +148,7 @@ void TFormOptions::CreateControls()
     LabelCurrentPriority = NewLabel(ResStr::OptionsCurrentPriority, GroupBoxPriority);
     LabelPriority = NewLabel(QString(), GroupBoxPriority);
     RxSliderPriority = new TRxSlider(GroupBoxPriority);
+    LabelCurrentPriority->setBuddy(RxSliderPriority);
     RxSliderPriority->SetRange(0, int(PriorityNames.size()) - 1);
     RxSliderPriority->setAccessibleName(ResStr::OptionsPriority);
     LabelSlower = NewLabel(ResStr::OptionsSlower, GroupBoxPriority);
@@ -266,7 +268,11 @@ void TFormOptions::Load()
     RxSliderBitrate->SetValue(BitratePosition(g.Bitrate));
     RxSliderPriority->SetValue(3);
     RxSliderPriority->SetValue(PriorityPosition(g.Priority));
-    SetBladeEncPath(g.BladeEncPath);
+    // A stored path the editor cannot quote is shown as it is, so that it can be mended here.
+    if (IsValidFileName(g.BladeEncPath))
+        SetBladeEncPath(g.BladeEncPath);
+    else
+        EditBladeEnc->setText(g.BladeEncPath);
 }
 
 void TFormOptions::Store() const

@@ -9,9 +9,10 @@
 
 bool IsValidFileName(const QString& path)
 {
-    static const QString invalid = QStringLiteral("<>\"[]|");
+    // Any other character is legal in a Linux path; a double quote would break the quoting of
+    // the editor's text, and no path holds a NUL.
     for (const QChar c : path)
-        if (invalid.contains(c))
+        if (c == QLatin1Char('"') || c.isNull())
             return false;
     return true;
 }

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-// True when `path` holds none of < > " [ ] |.
+// True when `path` holds no double quote (and no NUL): the editor could not show it quoted.
 bool IsValidFileName(const QString& path);
 // The path as the editor shows it: in double quotes when it holds a blank and does not already
 // begin with a double quote.

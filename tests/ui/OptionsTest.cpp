@@ -1,6 +1,7 @@
 // The options dialog: load and store, the OK check, the path editor and its browse button, the
 // keyboard order and layout, and the Options command from the main window to the encoder.
 #include "ConsoleIO.h"
+#include "OptionsRules.h"
 #include "BatchRun.h"
 #include "Main.h"
 #include "MainWindowParts.h"
@@ -183,13 +184,41 @@ TEST_F(Options, PathsWithBlanksAreShownQuotedAndReadBackWhole)
     d->EditBladeEnc->setText(QStringLiteral("\"/no such/BladeEnc\" -x"));
     EXPECT_EQ(d->BladeEncPath(), QStringLiteral("/no such/BladeEnc"));
 
-    // A path the editor could not show again is refused at OK.
-    d->EditBladeEnc->setText(QStringLiteral("/opt/[new]/BladeEnc"));
+    // A path the editor could not show again (a double quote in it) is refused at OK.
+    folder.Write(QStringLiteral("odd\"dir/BladeEnc"), "x");
+    const QString quoted = folder.File(QStringLiteral("odd\"dir/BladeEnc"));
+    d->EditBladeEnc->setText(quoted);
     boxes.Answer(IDOK);
     d->ButtonOK->click();
     EXPECT_TRUE(d->isVisible());
     ASSERT_EQ(boxes.Asked().size(), 1u);
-    EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("Invalid file name - /opt/[new]/BladeEnc"));
+    EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("Invalid file name - ") + quoted);
+}
+
+TEST_F(Options, EveryLinuxPathButADoubleQuoteIsAFileName)
+{
+    const struct {
+        const char* path;
+        bool valid;
+    } cases[] = {
+        {"/opt/enc [0.94]/BladeEnc", true}, {"/opt/<a>|b/BladeEnc", true}, {"/opt/a*b?/BladeEnc", true},
+        {"/opt/a:b\\c/BladeEnc", true},     {"/opt/a\"b/BladeEnc", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsValidFileName(QString::fromUtf8(c.path)), c.valid) << c.path;
+
+    // Chosen in the editor, such a path is taken and stored.
+    const QString bracketed = QStringLiteral("/opt/enc [0.94]/BladeEnc");
+    auto d = Loaded();
+    d->EditBladeEnc->setText(PathEditText(bracketed));
+    d->ButtonOK->click();
+    EXPECT_TRUE(boxes.Asked().empty());
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    d->Store();
+    EXPECT_EQ(GlobalVars.BladeEncPath, bracketed);
+    // And shown again next time.
+    auto again = Loaded();
+    EXPECT_EQ(again->BladeEncPath(), bracketed);
 }
 
 TEST_F(Options, BrowseStartsAtThePathShowsTheChoiceAndRemembersItsFolder)
@@ -225,7 +254,7 @@ TEST_F(Options, BrowseStartsAtThePathShowsTheChoiceAndRemembersItsFolder)
     EXPECT_EQ(files.Requests()[2].InitialDir, folder.Path());
 }
 
-TEST_F(Options, TabGoesThroughFlagsOptionsPathAndButtonsButNotTheSliders)
+TEST_F(Options, TabGoesThroughSlidersFlagsOptionsPathAndButtons)
 {
     auto d = Loaded();
     QList<QWidget*> order;
@@ -237,7 +266,10 @@ TEST_F(Options, TabGoesThroughFlagsOptionsPathAndButtonsButNotTheSliders)
     } while (w != d->CheckBoxOriginal);
     EXPECT_EQ(order, (QList<QWidget*>{d->CheckBoxOriginal, d->CheckBoxCopy, d->CheckBoxPrivate, d->CheckBoxCopyright,
                                       d->CheckBoxMono, d->CheckBoxCrc, d->CheckBoxDelete, d->EditBladeEnc,
-                                      d->ButtonOK, d->ButtonCancel}));
+                                      d->ButtonOK, d->ButtonCancel, d->RxSliderBitrate, d->RxSliderPriority}));
+    // Each slider's caption leads to it.
+    EXPECT_EQ(d->LabelCurrentBitrate->buddy(), d->RxSliderBitrate);
+    EXPECT_EQ(d->LabelCurrentPriority->buddy(), d->RxSliderPriority);
     EXPECT_EQ(d->focusWidget(), d->CheckBoxOriginal);
     EXPECT_TRUE(d->ButtonOK->isDefault());
 }
@@ -313,22 +345,38 @@ TEST_F(Options, CancelAfterChangingEverythingLeavesSettingsAndFileAlone)
     EXPECT_EQ(GlobalVars.Mono, saved.Mono);
 }
 
-TEST_F(Options, AnInvalidStoredPathShowsTheErrorAndNoDialog)
+TEST_F(Options, EveryStoredPathOpensTheDialogAlsoOneTheEditorCannotQuote)
 {
     TFormMain main;
-    GlobalVars.BladeEncPath = QStringLiteral("/opt/a|b/BladeEnc");
-    bool shown = false;
+    const struct {
+        const char* stored;
+        const char* shown;
+    } cases[] = {
+        {"/opt/a|b/BladeEnc", "/opt/a|b/BladeEnc"},
+        {"/opt/enc [0.94]/BladeEnc", "\"/opt/enc [0.94]/BladeEnc\""},
+        {"/opt/<x>/BladeEnc", "/opt/<x>/BladeEnc"},
+        {"/opt/a\"b/BladeEnc", "/opt/a\"b/BladeEnc"}, // shown as it is, to be mended
+    };
+    for (const auto& c : cases) {
+        GlobalVars.BladeEncPath = QString::fromUtf8(c.stored);
+        QString shownPath = QStringLiteral("(no dialog)");
+        WhenOptionsShow(main, [&](TFormOptions& d) {
+            shownPath = d.EditBladeEnc->text();
+            d.ButtonCancel->click();
+        });
+        wintest::Part(main, "ActionOptions")->trigger();
+        EXPECT_EQ(shownPath, QString::fromUtf8(c.shown)) << c.stored;
+        EXPECT_TRUE(boxes.Asked().empty()) << c.stored;
+    }
+
+    // Mended in the dialog.
     WhenOptionsShow(main, [&](TFormOptions& d) {
-        shown = true;
-        d.reject();
+        d.EditBladeEnc->setText(QStringLiteral("/opt/ab/BladeEnc"));
+        d.ButtonOK->click();
     });
-    boxes.Answer(IDOK);
     wintest::Part(main, "ActionOptions")->trigger();
-    EXPECT_FALSE(shown);
-    ASSERT_EQ(boxes.Asked().size(), 1u);
-    EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("Invalid file name - /opt/a|b/BladeEnc"));
-    EXPECT_EQ(boxes.Asked()[0].Caption, QStringLiteral("Error"));
-    EXPECT_TRUE(main.findChildren<TFormOptions*>().isEmpty()) << "the dialog is destroyed";
+    EXPECT_TRUE(boxes.Asked().empty());
+    EXPECT_EQ(GlobalVars.BladeEncPath, QStringLiteral("/opt/ab/BladeEnc"));
 }
 
 TEST_F(Options, ChangesMadeInTheDialogReachTheEncodersCommandLine)
