@@ -250,10 +250,14 @@ int RunBladeEnc(const std::vector<std::string>& args, const Console& console, co
         console.error(ErrorLine(message));
         failed = true;
     }
+    for (const std::string& message : cmd.notes)
+        console.error(WarningLine(message));
     if (cmd.files.empty()) {
         console.error(ErrorLine("No files to encode. Usage: BladeEnc [options] file..."));
         return 2;
     }
+    if (cmd.encodeNothing)
+        return 1;
     int threads = options.threads;
     if (threads <= 0) {
         threads = AvailableCpus();
