@@ -8,7 +8,6 @@
 #include <mpg123.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
@@ -50,13 +49,20 @@ Mpg123Ptr QuietDecoder()
     return h;
 }
 
+// What decoding a whole MP3 found. Counted from the decoded sound, never from the length the
+// MP3's Info frame claims (a stream that lost a write in the middle still claims its full length).
+struct DecodedLength {
+    std::string error;       // why it could not be opened or decoding broke off; empty otherwise
+    long long samples = 0;   // per channel, decoded before the end (or the break)
+    int samplesPerFrame = 0; // 1152 for MPEG-1, 576 for MPEG-2 and 2.5; 0 when none was found
+};
+
 long long FramesOfSamples(long long samples, int samplesPerFrame)
 {
     return (samples + samplesPerFrame - 1) / samplesPerFrame;
 }
 
-} // namespace
-
+// Decodes the MP3 read from fd to its end (fd is not closed).
 DecodedLength DecodeToEnd(int fd)
 {
     DecodedLength found;
@@ -76,10 +82,6 @@ DecodedLength DecodeToEnd(int fd)
         int rc = mpg123_read(h.get(), buffer.data(), buffer.size(), &done);
         bytes += (long long)done;
         if (rc == MPG123_NEW_FORMAT) {
-            long rate = 0;
-            int channels = 0, encoding = 0;
-            mpg123_getformat(h.get(), &rate, &channels, &encoding);
-            found.sampleRate = int(rate);
             found.samplesPerFrame = mpg123_spf(h.get());
         } else if (rc == MPG123_DONE) {
             break;
@@ -93,6 +95,8 @@ DecodedLength DecodeToEnd(int fd)
         found.error = "no MPEG audio in it";
     return found;
 }
+
+} // namespace
 
 std::string Mp3ReadBackProblem(const std::string& mp3Path, long long expectedSamples)
 {

@@ -10,17 +10,6 @@ namespace bladeenc {
 
 struct FileReport;
 
-// What decoding a whole MP3 found. Counted from the decoded sound, never from the length the
-// MP3's Info frame claims (a stream that lost a write in the middle still claims its full length).
-struct DecodedLength {
-    std::string error;       // why it could not be opened or decoding broke off; empty otherwise
-    long long samples = 0;   // per channel, decoded before the end (or the break)
-    int sampleRate = 0;      // of the stream, 0 when none was found
-    int samplesPerFrame = 0; // 1152 for MPEG-1, 576 for MPEG-2 and 2.5; 0 when none was found
-};
-// Decodes the MP3 read from fd to its end (fd is not closed).
-DecodedLength DecodeToEnd(int fd);
-
 // Flushes the MP3 and its folder to disk, then decodes it back by its path. Empty when it decodes
 // to exactly expectedSamples per channel; otherwise what was found, as "the MP3 read back is 610
 // of 766 frames (701615 of 882000 samples)".
