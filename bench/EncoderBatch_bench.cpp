@@ -18,7 +18,6 @@
 #include "BenchAudio.h"
 #include "BenchProcess.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -67,20 +66,17 @@ static void BM_EncoderBatchVsLame(benchmark::State& state)
         state.SkipWithError("the lame command is not installed (scripts/install-deps)");
         return;
     }
-    const int asked = std::atoi(std::getenv("TW_ENCODER_BENCH_ROUNDS") ? std::getenv("TW_ENCODER_BENCH_ROUNDS") : "");
-    const int rounds = asked > 0 ? asked : 3;
+    const int rounds = EncoderBenchRounds();
 
     QTemporaryDir music;
-    const QStringList files = WriteMusicBatch(music.path(), 10);
-    if (files.isEmpty()) {
+    const std::vector<std::string> wavs = WriteMusicBatchPaths(music.path(), 10);
+    if (wavs.empty()) {
         state.SkipWithError("cannot write the WAV files");
         return;
     }
-    std::vector<std::string> wavs, mp3s;
-    for (const QString& path : files) {
-        wavs.push_back(QFile::encodeName(path).toStdString());
-        mp3s.push_back(wavs.back().substr(0, wavs.back().size() - 4) + ".mp3");
-    }
+    std::vector<std::string> mp3s;
+    for (const std::string& wav : wavs)
+        mp3s.push_back(wav.substr(0, wav.size() - 4) + ".mp3");
 
     double ours = 1e9, sequential = 1e9, two = 1e9, singleOursWall = 1e9, singleLameWall = 1e9;
     double singleOursCpu = 1e9, singleLameCpu = 1e9, oursCpu = 1e9, sequentialCpu = 1e9, twoCpu = 1e9;
