@@ -120,6 +120,7 @@ bool Batch::Run(const std::vector<std::string>& paths, int threads)
 
 void Batch::Work()
 {
+    BlockCleanupSignalsInThisThread();
     if (settings_.priority)
         ApplyPriority(*settings_.priority);
     for (size_t i; (i = next_.fetch_add(1)) < jobs_.size();)

@@ -85,6 +85,9 @@ std::vector<std::string> PendingTempPaths();
 // remove those files before the process dies of the signal (signals the parent set to be
 // ignored stay ignored).
 void InstallTempCleanupOnSignals();
+// For threads that write output files: the cleanup signals then reach a thread that never
+// creates one, so the handler can wait for creations under way instead of racing them.
+void BlockCleanupSignalsInThisThread();
 
 // The process's umask, read once (the first call must come before other threads create files).
 mode_t ProcessUmask();
