@@ -75,18 +75,14 @@ struct BatchSetup {
             state.SkipWithError("the lame command is not installed (scripts/install-deps)");
             return false;
         }
-        const char* asked = std::getenv("TW_ENCODER_BENCH_ROUNDS");
-        if (asked && std::atoi(asked) > 0)
-            rounds = std::atoi(asked);
-        const QStringList files = WriteMusicBatch(music.path(), 10);
-        if (files.isEmpty()) {
+        rounds = EncoderBenchRounds();
+        wavs = WriteMusicBatchPaths(music.path(), 10);
+        if (wavs.empty()) {
             state.SkipWithError("cannot write the WAV files");
             return false;
         }
-        for (const QString& path : files) {
-            wavs.push_back(QFile::encodeName(path).toStdString());
-            mp3s.push_back(wavs.back().substr(0, wavs.back().size() - 4) + ".mp3");
-        }
+        for (const std::string& wav : wavs)
+            mp3s.push_back(wav.substr(0, wav.size() - 4) + ".mp3");
         return true;
     }
 };

@@ -4,6 +4,7 @@
 #include "FileEncoder.h"
 #include "OutputFile.h"
 #include "OutputRegistry.h"
+#include "ReadBack.h"
 
 #include <algorithm>
 #include <atomic>
@@ -160,7 +161,7 @@ void Batch::RunJob(Job& job)
         };
         report = EncodeFile(job.path, settings_, options_, job.progress, &outputs_);
         if (report.ok && settings_.deleteSource)
-            deleteError = RemoveSourceIfUnchanged(job.path, report.opened);
+            deleteError = RemoveSourceOnceMp3IsWhole(job.path, report);
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);

@@ -209,6 +209,17 @@ void HoldToFullScale(float* samples, size_t count)
         samples[i] = std::isnan(samples[i]) ? 0.0f : std::clamp(samples[i], -1.0f, 1.0f);
 }
 
+// The samples per channel a finished MP3 decodes to: the source's frames where the stream keeps
+// the source's rate. Where LAME resampled, what its resampler made of them, as LAME counts it:
+// the frames it made less its delay and padding (what a gapless decoder trims).
+long long Mp3SamplesMade(lame_global_flags* g, int sourceRate, long long sourceFrames)
+{
+    if (lame_get_out_samplerate(g) == sourceRate)
+        return sourceFrames;
+    return (long long)lame_get_frameNum(g) * lame_get_framesize(g) - lame_get_encoder_delay(g) -
+           lame_get_encoder_padding(g);
+}
+
 FileReport Fail(std::string message)
 {
     FileReport r;
@@ -435,6 +446,8 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
     done.ok = true;
     done.notes = tags.notes;
     done.opened = opened.identity();
+    done.mp3 = target;
+    done.mp3Samples = Mp3SamplesMade(g, info.samplerate, framesRead);
     return done;
 }
 
