@@ -89,6 +89,12 @@ void OnFatalSignal(int sig)
     raise(sig);  // die of the same signal, so the parent sees why
 }
 
+LostWriteHook& LostWrite()
+{
+    static LostWriteHook hook;
+    return hook;
+}
+
 bool ForcedNamed()
 {
     const char* value = std::getenv("BLADEENC_NO_O_TMPFILE");
@@ -261,6 +267,7 @@ bool OutputFile::Open(const std::string& finalPath, bool allowUnnamed)
     Discard();
     finalPath_ = finalPath;
     folder_ = FolderOf(finalPath);
+    writes_ = 0;
     error_.clear();
     SweepFolderOnce(folder_);
 #ifdef O_TMPFILE
@@ -308,8 +315,15 @@ bool OutputFile::OpenNamed()
     return Fail("cannot create a temporary file in " + folder_, EEXIST);
 }
 
+void SetLostWriteHookForTests(LostWriteHook hook)
+{
+    LostWrite() = std::move(hook);
+}
+
 bool OutputFile::Write(const void* data, size_t size)
 {
+    if (LostWrite() && LostWrite()(*this, writes_++))
+        return true;
     const char* p = static_cast<const char*>(data);
     while (size > 0) {
         ssize_t n = write(fd_, p, size);
