@@ -246,7 +246,7 @@ QStringList TFormAbout::CreditLines()
 TFormAbout::TFormAbout(QWidget* parent, const QString& executablePath)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
 {
-    Q_INIT_RESOURCE(about);
+    Q_INIT_RESOURCE(About);
     setWindowTitle(ResStr::AboutCaption);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     setFixedSize(257, 203);
