@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 // `seconds` of 16-bit stereo at 44.1 kHz with music-like content (gliding harmonics and a little
 // noise), so the encoder works as hard as on real audio.
@@ -55,6 +57,15 @@ inline QStringList WriteMusicBatch(const QString& folder, int count)
             return {};
         paths << path;
     }
+    return paths;
+}
+
+// The same batch, its paths in the encoding of file names.
+inline std::vector<std::string> WriteMusicBatchPaths(const QString& folder, int count)
+{
+    std::vector<std::string> paths;
+    for (const QString& path : WriteMusicBatch(folder, count))
+        paths.push_back(QFile::encodeName(path).toStdString());
     return paths;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
 #include <string>
@@ -39,6 +40,13 @@ inline pid_t StartQuiet(const std::vector<std::string>& args, const std::vector<
         pid = -1;
     posix_spawn_file_actions_destroy(&actions);
     return pid;
+}
+
+// The rounds of the encoder benchmarks: TW_ENCODER_BENCH_ROUNDS when it is a positive number, else 3.
+inline int EncoderBenchRounds()
+{
+    const char* asked = std::getenv("TW_ENCODER_BENCH_ROUNDS");
+    return asked && std::atoi(asked) > 0 ? std::atoi(asked) : 3;
 }
 
 // The CPU time (user + system) of a rusage record.

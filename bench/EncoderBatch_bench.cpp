@@ -1,7 +1,8 @@
 // Our BladeEnc over a whole batch against Debian's lame: ten 30-second WAV files (44.1 kHz
 // stereo, 128 kbit/s), encoded by BladeEnc in one process with its default threads, by lame file
 // after file, and by two lame at once. Also one file by BladeEnc with one thread against lame,
-// the speed of the encoder itself.
+// the speed of the encoder itself. EncoderVbrBatch: the same ten files at the variable-bitrate
+// level 2, BladeEnc with one thread (-VBR=2) against lame -V 2 file after file.
 //
 // lame runs with the settings BladeEnc uses (-q 3, ReplayGain analysis off), so both do the same
 // work. Each round runs every way once, in an order that turns from round to round; each figure
@@ -14,11 +15,13 @@
 // ahead of the rest, which makes the wall times mean something again:
 //
 //   tw_bench --benchmark_filter=EncoderBatch   (TW_ENCODER_BENCH_ROUNDS=n, default 3)
+//   tw_bench --benchmark_filter=EncoderVbrBatch
 //   setsid sh -c 'echo -20 > /proc/self/autogroup; exec nice -n -20 tw_bench --benchmark_filter=EncoderBatch'
 #include "BenchAudio.h"
 #include "BenchProcess.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -54,44 +57,77 @@ double Since(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// The ten-file batch and what runs it: our encoder, lame, the rounds asked for. Skips the
+// benchmark with the reason when something is missing.
+struct BatchSetup {
+    std::string encoder = TW_BUILD_DIR "/BladeEnc";
+    int rounds = 3;
+    QTemporaryDir music;
+    std::vector<std::string> wavs, mp3s;
+
+    bool Prepare(benchmark::State& state)
+    {
+        if (access(encoder.c_str(), X_OK) != 0) {
+            state.SkipWithError("BladeEnc is not built in the build folder");
+            return false;
+        }
+        if (!WaitQuiet(StartQuiet({"lame", "--version"}))) {
+            state.SkipWithError("the lame command is not installed (scripts/install-deps)");
+            return false;
+        }
+        rounds = EncoderBenchRounds();
+        wavs = WriteMusicBatchPaths(music.path(), 10);
+        if (wavs.empty()) {
+            state.SkipWithError("cannot write the WAV files");
+            return false;
+        }
+        for (const std::string& wav : wavs)
+            mp3s.push_back(wav.substr(0, wav.size() - 4) + ".mp3");
+        return true;
+    }
+};
+
+// Each way of running is a measurement: wall and CPU time of one batch, false when it failed.
+struct Way {
+    double* wall;
+    double* cpuBest;
+    std::function<bool(double& cpu)> run;
+};
+
+// Runs every way once per round, the order turning each round so that no way always runs right
+// after the same one; keeps each way's best wall and CPU time. False when an encode failed.
+bool RunRounds(std::vector<Way>& ways, int rounds, const QString& folder)
+{
+    for (int round = 0; round < rounds; ++round) {
+        for (size_t k = 0; k < ways.size(); ++k) {
+            Way& way = ways[(k + size_t(round)) % ways.size()];
+            RemoveMp3s(folder);
+            double cpu = 0;
+            auto start = std::chrono::steady_clock::now();
+            if (!way.run(cpu))
+                return false;
+            *way.wall = std::min(*way.wall, Since(start));
+            *way.cpuBest = std::min(*way.cpuBest, cpu);
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 static void BM_EncoderBatchVsLame(benchmark::State& state)
 {
-    const std::string encoder = TW_BUILD_DIR "/BladeEnc";
-    if (access(encoder.c_str(), X_OK) != 0) {
-        state.SkipWithError("BladeEnc is not built in the build folder");
+    BatchSetup setup;
+    if (!setup.Prepare(state))
         return;
-    }
-    if (!WaitQuiet(StartQuiet({"lame", "--version"}))) {
-        state.SkipWithError("the lame command is not installed (scripts/install-deps)");
-        return;
-    }
-    const int asked = std::atoi(std::getenv("TW_ENCODER_BENCH_ROUNDS") ? std::getenv("TW_ENCODER_BENCH_ROUNDS") : "");
-    const int rounds = asked > 0 ? asked : 3;
-
-    QTemporaryDir music;
-    const QStringList files = WriteMusicBatch(music.path(), 10);
-    if (files.isEmpty()) {
-        state.SkipWithError("cannot write the WAV files");
-        return;
-    }
-    std::vector<std::string> wavs, mp3s;
-    for (const QString& path : files) {
-        wavs.push_back(QFile::encodeName(path).toStdString());
-        mp3s.push_back(wavs.back().substr(0, wavs.back().size() - 4) + ".mp3");
-    }
+    const std::string& encoder = setup.encoder;
+    const std::vector<std::string>& wavs = setup.wavs;
+    const std::vector<std::string>& mp3s = setup.mp3s;
 
     double ours = 1e9, sequential = 1e9, two = 1e9, singleOursWall = 1e9, singleLameWall = 1e9;
     double singleOursCpu = 1e9, singleLameCpu = 1e9, oursCpu = 1e9, sequentialCpu = 1e9, twoCpu = 1e9;
     const double loadBefore = LoadAverage();
     bool failed = false;
-    // Each way of running is a measurement: wall and CPU time of one batch, false when it failed.
-    struct Way {
-        double* wall;
-        double* cpuBest;
-        std::function<bool(double& cpu)> run;
-    };
     std::vector<std::string> ourBatch = {encoder, "-quit", "-128"};
     ourBatch.insert(ourBatch.end(), wavs.begin(), wavs.end());
     std::vector<Way> ways = {
@@ -137,20 +173,8 @@ static void BM_EncoderBatchVsLame(benchmark::State& state)
          [&](double& cpu) { return WaitQuiet(StartQuiet({encoder, "-quit", "-128", wavs[0]}, {"BLADEENC_THREADS=1"}), &cpu); }},
         {&singleLameWall, &singleLameCpu, [&](double& cpu) { return WaitQuiet(StartQuiet(Lame(wavs[0], mp3s[0])), &cpu); }},
     };
-    for (auto _ : state) {
-        for (int round = 0; round < rounds && !failed; ++round) {
-            // The order turns each round, so no way always runs right after the same one.
-            for (size_t k = 0; k < ways.size(); ++k) {
-                Way& way = ways[(k + size_t(round)) % ways.size()];
-                RemoveMp3s(music.path());
-                double cpu = 0;
-                auto start = std::chrono::steady_clock::now();
-                failed = !way.run(cpu) || failed;
-                *way.wall = std::min(*way.wall, Since(start));
-                *way.cpuBest = std::min(*way.cpuBest, cpu);
-            }
-        }
-    }
+    for (auto _ : state)
+        failed = !RunRounds(ways, setup.rounds, setup.music.path());
     if (failed) {
         state.SkipWithError("an encode failed");
         return;
@@ -170,3 +194,56 @@ static void BM_EncoderBatchVsLame(benchmark::State& state)
     state.counters["load_after"] = LoadAverage();
 }
 BENCHMARK(BM_EncoderBatchVsLame)->Iterations(1)->Unit(benchmark::kSecond);
+
+// LAME's variable bitrate at level 2, the setting most guides recommend: the encoder itself, one
+// thread, against lame -V 2 over the same ten files one after another. Goal: vbr_cpu_ratio at
+// most 1.05. The MP3 sizes show both made the same stream.
+static void BM_EncoderVbrBatchVsLame(benchmark::State& state)
+{
+    BatchSetup setup;
+    if (!setup.Prepare(state))
+        return;
+    std::vector<std::string> ourBatch = {setup.encoder, "-quit", "-VBR=2"};
+    ourBatch.insert(ourBatch.end(), setup.wavs.begin(), setup.wavs.end());
+    double oursWall = 1e9, oursCpu = 1e9, lameWall = 1e9, lameCpu = 1e9;
+    long long oursBytes = 0, lameBytes = 0;
+    const auto batchBytes = [&] {
+        long long bytes = 0;
+        for (const std::string& mp3 : setup.mp3s)
+            bytes += QFileInfo(QFile::decodeName(mp3.c_str())).size();
+        return bytes;
+    };
+    const double loadBefore = LoadAverage();
+    std::vector<Way> ways = {
+        {&oursWall, &oursCpu,
+         [&](double& cpu) {
+             bool ok = WaitQuiet(StartQuiet(ourBatch, {"BLADEENC_THREADS=1"}), &cpu);
+             oursBytes = batchBytes();
+             return ok;
+         }},
+        {&lameWall, &lameCpu,
+         [&](double& cpu) {
+             bool ok = true;
+             for (size_t i = 0; i < setup.wavs.size(); ++i)
+                 ok = WaitQuiet(StartQuiet({"lame", "--silent", "-V", "2", "--noreplaygain", setup.wavs[i], setup.mp3s[i]}), &cpu) && ok;
+             lameBytes = batchBytes();
+             return ok;
+         }},
+    };
+    bool failed = false;
+    for (auto _ : state)
+        failed = !RunRounds(ways, setup.rounds, setup.music.path());
+    if (failed) {
+        state.SkipWithError("an encode failed");
+        return;
+    }
+    state.counters["bladeenc_vbr_s"] = oursWall;
+    state.counters["lame_vbr_s"] = lameWall;
+    state.counters["vbr_cpu_ratio"] = oursCpu / lameCpu;  // goal: at most 1.05
+    state.counters["vbr_wall_ratio"] = oursWall / lameWall;
+    state.counters["bladeenc_kbytes"] = double(oursBytes) / 1024;
+    state.counters["lame_kbytes"] = double(lameBytes) / 1024;
+    state.counters["load_before"] = loadBefore;
+    state.counters["load_after"] = LoadAverage();
+}
+BENCHMARK(BM_EncoderVbrBatchVsLame)->Iterations(1)->Unit(benchmark::kSecond);

@@ -5,7 +5,8 @@
 
 QString BuildEncoderOptions(const TSettings& values)
 {
-    QString options = QStringLiteral(" -quit -") + QString::number(values.Bitrate);
+    QString options = IsVbrLevel(values.Vbr) ? QStringLiteral(" -quit -VBR=") + QString::number(values.Vbr)
+                                             : QStringLiteral(" -quit -") + QString::number(values.Bitrate);
     if (values.Mono)
         options += QStringLiteral(" -MONO");
     if (values.Crc)

@@ -7,8 +7,8 @@
 #include <QStringList>
 
 // " -quit -<bitrate>[ -MONO][ -CRC][ -DELETE][ -ORIGINAL][ -COPY][ -PRIVATE][ -COPYRIGHT][ -PRIO=...]"
-// from the settings record, each option after one blank. A priority above 5 (highest) adds no
-// priority option.
+// from the settings record, each option after one blank; "-VBR=<level>" takes the bitrate's place
+// when Vbr holds a level. A priority above 5 (highest) adds no priority option.
 QString BuildEncoderOptions(const TSettings& values);
 
 // One argument between double quotes, written so that the runner's command-line split gives it

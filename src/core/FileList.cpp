@@ -59,10 +59,29 @@ QString ShortDateFormat(const QLocale& locale)
 
 QString LongTimeFormat(const QLocale& locale)
 {
-    const QString without = RewriteFormat(locale.timeFormat(QLocale::LongFormat), [](QChar c, qsizetype n) {
-        return c == QLatin1Char('t') ? QString() : QString(n, c);
+    // The zone letter goes with what framed it or led up to it: "H:mm:ss (t)", "HH:mm:ss, t",
+    // "APh:mm:ss [t]", "t HH:mm:ss". A marker stands for it, so quoted text stays as it is.
+    const QChar zone(0xFFFF);
+    QString format = RewriteFormat(locale.timeFormat(QLocale::LongFormat), [zone](QChar c, qsizetype n) {
+        return c == QLatin1Char('t') ? QString(zone) : QString(n, c);
     });
-    return without.simplified();
+    static const QString around[][2] = {{QStringLiteral("("), QStringLiteral(")")}, {QStringLiteral("["), QStringLiteral("]")}};
+    for (const auto& pair : around)
+        format.replace(pair[0] + zone + pair[1], zone);
+    const qsizetype at = format.indexOf(zone);
+    if (at < 0)
+        return format.simplified();
+    const auto separator = [](QChar c) { return c.isSpace() || c == QLatin1Char(',') || c == QLatin1Char(';'); };
+    qsizetype from = at, to = at + 1;
+    if (at == 0) {
+        while (to < format.size() && separator(format.at(to)))
+            ++to;
+    } else {
+        while (from > 0 && separator(format.at(from - 1)))
+            --from;
+    }
+    format.remove(from, to - from);
+    return format.simplified();
 }
 
 QDate NoFileDate()
@@ -89,8 +108,11 @@ TFileEntry MakeFileEntry(const QString& path)
     TFileEntry entry;
     entry.File = split.Name;
     entry.Folder = split.Folder;
-    entry.Bytes = FormatBytes(info.exists() && !info.isDir() ? info.size() : -1);
-    entry.Date = FormatFileDate(info.exists() ? info.lastModified().toLocalTime() : QDateTime());
+    entry.Size = info.exists() && !info.isDir() ? info.size() : -1;
+    entry.Bytes = FormatBytes(entry.Size);
+    const QDateTime modified = info.exists() ? info.lastModified().toLocalTime() : QDateTime();
+    entry.Date = FormatFileDate(modified);
+    entry.Modified = modified.isValid() ? modified.toMSecsSinceEpoch() : QDateTime(NoFileDate(), QTime(0, 0)).toMSecsSinceEpoch();
     return entry;
 }
 

@@ -6,12 +6,15 @@
 #include <QLocale>
 #include <QString>
 
-// One row of the file list: four texts and nothing else. The full path is Folder + File.
+// One row of the file list: four texts, and the size and time that Bytes and Date show, by which
+// those columns sort. The full path is Folder + File.
 struct TFileEntry {
     QString File;   // name without folder
     QString Folder; // ends in "/" (empty for a bare name)
     QString Bytes;  // size with the locale's digit grouping, "-1" when missing or a folder
     QString Date;   // locale's short date, a blank and its long time (time left out at midnight)
+    qint64 Size = -1;     // what Bytes shows
+    qint64 Modified = 0;  // what Date shows: milliseconds since 1970 (UTC)
 
     QString FullPath() const { return Folder + File; }
     bool operator==(const TFileEntry&) const = default;
@@ -31,7 +34,8 @@ QString FormatBytes(qint64 bytes);
 // The default locale's short date format with a two-digit year widened to four digits, so
 // that dates of different centuries stay distinct and sortable.
 QString ShortDateFormat(const QLocale& locale = QLocale());
-// The default locale's long time format without the time-zone name.
+// The default locale's long time format without the time-zone name and what framed or led up
+// to it ("H:mm:ss (t)" becomes "H:mm:ss").
 QString LongTimeFormat(const QLocale& locale = QLocale());
 
 // The value shown when a modification time cannot be read: 30 December 1899.

@@ -1,5 +1,7 @@
 #include "FileListModel.h"
 
+#include "SortKeyRole.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -15,6 +17,16 @@ QString CellOf(const TFileEntry& e, int column)
     case TFileListModel::colBytes: return e.Bytes;
     case TFileListModel::colDate: return e.Date;
     default: return QString();
+    }
+}
+
+// Size and time by value: their texts hold digit groups and the locale's words.
+QVariant SortKeyOf(const TFileEntry& e, int column)
+{
+    switch (column) {
+    case TFileListModel::colBytes: return e.Size;
+    case TFileListModel::colDate: return e.Modified;
+    default: return QVariant();
     }
 }
 
@@ -176,6 +188,8 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const
         return QVariant();
     if (role == Qt::DisplayRole)
         return CellOf(m_entries.at(index.row()), index.column());
+    if (role == SortKeyRole)
+        return SortKeyOf(m_entries.at(index.row()), index.column());
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(AlignmentOf(index.column()));
     return QVariant();

@@ -137,6 +137,10 @@ inline const QString OptionsCaption = QStringLiteral("Options");
 inline const QString OptionsBitrate = QStringLiteral("Bitrate");
 inline const QString OptionsCurrentBitrate = QStringLiteral("Current bitrate:");
 inline const QString OptionsBitrateValue = QStringLiteral("%1 kBit");
+inline const QString OptionsConstantBitrate = QStringLiteral("Constant bitrate");
+inline const QString OptionsVariableBitrate = QStringLiteral("Variable bitrate");
+inline const QString OptionsCurrentVbr = QStringLiteral("Current level:");
+inline const QString OptionsVbrValue = QStringLiteral("V%1, about %2 kBit");
 inline const QString OptionsPoorQuality = QStringLiteral("poor quality");
 inline const QString OptionsGoodQuality = QStringLiteral("good quality");
 inline const QString OptionsSmallFile = QStringLiteral("small file");
@@ -251,5 +255,6 @@ inline const QString WfiOk = QStringLiteral("&Ok");
 // --- about box ---
 inline const QString AboutCaption = QStringLiteral("About Tonewright");
 inline const QString AboutOK = QStringLiteral("OK");
+inline const QString AboutCredits = QStringLiteral("Credits");
 
 } // namespace ResStr

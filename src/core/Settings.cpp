@@ -19,10 +19,18 @@ constexpr FlagKey Mp3FlagKeys[] = {
 };
 } // namespace
 
+bool IsVbrLevel(std::int32_t value)
+{
+    return value >= VbrBest && value <= VbrSmallest;
+}
+
 void ReadSettings(const TIniFile& ini, TSettings& s)
 {
     s.BladeEncPath = ini.ReadString(SectionSystem, QStringLiteral("BladeEnc"), s.BladeEncPath);
     s.Bitrate = ini.ReadInteger(SectionSystem, QStringLiteral("Bitrate"), s.Bitrate);
+    s.Vbr = ini.ReadInteger(SectionSystem, QStringLiteral("VBR"), s.Vbr);
+    if (!IsVbrLevel(s.Vbr))
+        s.Vbr = VbrOff;
     s.Priority = static_cast<std::uint8_t>(ini.ReadInteger(SectionSystem, QStringLiteral("Priority"), s.Priority) & 0xFF);
     s.Mono = ini.ReadBool(SectionFlags, QStringLiteral("Mono"), s.Mono);
     s.Crc = ini.ReadBool(SectionFlags, QStringLiteral("Crc"), s.Crc);
@@ -37,6 +45,7 @@ void WriteSettings(TIniFile& ini, const TSettings& s)
 {
     ini.WriteString(SectionSystem, QStringLiteral("BladeEnc"), s.BladeEncPath);
     ini.WriteInteger(SectionSystem, QStringLiteral("Bitrate"), s.Bitrate);
+    ini.WriteInteger(SectionSystem, QStringLiteral("VBR"), s.Vbr);
     ini.WriteInteger(SectionSystem, QStringLiteral("Priority"), s.Priority);
     ini.WriteBool(SectionFlags, QStringLiteral("Mono"), s.Mono);
     ini.WriteBool(SectionFlags, QStringLiteral("Crc"), s.Crc);

@@ -15,9 +15,16 @@ enum TMp3Flag : std::uint8_t {
     mfCopyright = 8,
 };
 
+// The variable-bitrate levels, as "lame -V": 0 best and largest, 9 smallest; VbrOff: Bitrate holds.
+constexpr std::int32_t VbrOff = -1;
+constexpr std::int32_t VbrBest = 0;
+constexpr std::int32_t VbrSmallest = 9;
+bool IsVbrLevel(std::int32_t value);
+
 struct TSettings {
     QString BladeEncPath;
     std::int32_t Bitrate = 128;
+    std::int32_t Vbr = VbrOff;  // LAME's variable-bitrate level 0..9 in place of Bitrate, or VbrOff
     std::uint8_t Priority = 1;
     bool Mono = false;
     bool Crc = false;
@@ -25,8 +32,9 @@ struct TSettings {
     std::uint8_t Mp3Flags = 0; // set of TMp3Flag
 };
 
-// Reads the ten keys over `settings`: a missing or malformed key keeps its value, except the
-// four MPEG flags, which read as off.
+// Reads the eleven keys over `settings`: a missing or malformed key keeps its value, except the
+// four MPEG flags, which read as off, and a VBR that is neither a level nor VbrOff, which reads
+// as off (the constant bitrate, not a level the encoder would refuse).
 void ReadSettings(const TIniFile& ini, TSettings& settings);
-// Writes the ten keys into `ini` (UpdateFile stores them).
+// Writes the eleven keys into `ini` (UpdateFile stores them).
 void WriteSettings(TIniFile& ini, const TSettings& settings);

@@ -4,6 +4,7 @@
 #include "FileEncoder.h"
 #include "OutputFile.h"
 #include "OutputRegistry.h"
+#include "ReadBack.h"
 
 #include <algorithm>
 #include <atomic>
@@ -119,6 +120,7 @@ bool Batch::Run(const std::vector<std::string>& paths, int threads)
 
 void Batch::Work()
 {
+    BlockCleanupSignalsInThisThread();
     if (settings_.priority)
         ApplyPriority(*settings_.priority);
     for (size_t i; (i = next_.fetch_add(1)) < jobs_.size();)
@@ -159,7 +161,7 @@ void Batch::RunJob(Job& job)
         };
         report = EncodeFile(job.path, settings_, options_, job.progress, &outputs_);
         if (report.ok && settings_.deleteSource)
-            deleteError = RemoveSourceIfUnchanged(job.path, report.opened);
+            deleteError = RemoveSourceOnceMp3IsWhole(job.path, report);
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -249,10 +251,14 @@ int RunBladeEnc(const std::vector<std::string>& args, const Console& console, co
         console.error(ErrorLine(message));
         failed = true;
     }
+    for (const std::string& message : cmd.notes)
+        console.error(WarningLine(message));
     if (cmd.files.empty()) {
         console.error(ErrorLine("No files to encode. Usage: BladeEnc [options] file..."));
         return 2;
     }
+    if (cmd.encodeNothing)
+        return 1;
     int threads = options.threads;
     if (threads <= 0) {
         threads = AvailableCpus();

@@ -60,6 +60,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
 {
     CommandLine result;
     EncoderSettings& s = result.settings;
+    std::string bitrateSwitches;  // the valid ones, as given: -VBR= overrides them
     size_t i = 0;
     for (; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -96,6 +97,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
                                         " (use IDLE, LOWEST, LOWER, NORMAL, HIGHER or HIGHEST)");
             else
                 s.priority = PriorityLevel(found - std::begin(names));
+        } else if (option == "VBR" || option.rfind("VBR=", 0) == 0) {
+            std::string level = option.substr(std::min<size_t>(option.size(), 4));
+            if (level.size() == 1 && AllDigits(level)) {
+                s.vbrLevel = level[0] - '0';
+            } else {
+                // Falling back to a constant bitrate would make files the user did not ask for.
+                result.errors.push_back("Unknown VBR level in option " + arg +
+                                        " (use -VBR=0 to -VBR=9, 0 the best sound); nothing was encoded");
+                result.encodeNothing = true;
+            }
         } else if (AllDigits(option)) {
             int value = option.size() <= 4 ? std::stoi(option) : -1;
             if (std::find(std::begin(kBitrates), std::end(kBitrates), value) == std::end(kBitrates))
@@ -103,12 +114,17 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
                                         " (use 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, "
                                         "224, 256 or 320); keeping " + std::to_string(s.bitrate) +
                                         " kBit");
-            else
+            else {
                 s.bitrate = value;
+                bitrateSwitches += (bitrateSwitches.empty() ? "" : " ") + arg;
+            }
         } else {
             result.errors.push_back("Unknown option " + arg);
         }
     }
+    if (s.vbrLevel && !bitrateSwitches.empty())
+        result.notes.push_back("The bitrate option " + bitrateSwitches + " is ignored: -VBR=" +
+                               std::to_string(*s.vbrLevel) + " encodes at a variable bitrate");
     result.files.assign(args.begin() + std::ptrdiff_t(i), args.end());
     return result;
 }
@@ -271,6 +287,11 @@ std::string OutputLine(int bitrate, bool mono)
     return "Output: " + std::to_string(bitrate) + " kBit " + (mono ? "mono" : "stereo");
 }
 
+std::string VbrOutputLine(int level, bool mono)
+{
+    return "Output: VBR quality " + std::to_string(level) + (mono ? " mono" : " stereo");
+}
+
 std::string CompletedLine(double seconds)
 {
     std::string line = "Completed. Encoding time:";
@@ -281,6 +302,11 @@ std::string CompletedLine(double seconds)
 std::string ErrorLine(const std::string& message)
 {
     return "Error: " + Printable(message);
+}
+
+std::string WarningLine(const std::string& message)
+{
+    return "Warning: " + Printable(message);
 }
 
 Console FdConsole(int outFd, int errFd)

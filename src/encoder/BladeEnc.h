@@ -1,5 +1,5 @@
 // BladeEnc: our BladeEnc-compatible MP3 encoder. Reads WAV/AIFF with libsndfile, encodes with
-// libmp3lame at a constant bitrate, writes "<source without extension>.mp3" beside each source,
+// libmp3lame at a constant bitrate or at one of LAME's variable-bitrate levels (-VBR=, ours), writes "<source without extension>.mp3" beside each source,
 // and reports on the console in the line layout Tonewright's output interpreter reads.
 // Plain C++20 and POSIX. Encodes several files at once on a pool of worker threads, one per CPU
 // the process may use; one thread writes the console, as one sequential story.
@@ -18,9 +18,13 @@ enum class PriorityLevel { Idle, Lowest, Lower, Normal, Higher, Highest };
 // The fourteen constant bitrates the encoder accepts as "-<kbit/s>".
 inline constexpr int kBitrates[] = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
 inline constexpr int kDefaultBitrate = 128;
+// LAME's variable-bitrate quality levels, as "lame -V n": 0 best and largest, 9 smallest.
+inline constexpr int kBestVbrLevel = 0;
+inline constexpr int kSmallestVbrLevel = 9;
 
 struct EncoderSettings {
     int bitrate = kDefaultBitrate;  // kbit/s, one of kBitrates
+    std::optional<int> vbrLevel;    // -VBR=n: variable bitrate at LAME's level n; bitrate unused
     bool mono = false;              // -MONO: downmix to a single channel
     bool crc = false;               // -CRC: error protection
     bool deleteSource = false;      // -DELETE: remove the source once its MP3 is complete
@@ -36,6 +40,8 @@ struct CommandLine {
     EncoderSettings settings;
     std::vector<std::string> files;
     std::vector<std::string> errors;  // one message per rejected option, without "Error: "
+    std::vector<std::string> notes;   // options taken but ignored, without "Warning: "
+    bool encodeNothing = false;       // an error that leaves no sound choice of what to encode
 };
 
 // Options come first, matched without regard to case; the first argument that does not begin
@@ -78,6 +84,8 @@ std::string FilesToEncodeLine(size_t count);
 std::string EncodingLine(const std::string& fullPath);
 std::string InputLine(int sampleRate, int channels);
 std::string OutputLine(int bitrate, bool mono);
+std::string VbrOutputLine(int level, bool mono);  // "Output: VBR quality 2 stereo"
+std::string WarningLine(const std::string& message);
 // "Completed. Encoding time:" with the time in columns 26-34.
 std::string CompletedLine(double seconds);
 std::string ErrorLine(const std::string& message);
@@ -102,7 +110,8 @@ struct BatchOptions {
 // Runs the whole command line: options, priority, then every file, several at once. The console
 // tells the files in command-line order, each one's lines together, as a one-thread run would.
 // Returns the exit status: 0 when every file was encoded and every option understood, 1
-// otherwise, 2 when no file was given.
+// otherwise, 2 when no file was given. Options taken but ignored give a warning line only; an
+// unknown -VBR= level encodes nothing.
 int RunBladeEnc(const std::vector<std::string>& args, const Console& console,
                 const BatchOptions& options = {});
 

@@ -209,6 +209,17 @@ void HoldToFullScale(float* samples, size_t count)
         samples[i] = std::isnan(samples[i]) ? 0.0f : std::clamp(samples[i], -1.0f, 1.0f);
 }
 
+// The samples per channel a finished MP3 decodes to: the source's frames where the stream keeps
+// the source's rate. Where LAME resampled, what its resampler made of them, as LAME counts it:
+// the frames it made less its delay and padding (what a gapless decoder trims).
+long long Mp3SamplesMade(lame_global_flags* g, int sourceRate, long long sourceFrames)
+{
+    if (lame_get_out_samplerate(g) == sourceRate)
+        return sourceFrames;
+    return (long long)lame_get_frameNum(g) * lame_get_framesize(g) - lame_get_encoder_delay(g) -
+           lame_get_encoder_padding(g);
+}
+
 FileReport Fail(std::string message)
 {
     FileReport r;
@@ -310,29 +321,41 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
         lame_global_flags* g = lame.get();
         lame_set_num_channels(g, info.channels);
         lame_set_in_samplerate(g, info.samplerate);
-        if (IsMp3Rate(info.samplerate))
+        // A constant bitrate keeps the source's rate, as BladeEnc did; a VBR level lets LAME pick
+        // the rate it is tuned for (V9 resamples 44.1 kHz to 22.05), as "lame -V" does.
+        if (IsMp3Rate(info.samplerate) && !settings.vbrLevel)
             lame_set_out_samplerate(g, info.samplerate);
         lame_set_num_samples(g, info.frames > 0 ? (unsigned long)info.frames : 0);
         lame_set_mode(g, monoOut ? MONO : JOINT_STEREO);
-        lame_set_VBR(g, vbr_off);
-        lame_set_brate(g, settings.bitrate);
+        if (settings.vbrLevel) {
+            // What "lame -V n" sets: the library's default VBR mode at that level.
+            lame_set_VBR(g, vbr_default);
+            lame_set_VBR_q(g, *settings.vbrLevel);
+        } else {
+            lame_set_VBR(g, vbr_off);
+            lame_set_brate(g, settings.bitrate);
+        }
         lame_set_error_protection(g, settings.crc ? 1 : 0);
         lame_set_original(g, settings.originalBit() ? 1 : 0);
         lame_set_copyright(g, settings.copyright ? 1 : 0);
         lame_set_extension(g, settings.privateBit ? 1 : 0);
         lame_set_write_id3tag_automatic(g, 0);
-        lame_set_bWriteVbrTag(g, 1);  // the Info frame: players learn the exact length
+        // The Xing/Info frame: players learn the exact length, and with VBR its table lets them seek.
+        lame_set_bWriteVbrTag(g, 1);
         ApplyTags(g, tags);
         if (lame_init_params(g) < 0)
             return Fail("the encoder cannot take this source (" + std::to_string(info.samplerate) +
                         " Hz, " + std::to_string(info.channels) + " channels) at " +
-                        std::to_string(settings.bitrate) + " kBit");
+                        (settings.vbrLevel ? "VBR quality " + std::to_string(*settings.vbrLevel)
+                                           : std::to_string(settings.bitrate) + " kBit"));
     }
     lame_global_flags* g = lame.get();
 
     // Low sample rates cap the bitrate (MPEG-2 at 160, MPEG-2.5 at 64): report what the stream gets.
     if (progress.formats)
-        progress.formats(InputLine(info.samplerate, info.channels), OutputLine(lame_get_brate(g), monoOut));
+        progress.formats(InputLine(info.samplerate, info.channels),
+                         settings.vbrLevel ? VbrOutputLine(*settings.vbrLevel, monoOut)
+                                           : OutputLine(lame_get_brate(g), monoOut));
 
     OutputFile out;
     if (!out.Open(target, options.allowUnnamedTemp))
@@ -409,7 +432,8 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
         return Fail("the encoder failed (LAME error " + std::to_string(bytes) + ")");
     if (!pending.Add(mp3.data(), bytes) || !pending.Flush())
         return Fail(out.error());
-    // The Info frame reserved after the tag gets its final content (length, CRC of the stream).
+    // The Xing/Info frame reserved after the tag gets its final content (frame count, byte count,
+    // the seek table, the LAME tag with the stream's CRC), before the MP3 is put in place.
     std::vector<unsigned char> infoFrame(8192);
     size_t infoSize = lame_get_lametag_frame(g, infoFrame.data(), infoFrame.size());
     if (infoSize > 0 && infoSize <= infoFrame.size() &&
@@ -422,6 +446,8 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
     done.ok = true;
     done.notes = tags.notes;
     done.opened = opened.identity();
+    done.mp3 = target;
+    done.mp3Samples = Mp3SamplesMade(g, info.samplerate, framesRead);
     return done;
 }
 

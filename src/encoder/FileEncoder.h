@@ -39,6 +39,8 @@ struct FileReport {
     std::string error;  // why the file failed, to follow its quoted path
     std::vector<std::string> notes;  // what of the source the MP3 lacks (a cover too large)
     SourceIdentity opened;  // when ok: the file that was encoded
+    std::string mp3;             // when ok: where its MP3 now stands ...
+    long long mp3Samples = 0;    // ... and the samples per channel it must decode to
 };
 
 // Encodes source into "<source without extension>.mp3". With outputs, the MP3 name is checked

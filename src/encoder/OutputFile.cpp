@@ -11,10 +11,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
+#include <pthread.h>
 #include <random>
 #include <set>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace bladeenc {
@@ -57,13 +59,40 @@ void UnregisterTemp(int& slot)
     slot = -1;
 }
 
+// A temporary name comes into being before its slot is filled. A handler that scanned the slots
+// while another thread was between the two would leave that file behind: creators count
+// themselves in g_creating and stop once g_dying is set, and the handler waits for the count
+// to drop before it scans.
+std::atomic<int> g_creating{0};
+std::atomic<bool> g_dying{false};
+
+class CreationWindow {
+public:
+    CreationWindow() { g_creating.fetch_add(1); }
+    ~CreationWindow() { g_creating.fetch_sub(1); }
+    bool open() const { return !g_dying.load(); }  // false: the process is dying of a signal
+};
+
+constexpr int kCleanupSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGPIPE, SIGQUIT, SIGABRT};
+
 void OnFatalSignal(int sig)
 {
+    g_dying.store(true);
+    // Bounded, in case the handler runs on a thread inside a window of its own.
+    const timespec millisecond = {0, 1000000};
+    for (int wait = 0; wait < 2000 && g_creating.load() > 0; ++wait)
+        nanosleep(&millisecond, nullptr);
     for (TempSlot& slot : g_tempSlots)
         if (slot.state.load(std::memory_order_acquire) == 2)
             unlink(slot.path);
     signal(sig, SIG_DFL);
     raise(sig);  // die of the same signal, so the parent sees why
+}
+
+LostWriteHook& LostWrite()
+{
+    static LostWriteHook hook;
+    return hook;
 }
 
 bool ForcedNamed()
@@ -164,7 +193,7 @@ std::vector<std::string> PendingTempPaths()
 
 void InstallTempCleanupOnSignals()
 {
-    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGPIPE, SIGQUIT, SIGABRT}) {
+    for (int sig : kCleanupSignals) {
         struct sigaction old;
         if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
             continue;
@@ -174,6 +203,15 @@ void InstallTempCleanupOnSignals()
         sigemptyset(&action.sa_mask);
         sigaction(sig, &action, nullptr);
     }
+}
+
+void BlockCleanupSignalsInThisThread()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int sig : kCleanupSignals)
+        sigaddset(&set, sig);
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
 mode_t ProcessUmask()
@@ -229,6 +267,7 @@ bool OutputFile::Open(const std::string& finalPath, bool allowUnnamed)
     Discard();
     finalPath_ = finalPath;
     folder_ = FolderOf(finalPath);
+    writes_ = 0;
     error_.clear();
     SweepFolderOnce(folder_);
 #ifdef O_TMPFILE
@@ -252,6 +291,9 @@ bool OutputFile::OpenNamed()
 {
     unnamed_ = false;
     for (int attempt = 0; attempt < 100; ++attempt) {
+        CreationWindow window;
+        if (!window.open())
+            return Fail("cannot create a temporary file in " + folder_, EINTR);
         std::string buffer = folder_ + "/" + kTempPrefix + "XXXXXX";
         fd_ = mkostemp(buffer.data(), O_CLOEXEC);
         if (fd_ < 0)
@@ -273,8 +315,15 @@ bool OutputFile::OpenNamed()
     return Fail("cannot create a temporary file in " + folder_, EEXIST);
 }
 
+void SetLostWriteHookForTests(LostWriteHook hook)
+{
+    LostWrite() = std::move(hook);
+}
+
 bool OutputFile::Write(const void* data, size_t size)
 {
+    if (LostWrite() && LostWrite()(*this, writes_++))
+        return true;
     const char* p = static_cast<const char*>(data);
     while (size > 0) {
         ssize_t n = write(fd_, p, size);
@@ -354,7 +403,8 @@ int OutputFile::PutInPlace()
     }
     if (err == EEXIST) {
         std::string temp;
-        err = LinkUnderTempName(temp);
+        CreationWindow window;
+        err = window.open() ? LinkUnderTempName(temp) : EINTR;
         if (err == 0) {
             signalSlot_ = RegisterTemp(temp);
             if (rename(temp.c_str(), finalPath_.c_str()) != 0) {
@@ -405,8 +455,8 @@ bool OutputFile::Commit(OutputRegistry* registry, const std::string& madeFrom)
 void OutputFile::Discard()
 {
     if (!tempPath_.empty()) {
+        unlink(tempPath_.c_str());  // before its slot goes, so a signal in between finds it
         UnregisterTemp(signalSlot_);
-        unlink(tempPath_.c_str());
         tempPath_.clear();
     }
     if (fd_ >= 0) {

@@ -12,6 +12,7 @@
 // safe to use from several threads.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -31,6 +32,7 @@ public:
     // BLADEENC_NO_O_TMPFILE (non-empty) forces the named temporary file, as allowUnnamed = false.
     bool Open(const std::string& finalPath, bool allowUnnamed = true);
     int fd() const { return fd_; }
+    const std::string& finalPath() const { return finalPath_; }
     bool unnamed() const { return unnamed_; }
     const std::string& tempPath() const { return tempPath_; }  // empty for an unnamed file
 
@@ -60,7 +62,15 @@ private:
     int fd_ = -1;
     int signalSlot_ = -1;  // this file's entry in the signal cleanup table, or -1
     bool unnamed_ = false;
+    int writes_ = 0;       // calls of Write() so far, counted while a lost-write hook is set
 };
+
+// Test seam for a write that is lost while it reports success, as on a failing disk or a flaky
+// network share: when a hook is set, Write() asks it first with the file and the number of that
+// write in the file (from 0), and skips writing when it returns true. Set by tests only, while no
+// file is being written; an empty hook removes it.
+using LostWriteHook = std::function<bool(const OutputFile& file, int writeIndex)>;
+void SetLostWriteHookForTests(LostWriteHook hook);
 
 // True for a name of our temporary files: ".tw-" and six characters of mkstemp's alphabet.
 bool IsTempName(const std::string& name);
@@ -75,6 +85,9 @@ std::vector<std::string> PendingTempPaths();
 // remove those files before the process dies of the signal (signals the parent set to be
 // ignored stay ignored).
 void InstallTempCleanupOnSignals();
+// For threads that write output files: the cleanup signals then reach a thread that never
+// creates one, so the handler can wait for creations under way instead of racing them.
+void BlockCleanupSignalsInThisThread();
 
 // The process's umask, read once (the first call must come before other threads create files).
 mode_t ProcessUmask();

@@ -9,8 +9,10 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstring>
 #include <elf.h>
 
@@ -196,8 +198,11 @@ void TSecretPanel::paintEvent(QPaintEvent* event)
     const QRect area = TextArea();
     if (area.width() <= 0 || area.height() <= 0)
         return;
-    // Drawn off screen and copied in one step, so the moving text does not flicker.
-    QPixmap picture(area.size());
+    // Drawn off screen and copied in one step, so the moving text does not flicker; at the
+    // screen's pixel density, so it stays sharp at any scale.
+    const qreal ratio = devicePixelRatioF();
+    QPixmap picture(area.size() * ratio);
+    picture.setDevicePixelRatio(ratio);
     picture.fill(palette().color(backgroundRole()));
     {
         QPainter p(&picture);
@@ -246,18 +251,24 @@ QStringList TFormAbout::CreditLines()
 TFormAbout::TFormAbout(QWidget* parent, const QString& executablePath)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
 {
-    Q_INIT_RESOURCE(About);
     setWindowTitle(ResStr::AboutCaption);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     setFixedSize(257, 203);
+    // A white box whatever the desktop's colours: its texts are dark with it.
     QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        white.setColor(group, QPalette::Window, Qt::white);
+        white.setColor(group, QPalette::WindowText, Qt::black);
+    }
+    white.setColor(QPalette::Disabled, QPalette::Window, Qt::white);
+    white.setColor(QPalette::Disabled, QPalette::WindowText, Qt::darkGray);
     setPalette(white);
     setAutoFillBackground(true);
 
     ImageLogo = new QLabel(this);
-    ImageLogo->setPixmap(QPixmap(QStringLiteral(":/about/logo.png")));
-    ImageLogo->setGeometry(34, 5, 188, 47);
+    ImageLogo->setAccessibleName(QStringLiteral("Tonewright"));
+    ImageLogo->setGeometry(34, 5, LogoSize.width(), LogoSize.height());
+    ImageLogo->setPixmap(AboutLogo(devicePixelRatioF()));
 
     SecretPanel = new TSecretPanel(this);
     SecretPanel->setGeometry(18, 53, 222, 113);
@@ -265,6 +276,9 @@ TFormAbout::TFormAbout(QWidget* parent, const QString& executablePath)
     panelColours.setColor(QPalette::Window, panelColours.color(QPalette::Base));
     SecretPanel->setPalette(panelColours);
     SecretPanel->SetLines(CreditLines());
+    // What scrolls by, for a screen reader at once.
+    SecretPanel->setAccessibleName(ResStr::AboutCredits);
+    SecretPanel->setAccessibleDescription(CreditLines().filter(QRegularExpression(QStringLiteral("\\S"))).join(QLatin1Char('\n')));
     SecretPanel->SetCycled(true);
     SecretPanel->SetInterval(65);
 
@@ -277,10 +291,51 @@ TFormAbout::TFormAbout(QWidget* parent, const QString& executablePath)
     LabelVersion->setAttribute(Qt::WA_TranslucentBackground);
     LabelVersion->setText(
         FileVersionText(executablePath.isEmpty() ? QCoreApplication::applicationFilePath() : executablePath));
-    LabelVersion->move(212, 188);
+    // Sized to its text and kept inside the box: a longer build number moves it left and up.
     LabelVersion->adjustSize();
+    LabelVersion->move(std::min(212, width() - 2 - LabelVersion->width()),
+                       std::min(188, height() - LabelVersion->height()));
 
     ButtonOK->setFocus();
+}
+
+QPixmap AboutLogo(qreal ratio)
+{
+    // Drawn, not loaded: sharp at any pixel density.
+    QPixmap pixmap(LogoSize * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::white);
+    QPainter p(&pixmap);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    const QColor blue(0x1f, 0x4e, 0x8c);
+    // The mark: level bars in a blue square.
+    const QRectF mark(2, 6, 36, 36);
+    p.setPen(Qt::NoPen);
+    p.setBrush(blue);
+    p.drawRoundedRect(mark, 4, 4);
+    p.setBrush(Qt::white);
+    const double bars[] = {0.45, 0.8, 0.6, 0.95, 0.35};
+    for (int i = 0; i < 5; ++i) {
+        const double h = bars[i] * 26;
+        p.drawRect(QRectF(mark.left() + 5 + i * 5.5, mark.bottom() - 5 - h, 3.5, h));
+    }
+    // The name and what it does.
+    QFont name(QStringLiteral("serif"));
+    name.setStyleHint(QFont::Serif);
+    name.setPixelSize(22);
+    name.setBold(true);
+    p.setFont(name);
+    p.setPen(blue);
+    p.drawText(QRectF(44, 2, LogoSize.width() - 44, 28), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Tonewright"));
+    QFont line(QStringLiteral("monospace"));
+    line.setStyleHint(QFont::Monospace);
+    line.setPixelSize(10);
+    p.setFont(line);
+    p.setPen(QColor(0x55, 0x55, 0x55));
+    p.drawText(QRectF(44, 30, LogoSize.width() - 44, 14), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("WAV / AIFF  to  MP3"));
+    p.end();
+    return pixmap;
 }
 
 void TFormAbout::reject()

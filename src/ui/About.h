@@ -3,6 +3,8 @@
 // read back from the version note the build embeds in the executable. Main thread only.
 #include <QDialog>
 #include <QFrame>
+#include <QPixmap>
+#include <QSize>
 #include <QStringList>
 
 class QLabel;
@@ -21,6 +23,10 @@ struct TFileVersion {
 bool ReadFileVersion(const QString& path, TFileVersion* version);
 // "major.minor.release.build" of the file, or empty when it carries no version.
 QString FileVersionText(const QString& path);
+
+// The logo's size, and the logo drawn for a pixel density (a device pixel ratio).
+inline constexpr QSize LogoSize(188, 47);
+QPixmap AboutLogo(qreal ratio);
 
 // A panel whose lines of text scroll upward one pixel per Interval milliseconds while Active.
 class TSecretPanel : public QFrame {

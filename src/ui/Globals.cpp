@@ -62,6 +62,7 @@ void SetDefaultSettings()
 {
     GlobalVars.BladeEncPath = DefaultBladeEncPath();
     GlobalVars.Bitrate = 128;
+    GlobalVars.Vbr = VbrOff;
     GlobalVars.Priority = 1;
     GlobalVars.Mono = false;
     GlobalVars.Crc = false;

@@ -35,7 +35,7 @@ QString LogFilePath();
 // The encoder used when the settings name none: "BladeEnc" in the program folder.
 QString DefaultBladeEncPath();
 
-// The settings defaults of program start: the default encoder, 128 kbit/s, priority 1,
+// The settings defaults of program start: the default encoder, a constant 128 kbit/s, priority 1,
 // every flag off, no announced files.
 void SetDefaultSettings();
 
@@ -43,7 +43,7 @@ void SetDefaultSettings();
 // them and returns false. Raises "Unable to write to %1" when that creation fails. The settings
 // file's own errors (EIniFileError) reach callers of these functions as the window's texts.
 bool LoadSettings();
-// Writes the ten settings keys of sections "System", "Flags" and "Mp3Flags" in one atomic
+// Writes the eleven settings keys of sections "System", "Flags" and "Mp3Flags" in one atomic
 // replacement of the file. Raises "Unable to write to %1" on failure.
 void SaveSettings();
 // Write one key each, keeping the rest of the file. Raise "Unable to write to %1" on failure.

@@ -7,6 +7,7 @@
 #include "EnhListView.h"
 #include "FileListModel.h"
 #include "LogFile.h"
+#include "MainFileList.h"
 #include "MainImages.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
@@ -30,6 +31,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace {
 const QString SectionToolbar = QStringLiteral("Toolbar");
@@ -63,10 +66,10 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
     CreateStatusBar();
 
     setMinimumSize(100, 100);
-    // 536 x 374 with the frame, centred on the screen by the frame, as the other windows are
-    // centred over this one.
+    // 536 x 374 with the frame, wider when the running font's columns need it, centred on the
+    // screen by the frame, as the other windows are centred over this one.
     const QScreen* s = screen();
-    PlaceOnScreen(this, QSize(536, 374), s ? s->availableGeometry() : QRect());
+    PlaceOnScreen(this, QSize(std::max(536, WidthForColumns()), 374), s ? s->availableGeometry() : QRect());
     ListViewFiles->setFocus();
 
     // The enabling rules follow the data whenever the event loop is about to wait for input.
@@ -285,11 +288,25 @@ void TFormMain::CreateStatusBar()
 {
     StatusBar1 = statusBar();
     StatusPanelProduct = new QLabel(StatusBar1);
-    StatusPanelProduct->setFixedWidth(100);
     StatusPanelCount = new QLabel(StatusBar1);
-    StatusPanelCount->setMinimumWidth(50);
     StatusBar1->addWidget(StatusPanelProduct);
     StatusBar1->addWidget(StatusPanelCount);
+    FitStatusPanels();
+}
+
+void TFormMain::FitStatusPanels()
+{
+    // The designed widths, wider where the running font needs it for the panels' texts.
+    StatusPanelProduct->setFixedWidth(StatusPanelWidth(StatusPanelProduct, 100, {ResStr::ProductCaption}));
+    StatusPanelCount->setMinimumWidth(
+        StatusPanelWidth(StatusPanelCount, 50, {ResStr::NoFiles, ResStr::OneFile, ResStr::SomeFiles.arg(99999)}));
+}
+
+void TFormMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::FontChange && StatusPanelProduct)
+        FitStatusPanels();
 }
 
 void TFormMain::FormCreate()

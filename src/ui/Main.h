@@ -89,6 +89,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A new font resizes the status-bar panels.
+    void changeEvent(QEvent* event) override;
 
     // Connects `action` so that it re-evaluates the enabling rules and then, when still
     // enabled, runs `handler` inside the default error display.
@@ -100,11 +102,15 @@ private:
     void CreateToolBar();
     void CreateList();
     void CreateStatusBar();
+    void FitStatusPanels();
     void ApplyToolbarMode(int layout);
 
     QMetaObject::Connection m_idleConnection;
 
 public:
+    // The client width at which the list's columns fit without scrolling: the window's first
+    // width is at least this.
+    int WidthForColumns() const;
     // --- the batch run and the tray, each a class of its own ---
     TTrayController* Tray = nullptr;
     TBatchRun* Batch = nullptr;

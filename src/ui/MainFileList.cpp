@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSet>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -45,6 +46,27 @@ QList<int> FileListColumnWidths(const QFontMetrics& metrics)
     widths[TFileListModel::colDate] =
         std::max(widths[TFileListModel::colDate], metrics.horizontalAdvance(date) + CellPadding);
     return widths;
+}
+
+int StatusPanelWidth(const QLabel* panel, int designWidth, const QStringList& texts)
+{
+    int widest = 0;
+    for (const QString& text : texts)
+        widest = std::max(widest, panel->fontMetrics().horizontalAdvance(text));
+    const QMargins margins = panel->contentsMargins();
+    // A little air, as the label's own size hint keeps.
+    return std::max(designWidth, widest + margins.left() + margins.right() + 2 * panel->margin() + 4);
+}
+
+int TFormMain::WidthForColumns() const
+{
+    int columns = 0;
+    for (int c = 0; c < TFileListModel::ColumnCount; ++c)
+        columns += ListViewFiles->columnWidth(c);
+    // The list fills the window's width; room for its frame and a vertical scroll bar.
+    const int needed = columns + 2 * ListViewFiles->frameWidth()
+                       + ListViewFiles->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, ListViewFiles);
+    return needed;
 }
 
 void TFormMain::CreateList()
@@ -189,22 +211,21 @@ void TFormMain::ListViewFilesDragOver(TEnhListView*, QObject* Source, const QPoi
 
 void TFormMain::ListViewFilesDragDrop(TEnhListView*, QObject*, const QPoint& pos)
 {
-    const QModelIndex under = ListViewFiles->indexAt(pos);
-    QModelIndex target = under.isValid() ? under : ListViewFiles->DropTarget();
-    const int count = FileCount();
-    // Below every row without a row met on the way: the last row serves.
-    if (!target.isValid() && count > 0) {
-        const QModelIndex last = FileList->index(count - 1, 0);
-        if (pos.y() > ListViewFiles->visualRect(last).bottom())
-            target = last;
-    }
     const QModelIndex moving = ListViewFiles->currentIndex();
-    if (!target.isValid() || !moving.isValid())
+    if (!moving.isValid())
+        return;
+    // Onto a row: before it; below the last row: to the end.
+    const QModelIndex target = ListViewFiles->RowAt(pos.y());
+    int before = -1;
+    if (target.isValid())
+        before = target.row();
+    else if (ListViewFiles->BelowLastRow(pos.y()))
+        before = FileCount();
+    if (before < 0)
         return;
 
     TListUpdateLock lock(ListViewFiles);
-    const int offset = under.isValid() ? 0 : 1;
-    FileList->MoveRow(moving.row(), target.row() + offset);
+    FileList->MoveRow(moving.row(), before);
     ListViewFiles->SetShowSortArrows(false);
 }
 

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -63,27 +64,38 @@ QVBoxLayout* CheckBoxColumn(QGroupBox* box, std::initializer_list<QCheckBox*> bo
     return layout;
 }
 
-// One slider box: "Current ...:" with the value label, the slider, and two lines of texts at
-// both ends.
-void SliderBox(QGroupBox* box, QLabel* caption, QLabel* value, TRxSlider* slider,
-               std::initializer_list<QLabel*> ends)
+// One slider box: a row of choices (if any), "Current ...:" with the value label, the slider
+// (sliders of which one shows at a time share its place), and two lines of texts at both ends.
+void SliderBox(QGroupBox* box, std::initializer_list<QWidget*> choices, QLabel* caption, QLabel* value,
+               std::initializer_list<TRxSlider*> sliders, std::initializer_list<QLabel*> ends)
 {
     auto* grid = new QGridLayout(box);
     grid->setContentsMargins(8, 0, 8, 2);
     grid->setHorizontalSpacing(4);
     grid->setVerticalSpacing(0);
+    int row = 0;
+    if (choices.size() > 0) {
+        auto* choiceRow = new QHBoxLayout;
+        choiceRow->setSpacing(8);
+        for (QWidget* choice : choices)
+            choiceRow->addWidget(choice);
+        choiceRow->addStretch(1);
+        grid->addLayout(choiceRow, row++, 0, 1, 2);
+    }
     auto* first = new QHBoxLayout;
     first->setSpacing(4);
     first->addWidget(caption);
     first->addWidget(value, 1);
-    grid->addLayout(first, 0, 0, 1, 2);
-    grid->addWidget(slider, 1, 0, 1, 2);
+    grid->addLayout(first, row++, 0, 1, 2);
+    for (TRxSlider* slider : sliders)
+        grid->addWidget(slider, row, 0, 1, 2);
+    ++row;
     int i = 0;
     for (QLabel* label : ends) {
-        grid->addWidget(label, 2 + i / 2, i % 2);
+        grid->addWidget(label, row + i / 2, i % 2);
         ++i;
     }
-    grid->setRowStretch(4, 1);
+    grid->setRowStretch(row + 2, 1);
 }
 } // namespace
 
@@ -100,11 +112,12 @@ TFormOptions::TFormOptions(QWidget* owner) : QDialog(owner)
     CreateControls();
     ArrangeControls();
 
-    // Keyboard order: the flags, the options, the path, then the buttons. The sliders are reached
-    // by clicking them.
-    const QList<QWidget*> order = {CheckBoxOriginal, CheckBoxCopy,   CheckBoxPrivate, CheckBoxCopyright,
-                                   CheckBoxMono,     CheckBoxCrc,    CheckBoxDelete,  EditBladeEnc,
-                                   ButtonOK,         ButtonCancel};
+    // Keyboard order: the bitrate mode, the sliders (each after its group's caption; the hidden
+    // one of the two bitrate sliders is skipped), the flags, the options, the path, then the buttons.
+    const QList<QWidget*> order = {RadioButtonCbr,    RadioButtonVbr, RxSliderBitrate, RxSliderVbr,
+                                   RxSliderPriority,  CheckBoxOriginal, CheckBoxCopy,  CheckBoxPrivate,
+                                   CheckBoxCopyright, CheckBoxMono,   CheckBoxCrc,     CheckBoxDelete,
+                                   EditBladeEnc,      ButtonOK,       ButtonCancel};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order.at(i), order.at(i + 1));
     CheckBoxOriginal->setFocus();
@@ -113,6 +126,9 @@ TFormOptions::TFormOptions(QWidget* owner) : QDialog(owner)
     // the change rule fills the value labels.
     RxSliderBitrate->SetValue(1);
     RxSliderPriority->SetValue(1);
+    RxSliderVbr->SetValue(1);
+    RadioButtonCbr->setChecked(true);
+    BitrateModeChange();
 }
 
 void TFormOptions::CreateControls()
@@ -131,29 +147,36 @@ void TFormOptions::CreateControls()
     PanelBottom = new QWidget(this);
 
     GroupBoxBitrate = group(ResStr::OptionsBitrate, PanelTop);
+    RadioButtonCbr = new QRadioButton(ResStr::OptionsConstantBitrate, GroupBoxBitrate);
+    RadioButtonVbr = new QRadioButton(ResStr::OptionsVariableBitrate, GroupBoxBitrate);
     LabelCurrentBitrate = NewLabel(ResStr::OptionsCurrentBitrate, GroupBoxBitrate);
     LabelBitrate = NewLabel(QString(), GroupBoxBitrate);
     RxSliderBitrate = new TRxSlider(GroupBoxBitrate);
+    LabelCurrentBitrate->setBuddy(RxSliderBitrate);
     RxSliderBitrate->SetRange(1, int(Bitrates.size()));
     RxSliderBitrate->setAccessibleName(ResStr::OptionsBitrate);
+    RxSliderVbr = new TRxSlider(GroupBoxBitrate);
+    RxSliderVbr->SetRange(VbrPosition(VbrSmallest), VbrPosition(VbrBest));
+    RxSliderVbr->setAccessibleName(ResStr::OptionsVariableBitrate);
     LabelPoorQuality = NewLabel(ResStr::OptionsPoorQuality, GroupBoxBitrate);
     LabelGoodQuality = NewLabel(ResStr::OptionsGoodQuality, GroupBoxBitrate, Qt::AlignRight);
     LabelSmallFile = NewLabel(ResStr::OptionsSmallFile, GroupBoxBitrate);
     LabelBigFile = NewLabel(ResStr::OptionsBigFile, GroupBoxBitrate, Qt::AlignRight);
-    SliderBox(GroupBoxBitrate, LabelCurrentBitrate, LabelBitrate, RxSliderBitrate,
-              {LabelPoorQuality, LabelGoodQuality, LabelSmallFile, LabelBigFile});
+    SliderBox(GroupBoxBitrate, {RadioButtonCbr, RadioButtonVbr}, LabelCurrentBitrate, LabelBitrate,
+              {RxSliderBitrate, RxSliderVbr}, {LabelPoorQuality, LabelGoodQuality, LabelSmallFile, LabelBigFile});
 
     GroupBoxPriority = group(ResStr::OptionsPriority, PanelTop);
     LabelCurrentPriority = NewLabel(ResStr::OptionsCurrentPriority, GroupBoxPriority);
     LabelPriority = NewLabel(QString(), GroupBoxPriority);
     RxSliderPriority = new TRxSlider(GroupBoxPriority);
+    LabelCurrentPriority->setBuddy(RxSliderPriority);
     RxSliderPriority->SetRange(0, int(PriorityNames.size()) - 1);
     RxSliderPriority->setAccessibleName(ResStr::OptionsPriority);
     LabelSlower = NewLabel(ResStr::OptionsSlower, GroupBoxPriority);
     LabelFaster = NewLabel(ResStr::OptionsFaster, GroupBoxPriority, Qt::AlignRight);
     LabelDoesntInterfere = NewLabel(ResStr::OptionsDoesntInterfere, GroupBoxPriority);
     LabelInterferes = NewLabel(ResStr::OptionsInterferes, GroupBoxPriority, Qt::AlignRight);
-    SliderBox(GroupBoxPriority, LabelCurrentPriority, LabelPriority, RxSliderPriority,
+    SliderBox(GroupBoxPriority, {}, LabelCurrentPriority, LabelPriority, {RxSliderPriority},
               {LabelSlower, LabelFaster, LabelDoesntInterfere, LabelInterferes});
 
     GroupBoxOptions = group(ResStr::OptionsOptions, PanelTop);
@@ -198,6 +221,8 @@ void TFormOptions::CreateControls()
     RxSliderPriority->OnChange = [this](TRxSlider* sender) {
         RunGuarded([&] { RxSliderPriorityChange(sender); });
     };
+    RxSliderVbr->OnChange = [this](TRxSlider* sender) { RunGuarded([&] { RxSliderVbrChange(sender); }); };
+    connect(RadioButtonVbr, &QRadioButton::toggled, this, [this] { RunGuarded([this] { BitrateModeChange(); }); });
 }
 
 void TFormOptions::ArrangeControls()
@@ -212,7 +237,10 @@ void TFormOptions::ArrangeControls()
     QStringList bitrateTexts;
     for (const QString& b : Bitrates)
         bitrateTexts << ResStr::OptionsBitrateValue.arg(b);
+    for (std::int32_t level = VbrBest; level <= VbrSmallest; ++level)
+        bitrateTexts << VbrLevelText(level);
     fitWidest(LabelBitrate, bitrateTexts);
+    fitWidest(LabelCurrentBitrate, {ResStr::OptionsCurrentBitrate, ResStr::OptionsCurrentVbr});
     fitWidest(LabelPriority, PriorityNames);
 
     const auto minWidth = [](QWidget* w) { return w->minimumSizeHint().width(); };
@@ -264,9 +292,16 @@ void TFormOptions::Load()
     CheckBoxCopyright->setChecked(g.Mp3Flags & mfCopyright);
     RxSliderBitrate->SetValue(8);
     RxSliderBitrate->SetValue(BitratePosition(g.Bitrate));
+    RxSliderVbr->SetValue(VbrPosition(g.Vbr));
+    (IsVbrLevel(g.Vbr) ? RadioButtonVbr : RadioButtonCbr)->setChecked(true);
+    BitrateModeChange();
     RxSliderPriority->SetValue(3);
     RxSliderPriority->SetValue(PriorityPosition(g.Priority));
-    SetBladeEncPath(g.BladeEncPath);
+    // A stored path the editor cannot quote is shown as it is, so that it can be mended here.
+    if (IsValidFileName(g.BladeEncPath))
+        SetBladeEncPath(g.BladeEncPath);
+    else
+        EditBladeEnc->setText(g.BladeEncPath);
 }
 
 void TFormOptions::Store() const
@@ -286,6 +321,7 @@ void TFormOptions::Store() const
         flags |= mfCopyright;
     g.Mp3Flags = flags;
     g.Bitrate = BitrateAtPosition(RxSliderBitrate->Value());
+    g.Vbr = RadioButtonVbr->isChecked() ? VbrLevelAtPosition(RxSliderVbr->Value()) : VbrOff;
     g.Priority = static_cast<std::uint8_t>(RxSliderPriority->Value());
     g.BladeEncPath = BladeEncPath();
 }
@@ -323,8 +359,32 @@ void TFormOptions::ButtonOKClick()
 
 void TFormOptions::RxSliderBitrateChange(TRxSlider* Sender)
 {
-    LabelBitrate->setText(ResStr::OptionsBitrateValue.arg(Bitrates.value(Sender->Value() - 1)));
-    Sender->SetValueText(LabelBitrate->text());
+    Sender->SetValueText(ResStr::OptionsBitrateValue.arg(Bitrates.value(Sender->Value() - 1)));
+    if (!RadioButtonVbr->isChecked())
+        LabelBitrate->setText(Sender->ValueText());
+}
+
+void TFormOptions::RxSliderVbrChange(TRxSlider* Sender)
+{
+    Sender->SetValueText(VbrLevelText(VbrLevelAtPosition(Sender->Value())));
+    if (RadioButtonVbr->isChecked())
+        LabelBitrate->setText(Sender->ValueText());
+}
+
+void TFormOptions::BitrateModeChange()
+{
+    const bool vbr = RadioButtonVbr->isChecked();
+    TRxSlider* shown = vbr ? RxSliderVbr : RxSliderBitrate;
+    // The hidden slider must not keep the focus: its arrow keys would change a value nobody sees.
+    // The dialog's focus widget, not hasFocus(): the choice may be made while the dialog is inactive.
+    const bool hadFocus = focusWidget() == RxSliderVbr || focusWidget() == RxSliderBitrate;
+    RxSliderBitrate->setVisible(!vbr);
+    RxSliderVbr->setVisible(vbr);
+    if (hadFocus)
+        shown->setFocus();
+    LabelCurrentBitrate->setText(vbr ? ResStr::OptionsCurrentVbr : ResStr::OptionsCurrentBitrate);
+    LabelCurrentBitrate->setBuddy(shown);
+    LabelBitrate->setText(shown->ValueText());
 }
 
 void TFormOptions::RxSliderPriorityChange(TRxSlider* Sender)

@@ -1,5 +1,6 @@
 #pragma once
-// TFormOptions: the encoder settings in one modal dialog: bitrate and priority on two sliders,
+// TFormOptions: the encoder settings in one modal dialog: a constant bitrate or a variable-bitrate
+// level, and the priority, on sliders,
 // the MPEG header flags and the mono, CRC and delete choices as check boxes, and the encoder's
 // path. The Options command loads it from GlobalVars, shows it, and stores it back after OK; the
 // dialog never writes the settings file. Main thread only.
@@ -12,6 +13,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QRadioButton;
 class TRxSlider;
 
 class TFormOptions : public QDialog {
@@ -24,9 +26,12 @@ public:
     QWidget* PanelBottom = nullptr;
 
     QGroupBox* GroupBoxBitrate = nullptr;
+    QRadioButton* RadioButtonCbr = nullptr; // "Constant bitrate": RxSliderBitrate shows
+    QRadioButton* RadioButtonVbr = nullptr; // "Variable bitrate": RxSliderVbr shows
     QLabel* LabelCurrentBitrate = nullptr;
     QLabel* LabelBitrate = nullptr;
     TRxSlider* RxSliderBitrate = nullptr; // positions 1..14 of the bitrate table
+    TRxSlider* RxSliderVbr = nullptr;     // positions 0..9: levels 9 (smallest) to 0 (best)
     QLabel* LabelPoorQuality = nullptr;
     QLabel* LabelGoodQuality = nullptr;
     QLabel* LabelSmallFile = nullptr;
@@ -76,6 +81,9 @@ public:
     // The value labels (and what assistive technology reads) follow the sliders.
     void RxSliderBitrateChange(TRxSlider* Sender);
     void RxSliderPriorityChange(TRxSlider* Sender);
+    void RxSliderVbrChange(TRxSlider* Sender);
+    // The bitrate box follows the choice: the slider of the chosen mode, its caption and value.
+    void BitrateModeChange();
     // The path editor's browse button: the file dialog, starting where the path points.
     void BrowseClick();
 

@@ -4,14 +4,16 @@
 #include "CommandLine.h"
 #include "OutputInterpreter.h"
 #include "Globals.h"
+#include "ResStr.h"
 
 #include <QFileInfo>
 
 bool IsValidFileName(const QString& path)
 {
-    static const QString invalid = QStringLiteral("<>\"[]|");
+    // Any other character is legal in a Linux path; a double quote would break the quoting of
+    // the editor's text, and no path holds a NUL.
     for (const QChar c : path)
-        if (invalid.contains(c))
+        if (c == QLatin1Char('"') || c.isNull())
             return false;
     return true;
 }
@@ -53,6 +55,32 @@ int BitratePosition(std::int32_t bitrate)
 std::int32_t BitrateAtPosition(int position)
 {
     return Bitrates.value(position - 1, Bitrates.value(7)).toInt();
+}
+
+namespace {
+constexpr std::int32_t RecommendedVbrLevel = 2;
+} // namespace
+
+int VbrPosition(std::int32_t level)
+{
+    return VbrSmallest - (IsVbrLevel(level) ? level : RecommendedVbrLevel);
+}
+
+std::int32_t VbrLevelAtPosition(int position)
+{
+    const std::int32_t level = VbrSmallest - position;
+    return IsVbrLevel(level) ? level : RecommendedVbrLevel;
+}
+
+int VbrTypicalKbit(std::int32_t level)
+{
+    static constexpr int Averages[] = {245, 225, 190, 175, 165, 130, 115, 100, 85, 65};
+    return IsVbrLevel(level) ? Averages[level] : 0;
+}
+
+QString VbrLevelText(std::int32_t level)
+{
+    return ResStr::OptionsVbrValue.arg(level).arg(VbrTypicalKbit(level));
 }
 
 int PriorityPosition(int priority)

@@ -1,12 +1,12 @@
 #pragma once
 // The rules of the options dialog that need no window: the encoder path as the path editor shows
 // and reads it back, the check of the encoder's name, and the slider positions of the stored
-// bitrate and priority.
+// bitrate, variable-bitrate level and priority.
 #include <QString>
 
 #include <cstdint>
 
-// True when `path` holds none of < > " [ ] |.
+// True when `path` holds no double quote (and no NUL): the editor could not show it quoted.
 bool IsValidFileName(const QString& path);
 // The path as the editor shows it: in double quotes when it holds a blank and does not already
 // begin with a double quote.
@@ -24,6 +24,14 @@ bool IsBladeEncName(const QString& path);
 int BitratePosition(std::int32_t bitrate);
 // The bitrate of a slider position.
 std::int32_t BitrateAtPosition(int position);
+// The variable-bitrate slider runs from the smallest level (9) on the left to the best (0) on
+// the right: positions 0..9. A stored value that is no level shows the recommended level 2.
+int VbrPosition(std::int32_t level);
+std::int32_t VbrLevelAtPosition(int position);
+// LAME's typical average bitrate of a level in kbit/s (its documented table), and the slider's
+// text for it, "V2, about 190 kBit".
+int VbrTypicalKbit(std::int32_t level);
+QString VbrLevelText(std::int32_t level);
 // The priority slider's position (0..5) of a stored level: the level itself, 3 (normal) for any other.
 int PriorityPosition(int priority);
 

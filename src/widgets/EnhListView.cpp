@@ -2,19 +2,24 @@
 
 #include "RowReorderable.h"
 #include "SmartCompare.h"
+#include "SortKeyRole.h"
 
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QStyleOptionHeader>
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <vector>
 
-// The header of a TEnhListView: drawn by the list while its arrows are on, by the style
-// otherwise. Remembers the pressed cell, which QHeaderView keeps to itself.
+// The header of a TEnhListView: every cell on the style's own face; the sort column's caption
+// leaves room for the list's arrow. Remembers the pressed cell, which QHeaderView keeps to
+// itself.
 class TEnhListHeader : public QHeaderView {
 public:
     explicit TEnhListHeader(TEnhListView* list) : QHeaderView(Qt::Horizontal, list), m_list(list) {}
@@ -22,11 +27,17 @@ public:
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
     {
-        if (!m_list->ShowSortArrows()) {
+        if (!m_list->ArrowShownIn(logicalIndex)) {
             QHeaderView::paintSection(painter, rect, logicalIndex);
             return;
         }
-        m_list->PaintHeaderSection(painter, rect, logicalIndex, logicalIndex == m_pressed);
+        // As QHeaderView sets it up, so the face is the style's own.
+        QStyleOptionHeaderV2 option;
+        initStyleOption(&option);
+        initStyleOptionForIndex(&option, logicalIndex);
+        option.rect = rect;
+        option.sortIndicator = QStyleOptionHeader::None;
+        m_list->PaintHeaderSection(painter, option, logicalIndex == m_pressed);
     }
     // The pictures take the header's colours.
     void changeEvent(QEvent* event) override
@@ -101,6 +112,7 @@ TEnhListView::TEnhListView(QWidget* parent) : QTreeView(parent)
     header()->setSortIndicatorShown(false);
     header()->setStretchLastSection(false);
     connect(header(), &QHeaderView::sectionClicked, this, &TEnhListView::HeaderClick);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TEnhListView::FollowPointer);
 }
 
 void TEnhListView::setModel(QAbstractItemModel* model)
@@ -111,12 +123,16 @@ void TEnhListView::setModel(QAbstractItemModel* model)
     QTreeView::setModel(model);
     if (!model)
         return;
+    m_inSortOrder = false;
     m_modelConnections << connect(model, &QAbstractItemModel::rowsInserted, this, &TEnhListView::RowsChanged)
-                       << connect(model, &QAbstractItemModel::dataChanged, this, &TEnhListView::RowsChanged);
+                       << connect(model, &QAbstractItemModel::dataChanged, this, &TEnhListView::RowsChanged)
+                       << connect(model, &QAbstractItemModel::rowsMoved, this, [this] { m_inSortOrder = false; });
 }
 
 void TEnhListView::RowsChanged()
 {
+    // Removing rows keeps the order; new, changed or moved rows may break it.
+    m_inSortOrder = false;
     if (m_autoResort)
         Resort();
 }
@@ -195,8 +211,10 @@ QString TEnhListView::CellText(int row, int column) const
 
 void TEnhListView::HeaderClick(int column)
 {
+    // Only rows still in the order of the last sort by this column are reversed; otherwise the
+    // click sorts afresh in the starting direction.
     if (m_autoColumnSort == acsSortToggle)
-        m_sortAscending = column == m_sortColumn ? !m_sortAscending : m_autoSortAscending;
+        m_sortAscending = column == m_sortColumn && m_inSortOrder ? !m_sortAscending : m_autoSortAscending;
     if (m_autoColumnSort != acsNoSort)
         SortByColumn(column, m_sortAscending);
     m_sortColumn = column;
@@ -212,6 +230,7 @@ void TEnhListView::SortByColumn(int column, bool ascending)
     if (OnSortBegin)
         OnSortBegin(this, column, ascending);
     ReorderRows(column, ascending);
+    m_inSortOrder = true;
     if (OnSortFinished)
         OnSortFinished(this, column, ascending);
 }
@@ -251,24 +270,32 @@ void TEnhListView::ReorderRows(int column, bool ascending)
             return sign * result < 0;
         });
     } else {
-        // Every row's key once per sort, not once per comparison.
+        // Every row's key once per sort, not once per comparison. A cell whose model hands a
+        // sort value (SortKeyRole) sorts by it; the others by their text.
         const TSmartComparer comparer;
+        const QAbstractItemModel* m = model();
         std::vector<TSmartKey> keys(static_cast<size_t>(n));
-        if (m_autoSortStyle == assSmart) {
-            bool allMoments = true, allNumbers = true;
+        bool allMoments = true, allNumbers = true;
+        for (int r = 0; r < n; ++r) {
+            TSmartKey& k = keys[static_cast<size_t>(r)];
+            const QVariant value = column < m->columnCount() ? m->data(m->index(r, column), SortKeyRole) : QVariant();
+            bool ok = false;
+            const double number = value.isValid() ? value.toDouble(&ok) : 0.0;
+            if (ok)
+                k.Number = number;
+            else if (m_autoSortStyle == assSmart)
+                k = comparer.KeyOf(CellText(r, column), false);
+            allMoments = allMoments && k.Moment;
+            allNumbers = allNumbers && k.Number;
+        }
+        // Only a column of mixed kinds needs the texts' keys.
+        if (!allMoments && !allNumbers)
             for (int r = 0; r < n; ++r) {
                 TSmartKey& k = keys[static_cast<size_t>(r)];
-                k = comparer.KeyOf(CellText(r, column), false);
-                allMoments = allMoments && k.Moment;
-                allNumbers = allNumbers && k.Number;
+                const TSmartKey text = comparer.TextKeyOf(CellText(r, column));
+                k.Text = text.Text;
+                k.Plain = text.Plain;
             }
-            if (!allMoments && !allNumbers)
-                for (int r = 0; r < n; ++r)
-                    keys[static_cast<size_t>(r)].Text = comparer.Collator().sortKey(CellText(r, column));
-        } else {
-            for (int r = 0; r < n; ++r)
-                keys[static_cast<size_t>(r)].Text = comparer.Collator().sortKey(CellText(r, column));
-        }
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
             return sign * TSmartComparer::Compare(keys[static_cast<size_t>(a)], keys[static_cast<size_t>(b)]) < 0;
         });
@@ -288,6 +315,29 @@ QPixmap TEnhListView::ArrowPicture(bool ascending) const
     return ascending != m_reverseSortArrows ? m_arrowUp : m_arrowDown;
 }
 
+double ContrastRatio(const QColor& a, const QColor& b)
+{
+    // WCAG's relative luminance of sRGB colours.
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor TEnhListView::ArrowColour() const
+{
+    // The header's text colour where it stands out from the face by 3:1 at least (a palette may
+    // pair them badly); else black or white, whichever stands out more.
+    const QPalette pal = header()->palette();
+    const QColor face = pal.color(QPalette::Button);
+    const QColor text = pal.color(QPalette::ButtonText);
+    if (ContrastRatio(text, face) >= 3.0)
+        return text;
+    return ContrastRatio(Qt::black, face) >= ContrastRatio(Qt::white, face) ? QColor(Qt::black) : QColor(Qt::white);
+}
+
 void TEnhListView::BuildArrows()
 {
     const int s = ArrowSize();
@@ -295,34 +345,26 @@ void TEnhListView::BuildArrows()
         m_arrowUp = m_arrowDown = QPixmap();
         return;
     }
-    const QPalette pal = header()->palette();
-    const QColor face = pal.color(QPalette::Button);
-    const QColor light = pal.color(QPalette::Light);
-    const QColor shadow = pal.color(QPalette::Dark);
-    const int mid = (s - 1) / 2;
-
-    QImage up(s, s, QImage::Format_RGB32);
-    up.fill(face);
-    {
-        QPainter p(&up);
-        p.setPen(light);
-        p.drawLine(0, s - 1, mid, 0);
-        p.setPen(shadow);
-        p.drawLine(mid, 0, s - 1, s - 1);
-        p.drawLine(0, s - 1, s - 1, s - 1);
-    }
-    QImage down(s, s, QImage::Format_RGB32);
-    down.fill(face);
-    {
-        QPainter p(&down);
-        p.setPen(shadow);
-        p.drawLine(s - 1, 0, mid, s - 1);
-        p.setPen(light);
-        p.drawLine(0, 0, mid, s - 1);
-        p.drawLine(0, 0, s - 1, 0);
-    }
-    m_arrowUp = QPixmap::fromImage(up);
-    m_arrowDown = QPixmap::fromImage(down);
+    // Drawn for the screen's pixel density, so the edges stay sharp at any scale.
+    const qreal ratio = devicePixelRatioF();
+    const int device = int(std::lround(s * ratio));
+    const auto picture = [&](bool up) {
+        QImage image(device, device, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        p.setPen(Qt::NoPen);
+        p.setBrush(ArrowColour());
+        const double w = device, mid = device / 2.0;
+        const QPolygonF triangle = up ? QPolygonF({QPointF(mid, 0), QPointF(w, w), QPointF(0, w)})
+                                      : QPolygonF({QPointF(0, 0), QPointF(w, 0), QPointF(mid, w)});
+        p.drawPolygon(triangle);
+        p.end();
+        QPixmap pixmap = QPixmap::fromImage(image);
+        pixmap.setDevicePixelRatio(ratio);
+        return pixmap;
+    };
+    m_arrowUp = picture(true);
+    m_arrowDown = picture(false);
 }
 
 void TEnhListView::changeEvent(QEvent* event)
@@ -340,58 +382,61 @@ void TEnhListView::ArrowsOutdated()
     header()->viewport()->update();
 }
 
-void TEnhListView::PaintHeaderSection(QPainter* painter, const QRect& rect, int section, bool pressed) const
+bool TEnhListView::ArrowShownIn(int section) const
 {
-    const QPalette pal = header()->palette();
-    painter->save();
-    painter->fillRect(rect, pal.color(QPalette::Button));
-    painter->setPen(pal.color(QPalette::Mid));
-    painter->drawLine(rect.topRight(), rect.bottomRight());
-    painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+    if (!m_showSortArrows || section != m_sortColumn || m_autoColumnSort == acsNoSort
+        || ArrowPicture(m_sortAscending).isNull())
+        return false;
+    // The cell holds the arrow after its margin and gap, even with the caption cut away.
+    const int margin = header()->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header());
+    return header()->sectionSize(section) >= margin + 8 + ArrowSize();
+}
 
-    const QAbstractItemModel* m = model();
-    const QString caption =
-        m ? WithoutMnemonics(m->headerData(section, Qt::Horizontal, Qt::DisplayRole).toString()) : QString();
-    const QVariant alignValue = m ? m->headerData(section, Qt::Horizontal, Qt::TextAlignmentRole) : QVariant();
-    const Qt::Alignment horizontal =
-        (alignValue.isValid() ? Qt::Alignment(alignValue.toInt()) : Qt::AlignLeft) & Qt::AlignHorizontal_Mask;
-    const bool right = horizontal & Qt::AlignRight;
-    const bool centred = horizontal & Qt::AlignHCenter;
-
-    QRect cell = rect;
-    if (pressed)
-        cell.translate(1, 1);
-    QRect room = cell.adjusted(4, 0, -4, 0);
+void TEnhListView::PaintHeaderSection(QPainter* painter, QStyleOptionHeader option, bool pressed) const
+{
+    const QHeaderView* h = header();
+    const QRect rect = option.rect;
+    const QString caption = WithoutMnemonics(option.text);
+    const bool right = option.textAlignment & Qt::AlignRight;
+    const bool centred = option.textAlignment & Qt::AlignHCenter;
+    const int margin = h->style()->pixelMetric(QStyle::PM_HeaderMargin, &option, h);
     const int s = ArrowSize();
-    const QPixmap arrow = ArrowPicture(m_sortAscending);
-    const bool withArrow = section == m_sortColumn && m_autoColumnSort != acsNoSort && !arrow.isNull();
-    if (withArrow) {
-        if (right)
-            room.setLeft(room.left() + s + 8);
-        else
-            room.setRight(room.right() - (s + 8));
-    }
 
-    const QFontMetrics fm = header()->fontMetrics();
-    const QString shown = fm.elidedText(caption, Qt::ElideRight, std::max(0, room.width()));
-    const int textWidth = fm.horizontalAdvance(shown);
+    // The caption's room shrinks by the arrow and its gap.
+    QRect room = rect.adjusted(margin, 0, -margin, 0);
+    if (right)
+        room.setLeft(room.left() + s + 8);
+    else
+        room.setRight(room.right() - (s + 8));
+    const QFontMetrics fm = h->fontMetrics();
+    option.text = fm.elidedText(caption, Qt::ElideRight, std::max(0, room.width()));
+    const int textWidth = fm.horizontalAdvance(option.text);
     int textLeft = room.left();
     if (right)
         textLeft = room.right() + 1 - textWidth;
     else if (centred)
         textLeft = room.left() + (room.width() - textWidth) / 2;
-    painter->setPen(pal.color(QPalette::ButtonText));
-    painter->setFont(header()->font());
-    painter->drawText(QRect(textLeft, cell.top(), textWidth, cell.height()),
-                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
-
-    if (withArrow) {
-        const int x = right ? textLeft - 8 - s : textLeft + textWidth + 8;
-        const QRect at(x, cell.top() + (cell.height() - s) / 2, s, s);
-        if (rect.contains(at))
-            painter->drawPixmap(at.topLeft(), arrow);
+    // The style's face and the caption placed where the arrow leaves it room.
+    option.textAlignment = (option.textAlignment & ~Qt::AlignHorizontal_Mask) | Qt::AlignLeft;
+    {
+        QStyleOptionHeader face = option;
+        face.rect = rect;
+        face.text.clear();
+        painter->save();
+        h->style()->drawControl(QStyle::CE_HeaderSection, &face, painter, h);
+        painter->restore();
     }
+    option.rect = QRect(textLeft - margin, rect.top(), textWidth + 2 * margin, rect.height());
+    painter->save();
+    h->style()->drawControl(QStyle::CE_HeaderLabel, &option, painter, h);
     painter->restore();
+
+    const int x = right ? textLeft - 8 - s : textLeft + textWidth + 8;
+    QRect at(x, rect.top() + (rect.height() - s) / 2, s, s);
+    if (pressed)
+        at.translate(1, 1);
+    if (rect.contains(at))
+        painter->drawPixmap(at.topLeft(), ArrowPicture(m_sortAscending));
 }
 
 void TEnhListView::startDrag(Qt::DropActions)
@@ -433,8 +478,11 @@ bool TEnhListView::AskDragOver(QDropEvent* event)
 void TEnhListView::dragEnterEvent(QDragEnterEvent* event)
 {
     SetDropHighlight(QModelIndex());
-    if (AskDragOver(event))
-        SetDropHighlight(indexAt(event->position().toPoint()));
+    m_rowDrag = AskDragOver(event);
+    if (m_rowDrag) {
+        m_dragPos = event->position().toPoint();
+        FollowPointer();
+    }
 }
 
 void TEnhListView::dragMoveEvent(QDragMoveEvent* event)
@@ -442,17 +490,17 @@ void TEnhListView::dragMoveEvent(QDragMoveEvent* event)
     // Qt's handler starts the scrolling near the viewport's edges; whether the drag may drop
     // here is the owner's answer alone.
     QTreeView::dragMoveEvent(event);
-    if (!AskDragOver(event))
+    m_rowDrag = AskDragOver(event);
+    if (!m_rowDrag)
         return;
-    const QModelIndex under = indexAt(event->position().toPoint());
-    // Over empty space the last row under the pointer stays the target.
-    if (under.isValid())
-        SetDropHighlight(under);
+    m_dragPos = event->position().toPoint();
+    FollowPointer();
 }
 
 void TEnhListView::dragLeaveEvent(QDragLeaveEvent* event)
 {
     stopAutoScroll();
+    m_rowDrag = false;
     SetDropHighlight(QModelIndex());
     event->accept();
 }
@@ -460,16 +508,38 @@ void TEnhListView::dragLeaveEvent(QDragLeaveEvent* event)
 void TEnhListView::dropEvent(QDropEvent* event)
 {
     stopAutoScroll();
+    m_rowDrag = false;
     if (!AskDragOver(event)) {
         SetDropHighlight(QModelIndex());
         return;
     }
-    const QModelIndex under = indexAt(event->position().toPoint());
-    if (under.isValid())
-        m_dropTarget = under.siblingAtColumn(0);
+    m_dropTarget = RowAt(event->position().toPoint().y());
     if (OnDragDrop)
         OnDragDrop(this, DragSourceOf(event), event->position().toPoint());
     SetDropHighlight(QModelIndex());
+}
+
+QModelIndex TEnhListView::RowAt(int y) const
+{
+    // The left edge of the viewport always lies in a column, also when the pointer is right of
+    // the last one.
+    const QModelIndex index = indexAt(QPoint(0, y));
+    return index.isValid() ? index.siblingAtColumn(0) : QModelIndex();
+}
+
+bool TEnhListView::BelowLastRow(int y) const
+{
+    const int n = RowCount();
+    if (n == 0)
+        return true;
+    return y > visualRect(model()->index(n - 1, 0)).bottom();
+}
+
+void TEnhListView::FollowPointer()
+{
+    // Also while the list scrolls under a resting pointer.
+    if (m_rowDrag)
+        SetDropHighlight(RowAt(m_dragPos.y()));
 }
 
 void TEnhListView::SetDropHighlight(const QModelIndex& index)

@@ -12,7 +12,11 @@
 
 #include <functional>
 
+class QStyleOptionHeader;
 class TEnhListView;
+
+// The contrast of two colours as WCAG measures it, from 1 (same) to 21 (black and white).
+double ContrastRatio(const QColor& a, const QColor& b);
 
 // What a header click does: nothing, sort in the current direction, or sort and reverse the
 // direction when the column is already the sort column.
@@ -51,7 +55,8 @@ public:
     // before `Row2` in column `Column` (ascending), > 0 after, 0 equal.
     std::function<void(TEnhListView* Sender, int Row1, int Row2, int Column, int& Compare)> OnSortItems;
 
-    // The row (column 0) last under the pointer during the current drag; invalid when none.
+    // The row (column 0) under the pointer during the current drag, also after the list
+    // scrolled under it; invalid when none (below the last row, for one).
     QModelIndex DropTarget() const { return m_dropTarget; }
 
     // Bulk-change brackets: repainting and sorting wait while at least one is open; closing
@@ -87,19 +92,29 @@ public:
     void SortByColumn(int column, bool ascending);
     // Sorts again by the current column and direction, at once or when the lock is released.
     void Resort();
-    // What a click on the header of `column` does.
+    // What a click on the header of `column` does. A click on the sort column reverses the
+    // direction only while the rows are still in that sort's order (no row added, changed or
+    // moved since); otherwise it sorts in the starting direction.
     void HeaderClick(int column);
     // Once the columns are set up: column 0 becomes the sort column and a sort runs.
     void Loaded();
 
     // The arrow pictures' side (0 when the font is too small for arrows), and the picture for
-    // a direction; null while the arrows are off.
+    // a direction; null while the arrows are off. The arrows are solid, in a colour that stands
+    // out from the header's face by 3:1 at least.
     int ArrowSize() const;
     QPixmap ArrowPicture(bool ascending) const;
+    QColor ArrowColour() const;
+    // Whether the header cell of `section` shows an arrow now.
+    bool ArrowShownIn(int section) const;
 
     // The text of column `column` of row `row` (empty for a missing cell).
     QString CellText(int row, int column) const;
     int RowCount() const;
+    // The row (column 0) at height `y` of the viewport, whichever column is there; invalid
+    // above or below the rows. Whether `y` lies below the last row (true for an empty list).
+    QModelIndex RowAt(int y) const;
+    bool BelowLastRow(int y) const;
 
 protected:
     void startDrag(Qt::DropActions supportedActions) override;
@@ -116,15 +131,18 @@ private:
     QObject* DragSourceOf(const QDropEvent* event) const;
     bool AskDragOver(QDropEvent* event);
     void SetDropHighlight(const QModelIndex& index);
+    void FollowPointer();
     void ReorderRows(int column, bool ascending);
     void BuildArrows();
     // Rebuilds the pictures (while shown) after the colours or the font changed.
     void ArrowsOutdated();
     void RowsChanged();
-    // Paints one header cell with the caption and, in the sort column, the arrow.
-    void PaintHeaderSection(QPainter* painter, const QRect& rect, int section, bool pressed) const;
+    // Paints the sort column's header cell: the style's face, the caption and the arrow.
+    void PaintHeaderSection(QPainter* painter, QStyleOptionHeader option, bool pressed) const;
 
     QPersistentModelIndex m_dropTarget;
+    bool m_rowDrag = false; // an accepted drag is over the list
+    QPoint m_dragPos;       // its pointer, in viewport coordinates
     int m_updateLock = 0;
 
     TAutoColumnSort m_autoColumnSort = acsNoSort;
@@ -136,6 +154,7 @@ private:
     int m_sortColumn = -1;
     bool m_sortAscending = true;
     bool m_sortPending = false;
+    bool m_inSortOrder = false; // no row added, changed or moved since the last sort
     QPixmap m_arrowUp;
     QPixmap m_arrowDown;
     QList<QMetaObject::Connection> m_modelConnections;

@@ -11,6 +11,7 @@
 #include <QPen>
 #include <QStyleOptionFrame>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -51,9 +52,11 @@ public:
             return static_cast<QAccessibleValueInterface*>(this);
         return QAccessibleWidget::interface_cast(type);
     }
+    // The value text also as the description: Qt's AT-SPI bridge passes no value text on, and
+    // a screen reader says the description after the name and value.
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Value)
+        if (t == QAccessible::Value || t == QAccessible::Description)
             return Slider()->ValueText();
         return QAccessibleWidget::text(t);
     }
@@ -88,8 +91,8 @@ void InstallAccessibleFactory()
 TRxSlider::TRxSlider(QWidget* parent) : QWidget(parent)
 {
     InstallAccessibleFactory();
-    // Not in the Tab order; a click gives it the focus.
-    setFocusPolicy(Qt::ClickFocus);
+    // Reached by Tab, a click and the wheel, like any slider.
+    setFocusPolicy(Qt::WheelFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     SetRepeatTimer(std::make_unique<TQtRepeatTimer>());
 }
@@ -138,7 +141,16 @@ QString TRxSlider::ValueText() const
 
 void TRxSlider::SetValueText(const QString& text)
 {
+    if (text == m_valueText)
+        return;
     m_valueText = text;
+    QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
+int TRxSlider::PageStep() const
+{
+    return std::max(1, (m_max - m_min + 3) / 4);
 }
 
 int TRxSlider::Margin() const
@@ -209,8 +221,7 @@ void TRxSlider::paintEvent(QPaintEvent*)
     thumb.features = QStyleOptionButton::None;
     style()->drawPrimitive(QStyle::PE_PanelButtonCommand, &thumb, &painter, this);
 
-    // Drawn also after a click: the style would show it only for focus gained by keyboard, and
-    // the slider is focused by clicking only.
+    // Drawn for any focus, also after a click (the style shows it for keyboard focus only).
     if (hasFocus()) {
         painter.setBrush(Qt::NoBrush);
         painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
@@ -290,12 +301,27 @@ void TRxSlider::StopTracking()
 void TRxSlider::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
-    case Qt::Key_Left: SetValue(m_value - 1); break;
-    case Qt::Key_Right: SetValue(m_value + 1); break;
+    case Qt::Key_Left:
+    case Qt::Key_Down: SetValue(m_value - 1); break;
+    case Qt::Key_Right:
+    case Qt::Key_Up: SetValue(m_value + 1); break;
+    case Qt::Key_PageDown: SetValue(m_value - PageStep()); break;
+    case Qt::Key_PageUp: SetValue(m_value + PageStep()); break;
     case Qt::Key_Home: SetValue(m_min); break;
     case Qt::Key_End: SetValue(m_max); break;
     default: QWidget::keyPressEvent(event); return;
     }
+    event->accept();
+}
+
+void TRxSlider::wheelEvent(QWheelEvent* event)
+{
+    // One step per notch (120 eighths of a degree); finer wheels add up to a notch.
+    m_wheelDelta += event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
+    const int steps = m_wheelDelta / 120;
+    m_wheelDelta -= steps * 120;
+    if (steps != 0)
+        SetValue(m_value + (event->inverted() ? -steps : steps));
     event->accept();
 }
 

@@ -2,9 +2,10 @@
 // TRxSlider: a horizontal slider over integer positions from MinValue to MaxValue, with a dot
 // drawn at every position and a thumb that always rests on one. Dragging follows the nearest
 // position, a click beside the thumb steps toward the click (and again every 400 ms while held
-// on that side), Left/Right/Home/End move it with the focus. Not in the Tab order: a click
-// focuses it. Assistive technology reads it as a slider with its range, value and ValueText,
-// and may set its value. Main thread only.
+// on that side). In the Tab order; with the focus Left/Down and Right/Up step it, PgDn/PgUp
+// move a page, Home/End go to the ends, and the wheel steps it a position per notch.
+// Assistive technology reads it as a slider with its range, value and ValueText (also as its
+// description, which screen readers on Linux speak), and may set its value. Main thread only.
 #include <QString>
 #include <QWidget>
 
@@ -43,10 +44,13 @@ public:
     // value stays as it was.
     void SetValue(int value);
 
-    // What assistive technology reads as the value; the owner keeps it equal to its value label.
-    // Empty: the number.
+    // What assistive technology reads as the value and the description; the owner keeps it equal
+    // to its value label. Empty: the number.
     QString ValueText() const;
     void SetValueText(const QString& text);
+
+    // The positions PgUp and PgDn move: a quarter of the range, at least one.
+    int PageStep() const;
 
     // Every change of the value, by the user or by the program.
     std::function<void(TRxSlider* Sender)> OnChange;
@@ -71,6 +75,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -89,4 +94,5 @@ private:
     int m_grabOffset = 0;   // pointer x minus thumb centre at the press on the thumb
     int m_repeatStep = 0;   // -1 or +1 while a click beside the thumb is held
     int m_pointerX = 0;     // the pointer while the button is held
+    int m_wheelDelta = 0;   // wheel turns not yet a whole notch
 };

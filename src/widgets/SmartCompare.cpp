@@ -198,21 +198,70 @@ std::optional<double> ReadDecimal(const QString& text)
     return value;
 }
 
+int NaturalCompare(const QString& a, const QString& b)
+{
+    const auto digit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (digit(a.at(i)) && digit(b.at(j))) {
+            qsizetype ei = i, ej = j;
+            while (ei < a.size() && digit(a.at(ei)))
+                ++ei;
+            while (ej < b.size() && digit(b.at(ej)))
+                ++ej;
+            // By value: without leading zeros the longer run is the larger number.
+            qsizetype si = i, sj = j;
+            while (si + 1 < ei && a.at(si) == QLatin1Char('0'))
+                ++si;
+            while (sj + 1 < ej && b.at(sj) == QLatin1Char('0'))
+                ++sj;
+            if (ei - si != ej - sj)
+                return ei - si < ej - sj ? -1 : 1;
+            for (qsizetype k = 0; k < ei - si; ++k)
+                if (a.at(si + k) != b.at(sj + k))
+                    return a.at(si + k) < b.at(sj + k) ? -1 : 1;
+            // Same value: "7" before "007".
+            if (ei - i != ej - j)
+                return ei - i < ej - j ? -1 : 1;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        if (a.at(i) != b.at(j))
+            return a.at(i) < b.at(j) ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    if (i < a.size())
+        return 1;
+    return j < b.size() ? -1 : 0;
+}
+
 TSmartComparer::TSmartComparer(const QLocale& locale) : m_rules(TDateRules::Of(locale)), m_collator(locale)
 {
     m_collator.setCaseSensitivity(Qt::CaseSensitive);
-    m_collator.setNumericMode(false);
+    m_collator.setNumericMode(true);
     m_collator.setIgnorePunctuation(false);
+    // Qt's collation of the C locale compares code points and leaves the numeric mode aside.
+    m_collatorCountsDigits = m_collator.compare(QStringLiteral("a2"), QStringLiteral("a10")) < 0;
+}
+
+TSmartKey TSmartComparer::TextKeyOf(const QString& text) const
+{
+    TSmartKey key;
+    if (m_collatorCountsDigits)
+        key.Text = m_collator.sortKey(text);
+    else
+        key.Plain = text;
+    return key;
 }
 
 TSmartKey TSmartComparer::KeyOf(const QString& text, bool textKey) const
 {
-    TSmartKey key;
+    TSmartKey key = textKey ? TextKeyOf(text) : TSmartKey();
     if (const auto moment = ReadMoment(text, m_rules))
         key.Moment = moment->toMSecsSinceEpoch();
     key.Number = ReadDecimal(text);
-    if (textKey)
-        key.Text = m_collator.sortKey(text);
     return key;
 }
 
@@ -224,10 +273,17 @@ int TSmartComparer::Compare(const TSmartKey& a, const TSmartKey& b)
         return *a.Number < *b.Number ? -1 : (*a.Number > *b.Number ? 1 : 0);
     if (a.Text && b.Text)
         return a.Text->compare(*b.Text);
+    if (a.Plain && b.Plain)
+        return NaturalCompare(*a.Plain, *b.Plain);
     return 0;
 }
 
 int TSmartComparer::Compare(const QString& a, const QString& b) const
 {
     return Compare(KeyOf(a), KeyOf(b));
+}
+
+int TSmartComparer::CompareText(const QString& a, const QString& b) const
+{
+    return m_collatorCountsDigits ? m_collator.compare(a, b) : NaturalCompare(a, b);
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The list view's comparison of cell texts by kind: moments (date, time or both, in the
 // locale's short date order and separators), decimal numbers, otherwise the locale's
-// collation with letter case counted. Each text's kind and key are worked out once
-// (TSmartKey) so a sort compares keys only.
+// collation with letter case counted and runs of digits compared by their value ("track2"
+// before "track10"). Each text's kind and key are worked out once (TSmartKey) so a sort
+// compares keys only.
 #include <QCollator>
 #include <QDateTime>
 #include <QLocale>
@@ -35,7 +36,14 @@ struct TSmartKey {
     std::optional<qint64> Moment; // milliseconds
     std::optional<double> Number;
     std::optional<QCollatorSortKey> Text; // left out where the column never needs it
+    // Instead of Text where the locale's collation cannot count digit runs by value (the C
+    // locale): the text itself, compared by NaturalCompare.
+    std::optional<QString> Plain;
 };
+
+// Compares texts code point by code point, except that runs of ASCII digits compare by their
+// value; of two runs of equal value the one with fewer leading zeros sorts first.
+int NaturalCompare(const QString& a, const QString& b);
 
 // The comparison rules with the locale they use.
 class TSmartComparer {
@@ -49,11 +57,13 @@ public:
     static int Compare(const TSmartKey& a, const TSmartKey& b);
     // The same rule for two texts (assSmart).
     int Compare(const QString& a, const QString& b) const;
-    // The collation alone (assDefault).
-    int CompareText(const QString& a, const QString& b) const { return m_collator.compare(a, b); }
-    const QCollator& Collator() const { return m_collator; }
+    // The text rule alone (assDefault).
+    int CompareText(const QString& a, const QString& b) const;
+    // The key of the text rule alone.
+    TSmartKey TextKeyOf(const QString& text) const;
 
 private:
     TDateRules m_rules;
     QCollator m_collator;
+    bool m_collatorCountsDigits = true;
 };

@@ -7,24 +7,18 @@
 #include <QMimeData>
 #include <QUrl>
 
-Qt::DropAction DropEffect(bool acceptable, Qt::KeyboardModifiers keys, Qt::DropActions allowed)
+Qt::DropAction DropEffect(bool acceptable, Qt::DropActions allowed)
 {
     if (!acceptable)
         return Qt::IgnoreAction;
-    const bool ctrl = keys & Qt::ControlModifier;
-    const bool shift = keys & Qt::ShiftModifier;
-    Qt::DropAction chosen = Qt::IgnoreAction;
-    if (ctrl && shift)
-        chosen = Qt::LinkAction;
-    else if (ctrl)
-        chosen = Qt::CopyAction;
-    else if (shift)
-        chosen = Qt::MoveAction;
-    if (chosen != Qt::IgnoreAction)
-        return allowed & chosen ? chosen : Qt::IgnoreAction;
-    for (Qt::DropAction a : {Qt::MoveAction, Qt::CopyAction, Qt::LinkAction})
-        if (allowed & a)
-            return a;
+    // The names are only recorded, so the files stay where they are: the source hears copy,
+    // whatever keys are held. An X11 source takes the answer of the last drag-over as the
+    // drop's result, so this answer is given while dragging as well as at the drop.
+    if (allowed & Qt::CopyAction)
+        return Qt::CopyAction;
+    if (allowed == Qt::LinkAction)
+        return Qt::LinkAction;
+    // A source that offers move alone (or move and link) would delete its files after a move.
     return Qt::IgnoreAction;
 }
 
@@ -85,27 +79,37 @@ void TUOTextTarget::Detach()
     m_acceptor = nullptr;
 }
 
-bool TUOTextTarget::Acceptable(const QMimeData* data) const
-{
-    if (!data)
-        return false;
-    if ((m_formats & dtfFiles) && !LocalFilesOf(data).isEmpty())
-        return true;
-    if ((m_formats & dtfText) && data->hasText() && !data->hasUrls())
-        return true;
-    return false;
-}
-
 QString TUOTextTarget::TextOf(const QMimeData* data) const
 {
+    if (!data)
+        return QString();
     if ((m_formats & dtfFiles)) {
         const QStringList files = LocalFilesOf(data);
         if (!files.isEmpty())
             return files.join(QStringLiteral("\r\n"));
     }
-    if ((m_formats & dtfText) && data->hasText())
+    if ((m_formats & dtfText) && data->hasText() && !data->hasUrls())
         return data->text();
     return QString();
+}
+
+const QString& TUOTextTarget::DragText(const QMimeData* data)
+{
+    // Read once per drag: a list of many thousand files is costly to parse, and a pointer move
+    // must stay quick. A drag that arrives without an enter is read when first seen.
+    if (!m_dragRead || data != m_dragData) {
+        m_dragData = data;
+        m_dragText = TextOf(data);
+        m_dragRead = true;
+    }
+    return m_dragText;
+}
+
+void TUOTextTarget::ForgetDrag()
+{
+    m_dragData = nullptr;
+    m_dragText.clear();
+    m_dragRead = false;
 }
 
 bool TUOTextTarget::eventFilter(QObject* watched, QEvent* event)
@@ -120,6 +124,8 @@ bool TUOTextTarget::eventFilter(QObject* watched, QEvent* event)
         // A row dragged inside the list is the list's own business.
         if (qobject_cast<const TListViewDragData*>(drop->mimeData()))
             return false;
+        if (event->type() == QEvent::DragEnter)
+            ForgetDrag();
         if (event->type() == QEvent::Drop)
             Drop(drop);
         else
@@ -127,6 +133,7 @@ bool TUOTextTarget::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     case QEvent::DragLeave:
+        ForgetDrag();
         if (OnDragLeave)
             OnDragLeave(this);
         return false;
@@ -137,7 +144,7 @@ bool TUOTextTarget::eventFilter(QObject* watched, QEvent* event)
 
 void TUOTextTarget::AnswerDrag(QDropEvent* event, bool entering)
 {
-    Qt::DropAction effect = DropEffect(Acceptable(event->mimeData()), event->modifiers(), event->possibleActions());
+    Qt::DropAction effect = DropEffect(!DragText(event->mimeData()).isEmpty(), event->possibleActions());
     if (entering && OnDragEnter)
         OnDragEnter(this, effect);
     else if (!entering && OnDragOver)
@@ -151,18 +158,16 @@ void TUOTextTarget::AnswerDrag(QDropEvent* event, bool entering)
 
 void TUOTextTarget::Drop(QDropEvent* event)
 {
-    const Qt::DropAction effect =
-        DropEffect(Acceptable(event->mimeData()), event->modifiers(), event->possibleActions());
-    const QString text = effect == Qt::IgnoreAction ? QString() : TextOf(event->mimeData());
-    if (text.isEmpty()) {
+    const QString text = DragText(event->mimeData());
+    ForgetDrag();
+    const Qt::DropAction effect = DropEffect(!text.isEmpty(), event->possibleActions());
+    if (effect == Qt::IgnoreAction) {
         event->setDropAction(Qt::IgnoreAction);
         event->ignore();
         return;
     }
     m_droppedText = text;
-    // The names are only recorded: a copy tells the source to keep its files, also when the
-    // user chose to move them.
-    event->setDropAction(Qt::CopyAction);
+    event->setDropAction(effect);
     event->accept();
     // The surface is the acceptor's client area (a scroll area's viewport).
     const QPoint client = event->position().toPoint();

@@ -17,10 +17,10 @@ class QWidget;
 enum TDropTextFormat { dtfURL = 0x01, dtfIEHTML = 0x02, dtfRichText = 0x04, dtfText = 0x08, dtfFiles = 0x10, dtfCustom = 0x20 };
 using TDropTextFormats = int; // a set of TDropTextFormat
 
-// The effect of a drag from the keys held and the source's allowed actions: Ctrl copy, Shift
-// move, both link, none the first of move, copy, link allowed; IgnoreAction when the data is
-// not acceptable or the chosen effect is not allowed.
-Qt::DropAction DropEffect(bool acceptable, Qt::KeyboardModifiers keys, Qt::DropActions allowed);
+// The answer to a drag, while dragging and at the drop: copy whenever the source allows copy
+// (the list records names and never moves files), link when link is all it allows, otherwise
+// (and when the data is not acceptable) IgnoreAction. Keys held change nothing.
+Qt::DropAction DropEffect(bool acceptable, Qt::DropActions allowed);
 
 // The full local paths of the file URLs a drag carries, in its order; other URLs are skipped.
 QStringList LocalFilesOf(const QMimeData* data);
@@ -38,7 +38,11 @@ public:
     void SetAcceptorControl(QWidget* acceptor);
 
     TDropTextFormats AcceptTextFormats() const { return m_formats; }
-    void SetAcceptTextFormats(TDropTextFormats formats) { m_formats = formats; }
+    void SetAcceptTextFormats(TDropTextFormats formats)
+    {
+        m_formats = formats;
+        ForgetDrag();
+    }
 
     // The last drop: the text (files as full paths joined by CR LF) and its lines.
     QString DroppedText() const { return m_droppedText; }
@@ -54,8 +58,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    bool Acceptable(const QMimeData* data) const;
+    // What `data` delivers in the accepted formats; empty when it is not acceptable.
     QString TextOf(const QMimeData* data) const;
+    // TextOf for the drag in progress, read at its first event only.
+    const QString& DragText(const QMimeData* data);
+    void ForgetDrag();
     QWidget* DropSurface() const;
     void Detach();
     void AnswerDrag(QDropEvent* event, bool entering);
@@ -65,4 +72,8 @@ private:
     QPointer<QWidget> m_surface; // the widget the drag events arrive at (a scroll area's viewport)
     TDropTextFormats m_formats = dtfText;
     QString m_droppedText;
+    // The drag in progress: its data as first seen, and what it delivers.
+    const QMimeData* m_dragData = nullptr;
+    QString m_dragText;
+    bool m_dragRead = false;
 };

@@ -40,6 +40,29 @@ TEST(EncoderOptions, OrderOfEveryOptionAndThePriorityNames)
     EXPECT_EQ(Options(-5, 6), QStringLiteral(" -quit --5"));
 }
 
+TEST(EncoderOptions, AVariableBitrateLevelTakesTheBitratesPlace)
+{
+    struct Case {
+        std::int32_t vbr;
+        const char* options;
+    } cases[] = {
+        {VbrOff, " -quit -192 -MONO -PRIO=LOWEST"},
+        {0, " -quit -VBR=0 -MONO -PRIO=LOWEST"},
+        {2, " -quit -VBR=2 -MONO -PRIO=LOWEST"},
+        {9, " -quit -VBR=9 -MONO -PRIO=LOWEST"},
+        {10, " -quit -192 -MONO -PRIO=LOWEST"},  // no level: the constant bitrate, never a refused level
+        {-2, " -quit -192 -MONO -PRIO=LOWEST"},
+    };
+    for (const Case& c : cases) {
+        TSettings v;
+        v.Bitrate = 192;
+        v.Vbr = c.vbr;
+        v.Priority = 1;
+        v.Mono = true;
+        EXPECT_EQ(BuildEncoderOptions(v), QString::fromLatin1(c.options)) << c.vbr;
+    }
+}
+
 TEST(EncoderCommandLine, PathUnquotedFilesQuotedInTheGivenOrder)
 {
     const QString options = Options(128, 1);

@@ -374,18 +374,26 @@ size_t SkipId3(const std::string& data)
     return 0;
 }
 
-} // namespace
-
-std::optional<FrameHeader> FirstFrameHeader(const std::string& path)
+// The first frame's header and where that frame starts.
+std::optional<std::pair<RawHeader, size_t>> FirstFrame(const std::string& data)
 {
-    std::string data = ReadFile(path);
     size_t pos = SkipId3(data);
     if (data.size() < pos + 4)
         return std::nullopt;
     auto r = ParseHeader(reinterpret_cast<const unsigned char*>(data.data() + pos));
     if (!r)
         return std::nullopt;
-    return r->h;
+    return std::pair{*r, pos};
+}
+
+} // namespace
+
+std::optional<FrameHeader> FirstFrameHeader(const std::string& path)
+{
+    auto first = FirstFrame(ReadFile(path));
+    if (!first)
+        return std::nullopt;
+    return first->first.h;
 }
 
 namespace {
@@ -494,6 +502,47 @@ int CountFrames(const std::string& path)
         ++count;
     }
     return pos == data.size() ? count : 0;
+}
+
+std::optional<XingHeader> ReadXing(const std::string& path)
+{
+    std::string data = ReadFile(path);
+    auto first = FirstFrame(data);
+    if (!first)
+        return std::nullopt;
+    const FrameHeader& h = first->first.h;
+    size_t sideInfo = h.mpegVersion == 1 ? (h.mono ? 17 : 32) : (h.mono ? 9 : 17);
+    // Where LAME writes it and every reader looks, the CRC bytes not counted.
+    size_t at = first->second + 4 + sideInfo;
+    auto u32 = [&](size_t offset) {
+        const auto* b = reinterpret_cast<const unsigned char*>(data.data() + offset);
+        return unsigned(b[0]) << 24 | unsigned(b[1]) << 16 | unsigned(b[2]) << 8 | unsigned(b[3]);
+    };
+    if (data.size() < at + 8)
+        return std::nullopt;
+    XingHeader x;
+    x.id = data.substr(at, 4);
+    if (x.id != "Xing" && x.id != "Info")
+        return std::nullopt;
+    unsigned flags = u32(at + 4);
+    at += 8;
+    if (flags & 1) {
+        x.frames = u32(at);
+        at += 4;
+    }
+    if (flags & 2) {
+        x.bytes = u32(at);
+        at += 4;
+    }
+    if (flags & 4) {
+        x.seekTable = true;
+        at += 100;
+    }
+    if (flags & 8)
+        at += 4;  // quality indicator
+    if (data.size() >= at + 9)
+        x.lameTag = data.substr(at, 9);
+    return x;
 }
 
 } // namespace enctest

@@ -117,4 +117,15 @@ std::optional<Id3Tag> ReadId3v2(const std::string& path);
 // Counts frames by walking headers from the first one; 0 when the stream is broken on the way.
 int CountFrames(const std::string& path);
 
+// The Xing ("Xing" for VBR, "Info" for CBR) header in the first frame, read at the offset the
+// format fixes (after the side information, CRC or not), with the fields its flags say are there.
+struct XingHeader {
+    std::string id;  // "Xing" or "Info"
+    std::optional<unsigned> frames;  // frames of the stream, this one not counted
+    std::optional<unsigned> bytes;   // bytes from this frame to the end of the stream
+    bool seekTable = false;
+    std::string lameTag;  // the 9-byte encoder version that follows, e.g. "LAME3.100"
+};
+std::optional<XingHeader> ReadXing(const std::string& path);
+
 } // namespace enctest

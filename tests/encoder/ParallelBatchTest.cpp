@@ -194,8 +194,9 @@ TEST(ParallelBatch, StoppedMidRunLeavesNoTemporaryFileAndEveryWorkerAtThePriorit
         SCOPED_TRACE(sig);
         for (const std::string& track : tracks) {
             unlink(bladeenc::OutputPathFor(track).c_str());
-            if (!Exists(track))
+            if (!Exists(track)) {
                 ASSERT_EQ(link(master.c_str(), track.c_str()), 0);
+            }
         }
         Child child(kEncoder, args, {"BLADEENC_THREADS=2", "BLADEENC_NO_O_TMPFILE=1"});
         ASSERT_TRUE(child.WaitForLineStartingWith("Status:")) << child.output();

@@ -573,6 +573,26 @@ TEST_F(BatchRun, CleanBatchWithTheRealEncoder)
     EXPECT_EQ(main->Tray->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
 }
 
+TEST_F(BatchRun, TheProgressWindowShowsTheRealEncodersVariableBitrateLevel)
+{
+    GlobalVars.BladeEncPath = QString::fromUtf8(TW_BLADEENC);
+    GlobalVars.Bitrate = 320;
+    GlobalVars.Vbr = 2;
+    GlobalVars.Mono = true;
+    folder.Write(QStringLiteral("music/v.wav"), SineWav(300));
+    main->AddFile(folder.File(QStringLiteral("music/v.wav")));
+    Encode();
+    SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
+
+    EXPECT_FALSE(GlobalVars.ErrorOccurred) << GlobalVars.Log.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(GlobalVars.Log.contains(QStringLiteral("Output: VBR quality 2 mono")));
+    bool shown = false;
+    for (const Shot& shot : shots)
+        shown = shown || shot.Output == QStringLiteral("Outputformat: VBR quality 2 mono");
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(QFileInfo(folder.File(QStringLiteral("music/v.mp3"))).isFile());
+}
+
 TEST_F(BatchRun, MissingEncoderOrEmptyListStartsNothing)
 {
     GlobalVars.Log = QStringList{QStringLiteral("kept")};

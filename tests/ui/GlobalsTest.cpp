@@ -120,6 +120,34 @@ TEST_F(Settings, NumbersInEveryNotation)
     EXPECT_EQ(GlobalVars.Bitrate, 128);
 }
 
+TEST_F(Settings, VbrIsALevelOrOff)
+{
+    struct Case {
+        const char* line;
+        std::int32_t held, read;
+    } cases[] = {
+        {"", 4, 4},  // an older file without the key keeps what is held
+        {"VBR=0\n", VbrOff, 0},
+        {"vbr=9\n", VbrOff, 9},
+        {"VBR=-1\n", 2, VbrOff},
+        {"VBR=10\n", 2, VbrOff},
+        {"VBR=-7\n", 2, VbrOff},
+        {"VBR=V2\n", 3, 3},
+    };
+    for (const Case& c : cases) {
+        WriteIni(QByteArray("[System]\nBitrate=160\n") + c.line);
+        GlobalVars.Vbr = c.held;
+        EXPECT_TRUE(LoadSettings());
+        EXPECT_EQ(GlobalVars.Vbr, c.read) << c.line;
+        EXPECT_EQ(GlobalVars.Bitrate, 160);
+    }
+    GlobalVars.Vbr = 7;
+    SaveSettings();
+    GlobalVars.Vbr = VbrOff;
+    EXPECT_TRUE(LoadSettings());
+    EXPECT_EQ(GlobalVars.Vbr, 7);
+}
+
 TEST_F(Settings, MissingHeaderFlagsSectionClearsTheFlags)
 {
     GlobalVars.Mp3Flags = mfOriginal | mfCopy | mfPrivate | mfCopyright;
@@ -145,7 +173,7 @@ TEST_F(Settings, SaveKeepsForeignLinesAndTheToolbarSection)
     GlobalVars.BladeEncPath = QStringLiteral("/new");
     SaveSettings();
     EXPECT_EQ(Ini(), QByteArray("[Toolbar]\nLayout=2\n[System]\n; my encoder\nBladeEnc=/new\nExtra=keep\n"
-                                "Bitrate=128\nPriority=1\n[Flags]\nMono=0\nCrc=0\nDelete=0\n"
+                                "Bitrate=128\nVBR=-1\nPriority=1\n[Flags]\nMono=0\nCrc=0\nDelete=0\n"
                                 "[Mp3Flags]\nOriginal=0\nCopy=0\nPrivate=0\nCopyright=0\n"));
     EXPECT_EQ(ReadIniInteger(QStringLiteral("toolbar"), QStringLiteral("layout"), 0), 2);
 }

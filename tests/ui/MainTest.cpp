@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -46,6 +47,15 @@ void Idle()
     loop.exec();
 }
 
+// "f00", "f01", ...: `count` names with `digits` digits.
+QStringList Numbered(int count, int digits)
+{
+    QStringList names;
+    for (int i = 0; i < count; ++i)
+        names << QStringLiteral("f%1").arg(i, digits, 10, QLatin1Char('0'));
+    return names;
+}
+
 QStringList Names(const TFormMain& form)
 {
     QStringList names;
@@ -56,17 +66,18 @@ QStringList Names(const TFormMain& form)
 
 // A drag as the platform delivers it: enter at the first point, move over the rest, drop.
 // Returns whether the list accepted the drag.
-bool Drag(TEnhListView* list, const QMimeData* data, const QList<QPoint>& path, const QPoint& dropAt)
+bool Drag(TEnhListView* list, const QMimeData* data, const QList<QPoint>& path, const QPoint& dropAt,
+          Qt::DropActions offered = Qt::MoveAction)
 {
-    QDragEnterEvent enter(path.first(), Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(path.first(), offered, data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(list->viewport(), &enter);
     if (!enter.isAccepted())
         return false;
     for (const QPoint& p : path) {
-        QDragMoveEvent move(p, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+        QDragMoveEvent move(p, offered, data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(list->viewport(), &move);
     }
-    QDropEvent drop(QPointF(dropAt), Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(QPointF(dropAt), offered, data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(list->viewport(), &drop);
     return drop.isAccepted();
 }
@@ -351,9 +362,7 @@ TEST_F(MainWindow, DeleteRemovesTheSelectedRowsAndKeepsTheOthersInOrder)
 TEST_F(MainWindow, DeletingManyRowsAtOnceKeepsOrderAndIndex)
 {
     Create();
-    QStringList names;
-    for (int i = 0; i < 300; ++i)
-        names << QStringLiteral("f%1").arg(i, 3, 10, QLatin1Char('0'));
+    const QStringList names = Numbered(300, 3);
     Fill(names);
     QList<int> even;
     for (int i = 0; i < 300; i += 2)
@@ -546,7 +555,7 @@ TEST_F(MainWindow, OutsideDropsNeverMoveAndRowDragsNeverAdd)
     QMimeData files;
     files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/x.wav")), QUrl(QStringLiteral("file://localhost/tmp/x.wav")),
                    QUrl(QStringLiteral("file://localhost/tmp/y%20z.wav"))});
-    EXPECT_TRUE(Drag(list, &files, {onFirst}, onFirst));
+    EXPECT_TRUE(Drag(list, &files, {onFirst}, onFirst, Qt::CopyAction | Qt::MoveAction));
     EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("x.wav"),
                                          QStringLiteral("y z.wav")}));
     EXPECT_EQ(form->FileEntries().last().Folder, QStringLiteral("/tmp/"));
@@ -582,11 +591,14 @@ TEST_F(MainWindow, HeaderClicksSortTheFilesAndTheArrowShowsWhileTheyAreSorted)
     QHeaderView* header = form->ListViewFiles->header();
     const auto click = [&](int column) { Q_EMIT header->sectionClicked(column); };
 
-    click(0); // already the sort column: descending
-    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("c.wav"), QStringLiteral("b.wav"), QStringLiteral("a.wav")}));
+    click(0); // the sort column, but the rows added since broke its order: ascending
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("a.wav"), QStringLiteral("b.wav"), QStringLiteral("c.wav")}));
+    EXPECT_TRUE(form->ListViewFiles->SortAscending());
     EXPECT_TRUE(form->ListViewFiles->ShowSortArrows());
-    click(2); // "1,024" holds a separator: text, before "95"; 95 before 700 as numbers
-    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("c.wav"), QStringLiteral("a.wav"), QStringLiteral("b.wav")}));
+    click(0); // under its arrow: reversed
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("c.wav"), QStringLiteral("b.wav"), QStringLiteral("a.wav")}));
+    click(2); // by size, though "1,024" holds a separator
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("a.wav"), QStringLiteral("b.wav"), QStringLiteral("c.wav")}));
     click(3);
     click(3); // 10 March first when descending, though "3/10/2026" is the smaller text
     EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("b.wav"), QStringLiteral("a.wav"), QStringLiteral("c.wav")}));
@@ -601,6 +613,130 @@ TEST_F(MainWindow, HeaderClicksSortTheFilesAndTheArrowShowsWhileTheyAreSorted)
     EXPECT_FALSE(list->ShowSortArrows());
     EXPECT_FALSE(list->SortPending());
     EXPECT_EQ(CountText(), QStringLiteral("3 files"));
+}
+
+TEST_F(MainWindow, DateAndBytesSortByTimeAndSizeInEveryLocale)
+{
+    struct Restore {
+        ~Restore() { QLocale::setDefault(QLocale::c()); }
+    } restore;
+    Create();
+    struct File { const char* name; qint64 size; QDateTime modified; };
+    // Listed in neither order; "5 GB" is a sparse file.
+    const File files[] = {{"ten.wav", 95, QDateTime(QDate(2025, 3, 10), QTime(9, 0, 7))},
+                          {"nine.wav", 5'000'000'000LL, QDateTime(QDate(2025, 3, 9), QTime(14, 30, 5))},
+                          {"track10.wav", 1'024, QDateTime(QDate(2025, 3, 9), QTime(8, 0, 1))},
+                          {"track2.wav", 700, QDateTime(QDate(2025, 3, 10), QTime(13, 0, 2))}};
+    for (const File& f : files) {
+        QFile file(folder.File(QString::fromLatin1(f.name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(f.size));
+        ASSERT_TRUE(file.setFileTime(f.modified, QFileDevice::FileModificationTime));
+    }
+    const QStringList byDate = {QStringLiteral("track10.wav"), QStringLiteral("nine.wav"), QStringLiteral("ten.wav"),
+                                QStringLiteral("track2.wav")};
+    const QStringList bySize = {QStringLiteral("ten.wav"), QStringLiteral("track2.wav"), QStringLiteral("track10.wav"),
+                                QStringLiteral("nine.wav")};
+    const QStringList byName = {QStringLiteral("nine.wav"), QStringLiteral("ten.wav"), QStringLiteral("track2.wav"),
+                                QStringLiteral("track10.wav")};
+    const QList<QLocale> locales =
+        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    ASSERT_GT(locales.size(), 500);
+    for (const QLocale& locale : locales) {
+        QLocale::setDefault(locale);
+        form->FileList->Clear();
+        for (const File& f : files)
+            form->AddFile(folder.File(QString::fromLatin1(f.name)));
+        const std::string name = locale.name().toStdString();
+        form->ListViewFiles->SortByColumn(TFileListModel::colDate, true);
+        EXPECT_EQ(Names(*form), byDate) << name;
+        form->ListViewFiles->SortByColumn(TFileListModel::colBytes, true);
+        EXPECT_EQ(Names(*form), bySize) << name;
+        form->ListViewFiles->SortByColumn(TFileListModel::colFile, true);
+        EXPECT_EQ(Names(*form), byName) << name;
+        // Nothing is left of the time zone: no empty brackets, no dangling separator.
+        for (const TFileEntry& e : form->FileEntries()) {
+            EXPECT_FALSE(e.Date.contains(QStringLiteral("()")) || e.Date.contains(QStringLiteral("[]"))) << name << " " << e.Date.toStdString();
+            EXPECT_EQ(e.Date, e.Date.trimmed()) << name;
+            EXPECT_FALSE(e.Date.endsWith(QLatin1Char(',')) || e.Date.endsWith(QLatin1Char(';'))) << name << " " << e.Date.toStdString();
+        }
+    }
+}
+
+TEST_F(MainWindow, AClickOnTheSortColumnAfterAnAddedFileSortsAscending)
+{
+    CreateShown();
+    Fill({QStringLiteral("b"), QStringLiteral("a")});
+    QHeaderView* header = form->ListViewFiles->header();
+    Q_EMIT header->sectionClicked(0);
+    Q_EMIT header->sectionClicked(0);
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("b"), QStringLiteral("a")}));
+    ASSERT_TRUE(form->ListViewFiles->ShowSortArrows());
+    Fill({QStringLiteral("c")});
+    ASSERT_FALSE(form->ListViewFiles->ShowSortArrows());
+    Q_EMIT header->sectionClicked(0); // no arrow: ascending
+    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    EXPECT_TRUE(form->ListViewFiles->SortAscending());
+}
+
+TEST_F(MainWindow, ARowDroppedBelowTheLastAfterTheListScrolledGoesToTheEnd)
+{
+    CreateShown();
+    QStringList names = Numbered(40, 2);
+    Fill(names);
+    TEnhListView* list = form->ListViewFiles;
+    // Leave half a row of room below the last row once scrolled to the end.
+    const int rowHeight = list->visualRect(form->FileList->index(0, 0)).height();
+    const int viewport = list->viewport()->height();
+    form->resize(form->width(), form->height() + (rowHeight / 2 - viewport % rowHeight + rowHeight) % rowHeight);
+    Idle();
+    ASSERT_GT(list->viewport()->height() % rowHeight, 2);
+    list->setCurrentIndex(form->FileList->index(3, 0));
+
+    TListViewDragData data(list);
+    const QPoint nearBottom(20, list->viewport()->height() - 2);
+    QDragEnterEvent enter(nearBottom, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &enter);
+    QDragMoveEvent move(nearBottom, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &move);
+    const QModelIndex before = list->DropTarget();
+    ASSERT_TRUE(before.isValid());
+    // The list scrolls to its end under the resting pointer, as the edge scrolling does.
+    list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum());
+    ASSERT_GT(list->verticalScrollBar()->value(), 0);
+    EXPECT_NE(list->DropTarget().row(), before.row());
+    EXPECT_EQ(list->DropTarget(), list->RowAt(nearBottom.y()));
+    QDropEvent drop(QPointF(nearBottom), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &drop);
+
+    ASSERT_TRUE(list->BelowLastRow(nearBottom.y()));
+    names.move(3, 39);
+    EXPECT_EQ(Names(*form), names);
+}
+
+TEST_F(MainWindow, AtElevenPointsTheColumnsFitTheWindowAndThePanelsTheirTexts)
+{
+    struct RestoreFont {
+        QFont before = QApplication::font();
+        ~RestoreFont() { QApplication::setFont(before); }
+    } restore;
+    QFont eleven = QApplication::font();
+    eleven.setPointSize(11); // GNOME's default
+    QApplication::setFont(eleven);
+    CreateShown();
+    TEnhListView* list = form->ListViewFiles;
+    ASSERT_GT(list->header()->length() + 2 * list->frameWidth(), 536) << "the font should not fit the design";
+    EXPECT_LE(list->header()->length(), list->viewport()->width());
+    EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+    EXPECT_GE(form->frameGeometry().width(), 536);
+    EXPECT_EQ(form->frameGeometry().height(), 374) << "the outer size, frame included";
+
+    for (QLabel* panel : {form->StatusPanelProduct, form->StatusPanelCount}) {
+        const QString text = panel == form->StatusPanelCount ? QStringLiteral("12345 files") : panel->text();
+        panel->setText(text);
+        EXPECT_GE(panel->contentsRect().width(), panel->fontMetrics().horizontalAdvance(text)) << text.toStdString();
+    }
+    EXPECT_EQ(form->StatusPanelProduct->text(), QStringLiteral("Tonewright 1.2"));
 }
 
 TEST_F(MainWindow, DroppedTextAddsEveryLine)
@@ -623,7 +759,10 @@ TEST_F(MainWindow, AddingAFileSwitchesTheSortArrowsOff)
 TEST_F(MainWindow, WindowLayoutColumnsAndFocus)
 {
     CreateShown();
-    EXPECT_EQ(form->frameGeometry().size(), QSize(536, 374)) << "the outer size, frame included";
+    // The design size with the frame, wider when the running font's columns need it.
+    EXPECT_GE(form->frameGeometry().width(), 536);
+    EXPECT_EQ(form->frameGeometry().height(), 374) << "the outer size, frame included";
+    EXPECT_LE(form->ListViewFiles->header()->length(), form->ListViewFiles->viewport()->width());
     EXPECT_EQ(form->minimumSize(), QSize(100, 100));
     EXPECT_EQ(QApplication::focusWidget(), form->ListViewFiles);
     const QAbstractItemModel* header = form->ListViewFiles->model();
@@ -637,7 +776,7 @@ TEST_F(MainWindow, WindowLayoutColumnsAndFocus)
         EXPECT_EQ(form->ListViewFiles->columnWidth(c), widths[c]) << c;
     EXPECT_EQ(form->ListViewFiles->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_EQ(form->ListViewFiles->editTriggers(), QAbstractItemView::NoEditTriggers);
-    EXPECT_EQ(form->StatusPanelProduct->width(), 100);
+    EXPECT_GE(form->StatusPanelProduct->width(), 100);
     // The program has a picture of its own in the title bar and the task bar, also on the
     // windows it owns, and the tray shows it too.
     EXPECT_FALSE(form->windowIcon().isNull());

@@ -1,6 +1,7 @@
 // The options dialog: load and store, the OK check, the path editor and its browse button, the
 // keyboard order and layout, and the Options command from the main window to the encoder.
 #include "ConsoleIO.h"
+#include "OptionsRules.h"
 #include "BatchRun.h"
 #include "Main.h"
 #include "RxSlider.h"
@@ -23,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 
 #include "QtPrinters.h"
 
@@ -81,6 +83,26 @@ void WhenOptionsShow(TFormMain& main, std::function<void(TFormOptions&)> action)
             }
     });
     timer->start();
+}
+// Encodes `file` with the fake encoder through the Encode command and returns the arguments the
+// encoder was started with; `argsOut` is where the fake writes them.
+QList<QByteArray> ArgumentsOfABatch(TFormMain& main, const QString& argsOut, const QString& file)
+{
+    qputenv("FAKE_BLADEENC_ARGS_OUT", QFile::encodeName(argsOut));
+    qputenv("FAKE_BLADEENC_SCRIPT_TEXT", "print Files to encode: 0\n");
+    main.AddFile(file);
+    main.ActionList1Update();
+    main.ActionEncode->trigger();
+    SpinUntil([&] { return !main.Batch->GUI2Console1->Running(); });
+    qunsetenv("FAKE_BLADEENC_ARGS_OUT");
+    qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
+
+    QFile out(argsOut);
+    if (!out.open(QIODevice::ReadOnly))
+        return {};
+    QList<QByteArray> args = out.readAll().split('\0');
+    args.removeLast(); // after the last NUL
+    return args;
 }
 } // namespace
 
@@ -182,13 +204,41 @@ TEST_F(Options, PathsWithBlanksAreShownQuotedAndReadBackWhole)
     d->EditBladeEnc->setText(QStringLiteral("\"/no such/BladeEnc\" -x"));
     EXPECT_EQ(d->BladeEncPath(), QStringLiteral("/no such/BladeEnc"));
 
-    // A path the editor could not show again is refused at OK.
-    d->EditBladeEnc->setText(QStringLiteral("/opt/[new]/BladeEnc"));
+    // A path the editor could not show again (a double quote in it) is refused at OK.
+    folder.Write(QStringLiteral("odd\"dir/BladeEnc"), "x");
+    const QString quoted = folder.File(QStringLiteral("odd\"dir/BladeEnc"));
+    d->EditBladeEnc->setText(quoted);
     boxes.Answer(IDOK);
     d->ButtonOK->click();
     EXPECT_TRUE(d->isVisible());
     ASSERT_EQ(boxes.Asked().size(), 1u);
-    EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("Invalid file name - /opt/[new]/BladeEnc"));
+    EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("Invalid file name - ") + quoted);
+}
+
+TEST_F(Options, EveryLinuxPathButADoubleQuoteIsAFileName)
+{
+    const struct {
+        const char* path;
+        bool valid;
+    } cases[] = {
+        {"/opt/enc [0.94]/BladeEnc", true}, {"/opt/<a>|b/BladeEnc", true}, {"/opt/a*b?/BladeEnc", true},
+        {"/opt/a:b\\c/BladeEnc", true},     {"/opt/a\"b/BladeEnc", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsValidFileName(QString::fromUtf8(c.path)), c.valid) << c.path;
+
+    // Chosen in the editor, such a path is taken and stored.
+    const QString bracketed = QStringLiteral("/opt/enc [0.94]/BladeEnc");
+    auto d = Loaded();
+    d->EditBladeEnc->setText(PathEditText(bracketed));
+    d->ButtonOK->click();
+    EXPECT_TRUE(boxes.Asked().empty());
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    d->Store();
+    EXPECT_EQ(GlobalVars.BladeEncPath, bracketed);
+    // And shown again next time.
+    auto again = Loaded();
+    EXPECT_EQ(again->BladeEncPath(), bracketed);
 }
 
 TEST_F(Options, BrowseStartsAtThePathShowsTheChoiceAndRemembersItsFolder)
@@ -224,7 +274,7 @@ TEST_F(Options, BrowseStartsAtThePathShowsTheChoiceAndRemembersItsFolder)
     EXPECT_EQ(files.Requests()[2].InitialDir, folder.Path());
 }
 
-TEST_F(Options, TabGoesThroughFlagsOptionsPathAndButtonsButNotTheSliders)
+TEST_F(Options, TabGoesThroughBitrateModeSlidersFlagsOptionsPathAndButtons)
 {
     auto d = Loaded();
     QList<QWidget*> order;
@@ -236,52 +286,76 @@ TEST_F(Options, TabGoesThroughFlagsOptionsPathAndButtonsButNotTheSliders)
     } while (w != d->CheckBoxOriginal);
     EXPECT_EQ(order, (QList<QWidget*>{d->CheckBoxOriginal, d->CheckBoxCopy, d->CheckBoxPrivate, d->CheckBoxCopyright,
                                       d->CheckBoxMono, d->CheckBoxCrc, d->CheckBoxDelete, d->EditBladeEnc,
-                                      d->ButtonOK, d->ButtonCancel}));
+                                      d->ButtonOK, d->ButtonCancel, d->RadioButtonCbr, d->RadioButtonVbr,
+                                      d->RxSliderBitrate, d->RxSliderPriority}));
+    // Each slider's caption leads to it.
+    EXPECT_EQ(d->LabelCurrentBitrate->buddy(), d->RxSliderBitrate);
+    EXPECT_EQ(d->LabelCurrentPriority->buddy(), d->RxSliderPriority);
     EXPECT_EQ(d->focusWidget(), d->CheckBoxOriginal);
     EXPECT_TRUE(d->ButtonOK->isDefault());
 }
 
 TEST_F(Options, NothingIsCutOrOverlapsAndOnlyTheCaptionsAreBold)
 {
-    auto d = Loaded();
-    EXPECT_GE(d->width(), 330);
-    EXPECT_GE(d->height(), 301);
-    const QList<QGroupBox*> groups = d->PanelTop->findChildren<QGroupBox*>();
-    ASSERT_EQ(groups.size(), 5);
-    for (QGroupBox* g : groups) {
-        EXPECT_TRUE(g->font().bold());
-        EXPECT_TRUE(d->PanelTop->rect().contains(g->geometry())) << g->title().toStdString();
-        for (QGroupBox* other : groups) {
-            if (other != g) {
-                EXPECT_FALSE(g->geometry().intersects(other->geometry()));
+    for (std::int32_t vbr : {VbrOff, 0}) {
+        SCOPED_TRACE(vbr);
+        GlobalVars.Vbr = vbr;
+        auto d = Loaded();
+        EXPECT_GE(d->width(), 330);
+        EXPECT_GE(d->height(), 301);
+        const QList<QGroupBox*> groups = d->PanelTop->findChildren<QGroupBox*>();
+        ASSERT_EQ(groups.size(), 5);
+        for (QGroupBox* g : groups) {
+            EXPECT_TRUE(g->font().bold());
+            EXPECT_TRUE(d->PanelTop->rect().contains(g->geometry())) << g->title().toStdString();
+            for (QGroupBox* other : groups) {
+                if (other != g) {
+                    EXPECT_FALSE(g->geometry().intersects(other->geometry()));
+                }
+            }
+            for (QWidget* child : g->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                EXPECT_FALSE(child->font().bold());
+                if (!child->isVisible())
+                    continue;  // the slider of the other bitrate mode: laid out when it shows
+                EXPECT_TRUE(g->contentsRect().contains(child->geometry())) << g->title().toStdString();
+                EXPECT_GE(child->width(), child->minimumSizeHint().width());
             }
         }
-        for (QWidget* child : g->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            EXPECT_FALSE(child->font().bold());
-            EXPECT_TRUE(g->contentsRect().contains(child->geometry())) << g->title().toStdString();
-            EXPECT_GE(child->width(), child->minimumSizeHint().width());
-        }
+        EXPECT_FALSE(d->ButtonOK->geometry().intersects(d->ButtonCancel->geometry()));
+        EXPECT_TRUE(d->PanelBottom->rect().contains(d->ButtonCancel->geometry()));
     }
-    EXPECT_FALSE(d->ButtonOK->geometry().intersects(d->ButtonCancel->geometry()));
-    EXPECT_TRUE(d->PanelBottom->rect().contains(d->ButtonCancel->geometry()));
 }
 
 TEST_F(Options, SlidersAndTheTrayButtonSpeakToAssistiveTechnology)
 {
-    GlobalVars.Bitrate = 128;
-    auto d = Loaded();
-    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(d->RxSliderBitrate);
-    ASSERT_NE(a, nullptr);
-    EXPECT_EQ(a->role(), QAccessible::Slider);
-    EXPECT_EQ(a->text(QAccessible::Name), QStringLiteral("Bitrate"));
-    EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("128 kBit"));
-    QAccessibleValueInterface* v = a->valueInterface();
-    ASSERT_NE(v, nullptr);
-    EXPECT_EQ(v->minimumValue().toInt(), 1);
-    EXPECT_EQ(v->maximumValue().toInt(), 14);
-    v->setCurrentValue(99); // clamped
-    EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("320 kBit"));
-    EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("320 kBit"));
+    struct Case {
+        std::int32_t vbr;
+        TRxSlider* TFormOptions::*slider;
+        const char *name, *value;
+        int min, max;
+        const char* clamped;  // after a value far past the end
+    } cases[] = {
+        {VbrOff, &TFormOptions::RxSliderBitrate, "Bitrate", "128 kBit", 1, 14, "320 kBit"},
+        {2, &TFormOptions::RxSliderVbr, "Variable bitrate", "V2, about 190 kBit", 0, 9, "V0, about 245 kBit"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GlobalVars.Bitrate = 128;
+        GlobalVars.Vbr = c.vbr;
+        auto d = Loaded();
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(d.get()->*c.slider);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->role(), QAccessible::Slider);
+        EXPECT_EQ(a->text(QAccessible::Name), QString::fromUtf8(c.name));
+        EXPECT_EQ(a->text(QAccessible::Value), QString::fromUtf8(c.value));
+        QAccessibleValueInterface* v = a->valueInterface();
+        ASSERT_NE(v, nullptr);
+        EXPECT_EQ(v->minimumValue().toInt(), c.min);
+        EXPECT_EQ(v->maximumValue().toInt(), c.max);
+        v->setCurrentValue(99);
+        EXPECT_EQ(d->LabelBitrate->text(), QString::fromUtf8(c.clamped));
+        EXPECT_EQ(a->text(QAccessible::Value), QString::fromUtf8(c.clamped));
+    }
 
     TFormProgress progress(nullptr);
     QAccessibleInterface* tray = QAccessible::queryAccessibleInterface(progress.TrayButton);
@@ -312,22 +386,38 @@ TEST_F(Options, CancelAfterChangingEverythingLeavesSettingsAndFileAlone)
     EXPECT_EQ(GlobalVars.Mono, saved.Mono);
 }
 
-TEST_F(Options, AnInvalidStoredPathShowsTheErrorAndNoDialog)
+TEST_F(Options, EveryStoredPathOpensTheDialogAlsoOneTheEditorCannotQuote)
 {
     TFormMain main;
-    GlobalVars.BladeEncPath = QStringLiteral("/opt/a|b/BladeEnc");
-    bool shown = false;
+    const struct {
+        const char* stored;
+        const char* shown;
+    } cases[] = {
+        {"/opt/a|b/BladeEnc", "/opt/a|b/BladeEnc"},
+        {"/opt/enc [0.94]/BladeEnc", "\"/opt/enc [0.94]/BladeEnc\""},
+        {"/opt/<x>/BladeEnc", "/opt/<x>/BladeEnc"},
+        {"/opt/a\"b/BladeEnc", "/opt/a\"b/BladeEnc"}, // shown as it is, to be mended
+    };
+    for (const auto& c : cases) {
+        GlobalVars.BladeEncPath = QString::fromUtf8(c.stored);
+        QString shownPath = QStringLiteral("(no dialog)");
+        WhenOptionsShow(main, [&](TFormOptions& d) {
+            shownPath = d.EditBladeEnc->text();
+            d.ButtonCancel->click();
+        });
+        main.ActionOptions->trigger();
+        EXPECT_EQ(shownPath, QString::fromUtf8(c.shown)) << c.stored;
+        EXPECT_TRUE(boxes.Asked().empty()) << c.stored;
+    }
+
+    // Mended in the dialog.
     WhenOptionsShow(main, [&](TFormOptions& d) {
-        shown = true;
-        d.reject();
+        d.EditBladeEnc->setText(QStringLiteral("/opt/ab/BladeEnc"));
+        d.ButtonOK->click();
     });
-    boxes.Answer(IDOK);
     main.ActionOptions->trigger();
-    EXPECT_FALSE(shown);
-    ASSERT_EQ(boxes.Asked().size(), 1u);
-    EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("Invalid file name - /opt/a|b/BladeEnc"));
-    EXPECT_EQ(boxes.Asked()[0].Caption, QStringLiteral("Error"));
-    EXPECT_TRUE(main.findChildren<TFormOptions*>().isEmpty()) << "the dialog is destroyed";
+    EXPECT_TRUE(boxes.Asked().empty());
+    EXPECT_EQ(GlobalVars.BladeEncPath, QStringLiteral("/opt/ab/BladeEnc"));
 }
 
 TEST_F(Options, ChangesMadeInTheDialogReachTheEncodersCommandLine)
@@ -337,9 +427,6 @@ TEST_F(Options, ChangesMadeInTheDialogReachTheEncodersCommandLine)
     GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
     GlobalVars.Bitrate = 128;
     GlobalVars.Priority = 1;
-    const QString argsOut = folder.File(QStringLiteral("args"));
-    qputenv("FAKE_BLADEENC_ARGS_OUT", QFile::encodeName(argsOut));
-    qputenv("FAKE_BLADEENC_SCRIPT_TEXT", "print Files to encode: 0\n");
 
     WhenOptionsShow(main, [](TFormOptions& d) {
         Key(d.RxSliderBitrate, Qt::Key_Right); // 160
@@ -353,17 +440,110 @@ TEST_F(Options, ChangesMadeInTheDialogReachTheEncodersCommandLine)
     EXPECT_EQ(ReadIniInteger(QStringLiteral("System"), QStringLiteral("Bitrate"), 0), 192);
     EXPECT_TRUE(ReadIniBool(QStringLiteral("Mp3Flags"), QStringLiteral("Original"), false));
 
-    main.AddFile(QStringLiteral("/music/a b.wav"));
-    main.ActionList1Update();
-    main.ActionEncode->trigger();
-    SpinUntil([&] { return !main.Batch->GUI2Console1->Running(); });
-    qunsetenv("FAKE_BLADEENC_ARGS_OUT");
-    qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
-
-    QFile file(argsOut);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QList<QByteArray> args = file.readAll().split('\0');
-    args.removeLast(); // after the last NUL
+    const QList<QByteArray> args = ArgumentsOfABatch(main, folder.File(QStringLiteral("args")), QStringLiteral("/music/a b.wav"));
     EXPECT_EQ(args, (QList<QByteArray>{"-quit", "-192", "-MONO", "-ORIGINAL", "-PRIO=LOWER", "/music/a b.wav"}));
+    EXPECT_TRUE(boxes.Asked().empty());
+}
+
+TEST_F(Options, VariableBitrateLevelsLoadShowAndStore)
+{
+    struct Case {
+        std::int32_t stored;
+        bool vbrChosen;
+        int position;
+        const char* label;
+        std::int32_t storedBack;  // OK without a change
+    } cases[] = {
+        {VbrOff, false, 7, "128 kBit", VbrOff},  // off: the slider waits on the recommended V2
+        {0, true, 9, "V0, about 245 kBit", 0},
+        {2, true, 7, "V2, about 190 kBit", 2},
+        {4, true, 5, "V4, about 165 kBit", 4},
+        {9, true, 0, "V9, about 65 kBit", 9},
+        {12, false, 7, "128 kBit", VbrOff},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        GlobalVars.Bitrate = 128;
+        GlobalVars.Vbr = c.stored;
+        auto d = Loaded();
+        EXPECT_EQ(d->RadioButtonVbr->isChecked(), c.vbrChosen);
+        EXPECT_EQ(d->RadioButtonCbr->isChecked(), !c.vbrChosen);
+        EXPECT_EQ(d->RxSliderVbr->isVisible(), c.vbrChosen);
+        EXPECT_EQ(d->RxSliderBitrate->isVisible(), !c.vbrChosen);
+        EXPECT_EQ(d->RxSliderVbr->Value(), c.position);
+        EXPECT_EQ(d->LabelBitrate->text(), QString::fromUtf8(c.label));
+        d->Store();
+        EXPECT_EQ(GlobalVars.Vbr, c.storedBack);
+        EXPECT_EQ(GlobalVars.Bitrate, 128);
+    }
+
+    // Switching keeps each slider's place; the label and caption follow the chosen one.
+    GlobalVars.Vbr = VbrOff;
+    GlobalVars.Bitrate = 192;
+    auto d = Loaded();
+    d->RadioButtonVbr->click();
+    EXPECT_EQ(d->LabelCurrentBitrate->text(), QStringLiteral("Current level:"));
+    EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("V2, about 190 kBit"));
+    d->RxSliderVbr->SetValue(3);
+    EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("V6, about 115 kBit"));
+    d->RxSliderBitrate->SetValue(1);  // out of sight: the label stays with the level
+    EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("V6, about 115 kBit"));
+    d->Store();
+    EXPECT_EQ(GlobalVars.Vbr, 6);
+    d->RadioButtonCbr->click();
+    EXPECT_EQ(d->LabelCurrentBitrate->text(), QStringLiteral("Current bitrate:"));
+    EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("32 kBit"));
+    d->Store();
+    EXPECT_EQ(GlobalVars.Vbr, VbrOff);
+    EXPECT_EQ(GlobalVars.Bitrate, 32);
+}
+
+TEST_F(Options, TheLevelSliderTakesTheBitrateSlidersKeys)
+{
+    GlobalVars.Vbr = 0;
+    auto d = Loaded();
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(d->RxSliderVbr);
+    ASSERT_NE(a, nullptr);
+
+    // Left is the smaller file, as on the bitrate slider; Home the smallest.
+    Key(d->RxSliderVbr, Qt::Key_Left);
+    EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("V1, about 225 kBit"));
+    Key(d->RxSliderVbr, Qt::Key_Home);
+    EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("V9, about 65 kBit"));
+    EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("V9, about 65 kBit"));
+    EXPECT_FALSE(d->RxSliderVbr->focusPolicy() & Qt::TabFocus);
+
+    // A slider that hides while it has the focus hands it to the one that shows.
+    d->activateWindow();
+    d->RxSliderVbr->setFocus();
+    ASSERT_EQ(d->focusWidget(), d->RxSliderVbr);
+    d->RadioButtonCbr->setChecked(true);
+    EXPECT_EQ(d->focusWidget(), d->RxSliderBitrate);
+}
+
+TEST_F(Options, VariableBitrateGoesThroughTheSettingsFileOntoTheEncodersCommandLine)
+{
+    TFormMain main;
+    main.show();
+    GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
+    GlobalVars.Bitrate = 192;
+    GlobalVars.Priority = 1;
+
+    WhenOptionsShow(main, [](TFormOptions& d) {
+        d.RadioButtonVbr->click();
+        Key(d.RxSliderVbr, Qt::Key_Right); // V1
+        Key(d.RxSliderVbr, Qt::Key_Right); // V0
+        d.ButtonOK->click();
+    });
+    main.ActionOptions->trigger();
+    EXPECT_EQ(ReadIniInteger(QStringLiteral("System"), QStringLiteral("VBR"), -5), 0);
+    EXPECT_EQ(ReadIniInteger(QStringLiteral("System"), QStringLiteral("Bitrate"), 0), 192) << "kept for later";
+
+    // What the next start reads is what the encoder gets.
+    GlobalVars.Vbr = VbrOff;
+    ASSERT_TRUE(LoadSettings());
+    EXPECT_EQ(GlobalVars.Vbr, 0);
+    const QList<QByteArray> args = ArgumentsOfABatch(main, folder.File(QStringLiteral("args")), QStringLiteral("/music/a.wav"));
+    EXPECT_EQ(args, (QList<QByteArray>{"-quit", "-VBR=0", "-PRIO=LOWEST", "/music/a.wav"}));
     EXPECT_TRUE(boxes.Asked().empty());
 }

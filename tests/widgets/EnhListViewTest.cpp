@@ -123,10 +123,18 @@ TEST(EnhListView, DragsAreOfferedToTheOwnerWithTheirSource)
     EXPECT_EQ(seenSource, &other);
     EXPECT_EQ(list.DropTarget().row(), 1);
 
-    // Over empty space the last row under the pointer stays the target.
+    // Right of the columns the row at that height is the target; below the rows none is.
+    const int right = list.header()->length() + 5;
+    ASSERT_LT(right, list.viewport()->width());
+    QDragMoveEvent beside(QPoint(right, onSecond.y()), Qt::MoveAction, &fromOther, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list.viewport(), &beside);
+    EXPECT_EQ(list.DropTarget().row(), 1);
     QDragMoveEvent below(QPoint(onSecond.x(), 280), Qt::MoveAction, &fromOther, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(list.viewport(), &below);
-    EXPECT_EQ(list.DropTarget().row(), 1);
+    EXPECT_FALSE(list.DropTarget().isValid());
+    EXPECT_TRUE(list.BelowLastRow(280));
+    QDragMoveEvent back(onSecond, Qt::MoveAction, &fromOther, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list.viewport(), &back);
 
     QDropEvent drop(QPointF(onSecond), Qt::MoveAction, &fromOther, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(list.viewport(), &drop);
@@ -239,11 +247,11 @@ TEST(EnhListView, RowsWithFewerCellsSortAsEmptyAndTheOwnersRuleReplacesOurs)
 
 TEST(EnhListView, PlainTextStyleComparesTimesAsText)
 {
-    SortableList s({{QStringLiteral("9:00")}, {QStringLiteral("10:00")}});
+    SortableList s({{QStringLiteral("9:00 PM")}, {QStringLiteral("10:00 AM")}});
     s.list.SortByColumn(0, true);
-    EXPECT_EQ(s.model.Column(0).first(), QStringLiteral("9:00"));
+    EXPECT_EQ(s.model.Column(0).first(), QStringLiteral("10:00 AM"));
     s.list.SetAutoSortStyle(assDefault); // a changed style sorts again at once
-    EXPECT_EQ(s.model.Column(0).first(), QStringLiteral("10:00"));
+    EXPECT_EQ(s.model.Column(0).first(), QStringLiteral("9:00 PM"));
 }
 
 namespace {
@@ -281,8 +289,7 @@ TEST(EnhListView, ArrowsPointTheSortDirectionAndStayOutOfNarrowColumns)
     SortableList s({{QStringLiteral("a")}}, {QStringLiteral("Name"), QStringLiteral("Size")});
     QPalette pal = s.list.palette();
     pal.setColor(QPalette::Button, QColor(200, 200, 200));
-    pal.setColor(QPalette::Light, QColor(0, 255, 0));
-    pal.setColor(QPalette::Dark, QColor(255, 0, 0));
+    pal.setColor(QPalette::ButtonText, QColor(0, 0, 160));
     s.list.setPalette(pal);
     s.list.header()->setPalette(pal);
     s.list.setColumnWidth(0, 200);
@@ -294,57 +301,80 @@ TEST(EnhListView, ArrowsPointTheSortDirectionAndStayOutOfNarrowColumns)
     s.list.SortByColumn(0, true);
 
     QHeaderView* h = s.list.header();
-    const QRect first(0, 0, 200, h->height());
+    const QFontMetrics fm = h->fontMetrics();
+    // Right of the caption "Name" in the first column; the second column whole.
+    const QRect first(4 + fm.horizontalAdvance(QStringLiteral("Name")) + 2, 0, 200 - 4 - fm.horizontalAdvance(QStringLiteral("Name")) - 2, h->height());
     const QRect second(200, 0, 200, h->height());
-    const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 255, 0);
+    const QRgb arrow = qRgb(0, 0, 160);
     QImage shot = h->grab().toImage();
-    // Up: the base in the shadow colour at the bottom, narrowing to the apex.
-    Shape shadow = Find(shot, first, red);
-    ASSERT_GT(shadow.Count, 0);
-    EXPECT_EQ(shadow.WidestY, shadow.Bottom);
-    EXPECT_EQ(shadow.Widest, s.list.ArrowSize());
-    EXPECT_EQ(Find(shot, second, red).Count, 0); // only the sort column has one
+    // Up: the base at the bottom, narrowing to the apex.
+    Shape up = Find(shot, first, arrow);
+    ASSERT_GT(up.Count, 0);
+    EXPECT_EQ(up.WidestY, up.Bottom);
+    EXPECT_GE(up.Widest, s.list.ArrowSize() - 1);
+    EXPECT_LE(up.Bottom - up.Top + 1, s.list.ArrowSize());
 
     s.list.SortByColumn(0, false);
     shot = h->grab().toImage();
-    // Down: the base in the highlight colour at the top.
-    const Shape highlight = Find(shot, first, green);
-    ASSERT_GT(highlight.Count, 0);
-    EXPECT_EQ(highlight.WidestY, highlight.Top);
-    EXPECT_EQ(highlight.Widest, s.list.ArrowSize());
+    const Shape down = Find(shot, first, arrow);
+    ASSERT_GT(down.Count, 0);
+    EXPECT_EQ(down.WidestY, down.Top);
 
     // A right-aligned caption has its arrow on its left.
     s.model.RightAligned = 1;
     s.list.SortByColumn(1, true);
     shot = h->grab().toImage();
-    const Shape beside = Find(shot, second, red);
-    ASSERT_GT(beside.Count, 0);
-    int rightmost = 0;
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = second.left(); x <= second.right(); ++x)
-            if ((shot.pixel(x, y) & 0xffffff) == (red & 0xffffff))
-                rightmost = std::max(rightmost, x);
-    EXPECT_LT(rightmost, second.right() - 4 - h->fontMetrics().horizontalAdvance(QStringLiteral("Size")));
+    const QRect leftOfSize(second.left(), 0, second.width() - 4 - fm.horizontalAdvance(QStringLiteral("Size")) - 2, h->height());
+    EXPECT_GT(Find(shot, leftOfSize, arrow).Count, 0);
+    EXPECT_EQ(Find(shot, first, arrow).Count, 0); // only the sort column has one
     s.list.SortByColumn(0, false);
 
-    // A new palette gives new pictures.
-    pal.setColor(QPalette::Dark, QColor(0, 0, 255));
-    s.list.setPalette(pal);
-    s.list.header()->setPalette(pal);
-    shot = h->grab().toImage();
-    EXPECT_GT(Find(shot, first, qRgb(0, 0, 255)).Count, 0);
-
-    // A column too narrow for caption room and arrow shows none.
+    // A column too narrow for the margin, the gap and the arrow shows none.
     h->setMinimumSectionSize(1);
-    s.list.setColumnWidth(0, s.list.ArrowSize() + 10);
-    ASSERT_EQ(h->sectionSize(0), s.list.ArrowSize() + 10);
+    const int needed = h->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, h) + 8 + s.list.ArrowSize();
+    s.list.setColumnWidth(0, needed - 1);
+    ASSERT_EQ(h->sectionSize(0), needed - 1);
+    EXPECT_FALSE(s.list.ArrowShownIn(0));
     shot = h->grab().toImage();
-    const QRect narrow(0, 0, s.list.ArrowSize() + 10, h->height());
-    EXPECT_EQ(Find(shot, narrow, red).Count + Find(shot, narrow, green).Count, 0);
+    EXPECT_EQ(Find(shot, QRect(0, 0, needed - 1, h->height()), arrow).Count, 0);
+    s.list.setColumnWidth(0, needed);
+    EXPECT_TRUE(s.list.ArrowShownIn(0));
+}
 
-    // Arrows off: the style draws the header, our colours appear nowhere.
+TEST(EnhListView, ArrowsStandOutInLightAndDarkPalettesOnTheStylesOwnFace)
+{
+    SortableList s({{QStringLiteral("a")}}, {QStringLiteral("Name"), QStringLiteral("Size")});
     s.list.setColumnWidth(0, 200);
-    s.list.SetShowSortArrows(false);
-    shot = h->grab().toImage();
-    EXPECT_EQ(Find(shot, first, red).Count, 0);
+    s.list.setColumnWidth(1, 200);
+    s.list.resize(450, 200);
+    s.list.show();
+    QHeaderView* h = s.list.header();
+    const QRect second(200, 0, 200, h->height());
+    const QRect firstEnd(200 - 4, 0, 3, h->height()); // the sort column's face, right of its arrow
+
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(53, 53, 53));
+    dark.setColor(QPalette::Button, QColor(53, 53, 53));
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    dark.setColor(QPalette::WindowText, Qt::white);
+    QPalette badlyPaired = dark; // a text colour hardly apart from the face
+    badlyPaired.setColor(QPalette::ButtonText, QColor(70, 70, 70));
+    for (const QPalette& pal : {s.list.style()->standardPalette(), dark, badlyPaired}) {
+        s.list.setPalette(pal);
+        h->setPalette(pal);
+        s.list.SetShowSortArrows(false);
+        const QImage without = h->grab().toImage();
+        s.list.SetShowSortArrows(true);
+        s.list.SortByColumn(0, true);
+        const QImage with = h->grab().toImage();
+
+        const QColor face = pal.color(QPalette::Button);
+        EXPECT_GE(ContrastRatio(s.list.ArrowColour(), face), 3.0) << face.name().toStdString();
+        const QRect area(4 + h->fontMetrics().horizontalAdvance(QStringLiteral("Name")) + 2, 0, 150, h->height());
+        EXPECT_GT(Find(with, area, s.list.ArrowColour().rgb()).Count, 0) << face.name().toStdString();
+        // The header keeps the style's face whether the arrow shows or not.
+        EXPECT_EQ(with.copy(second), without.copy(second)) << face.name().toStdString();
+        EXPECT_EQ(with.copy(firstEnd), without.copy(firstEnd)) << face.name().toStdString();
+
+    }
 }

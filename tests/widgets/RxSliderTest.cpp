@@ -1,6 +1,10 @@
 #include "RxSlider.h"
 #include "WindowTestSupport.h"
 
+#include <QApplication>
+#include <QKeySequence>
+#include <QWheelEvent>
+
 #include <gtest/gtest.h>
 
 using namespace wintest;
@@ -59,7 +63,45 @@ TEST(RxSlider, KeysStepAndJumpAndEveryChangeButNoRepeatIsReported)
     s.widget.SetRange(0, 5);
     EXPECT_EQ(s.changes, (std::vector<int>{14, 5})) << "clamped into the range, also when the range shrinks";
     EXPECT_EQ(s.widget.Value(), 5);
-    EXPECT_EQ(s.widget.focusPolicy(), Qt::ClickFocus) << "not in the Tab order, focused by a click";
+}
+
+TEST(RxSlider, ArrowsPagesAndTheWheelStepItAsAnySlider)
+{
+    Slider s(1, 14, 9);
+    EXPECT_EQ(s.widget.focusPolicy(), Qt::WheelFocus) << "reached by Tab, a click and the wheel";
+    EXPECT_EQ(s.widget.PageStep(), 4);
+    const struct {
+        int key;
+        int value;
+    } keys[] = {
+        {Qt::Key_Up, 10}, {Qt::Key_Down, 9},      {Qt::Key_Down, 8},     {Qt::Key_PageUp, 12},
+        {Qt::Key_PageUp, 14}, {Qt::Key_PageDown, 10}, {Qt::Key_PageDown, 6}, {Qt::Key_PageDown, 2},
+        {Qt::Key_PageDown, 1},
+    };
+    for (const auto& k : keys) {
+        Key(&s.widget, k.key);
+        EXPECT_EQ(s.widget.Value(), k.value) << QKeySequence(k.key).toString().toStdString();
+    }
+
+    // The wheel: a notch up one step up, down one down; half notches add up.
+    s.widget.SetValue(5);
+    const auto wheel = [&](int delta) {
+        QWheelEvent event(QPointF(20, 10), s.widget.mapToGlobal(QPointF(20, 10)), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&s.widget, &event);
+        EXPECT_TRUE(event.isAccepted());
+    };
+    wheel(120);
+    EXPECT_EQ(s.widget.Value(), 6);
+    wheel(-240);
+    EXPECT_EQ(s.widget.Value(), 4);
+    wheel(60);
+    EXPECT_EQ(s.widget.Value(), 4);
+    wheel(60);
+    EXPECT_EQ(s.widget.Value(), 5);
+
+    Slider few(0, 5, 3);
+    EXPECT_EQ(few.widget.PageStep(), 2);
 }
 
 TEST(RxSlider, AHeldClickBesideTheThumbRepeatsOnlyWhileThePointerStaysOnThatSide)

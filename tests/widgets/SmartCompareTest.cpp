@@ -79,3 +79,35 @@ TEST_F(SmartCompare, TextsUseTheCollationWithLetterCaseCounted)
     EXPECT_EQ(Sign(c.Compare(QStringLiteral("10"), QStringLiteral("9:00"))),
               Sign(c.CompareText(QStringLiteral("10"), QStringLiteral("9:00"))));
 }
+
+TEST_F(SmartCompare, DigitRunsInTextsCompareByValueInEveryLocale)
+{
+    QList<QLocale> locales = QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    locales << QLocale::c() << QLocale(QStringLiteral("C.UTF-8"));
+    for (const QLocale& locale : locales) {
+        const TSmartComparer c(locale);
+        const std::string name = locale.name().toStdString();
+        EXPECT_LT(c.Compare(QStringLiteral("track2.wav"), QStringLiteral("track10.wav")), 0) << name;
+        EXPECT_LT(c.CompareText(QStringLiteral("track2.wav"), QStringLiteral("track10.wav")), 0) << name;
+        EXPECT_LT(c.Compare(QStringLiteral("/music/cd9/"), QStringLiteral("/music/cd10/")), 0) << name;
+        EXPECT_NE(c.Compare(QStringLiteral("song.wav"), QStringLiteral("Song.wav")), 0) << name;
+    }
+}
+
+TEST(NaturalCompare, DigitRunsByValueTheRestByCodePoint)
+{
+    const struct {
+        const char* a;
+        const char* b;
+        int sign;
+    } cases[] = {
+        {"track2", "track10", -1}, {"track10", "track2", 1}, {"a", "a", 0},       {"a9b", "a10a", -1},
+        {"x007", "x7", 1},         {"x07", "x007", -1},      {"x7y", "x007z", -1}, {"B", "a", -1},
+        {"a", "ab", -1},           {"1", "a", -1},           {"file99999999999999999999", "file100000000000000000000", -1},
+        {"", "0", -1},
+    };
+    for (const auto& c : cases) {
+        const int r = NaturalCompare(QString::fromLatin1(c.a), QString::fromLatin1(c.b));
+        EXPECT_EQ(r < 0 ? -1 : (r > 0 ? 1 : 0), c.sign) << c.a << " " << c.b;
+    }
+}

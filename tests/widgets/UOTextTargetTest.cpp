@@ -60,47 +60,101 @@ protected:
 };
 } // namespace
 
-TEST(DropEffect, KeysAndTheSourcesAllowedActionsChooseTheEffect)
+TEST(DropEffect, CopyWheneverAllowedLinkOnlyWhenAloneNeverMove)
 {
     const Qt::DropActions all = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
-    EXPECT_EQ(DropEffect(false, Qt::NoModifier, all), Qt::IgnoreAction);
-    EXPECT_EQ(DropEffect(true, Qt::NoModifier, all), Qt::MoveAction);
-    EXPECT_EQ(DropEffect(true, Qt::NoModifier, Qt::CopyAction | Qt::LinkAction), Qt::CopyAction);
-    EXPECT_EQ(DropEffect(true, Qt::NoModifier, Qt::LinkAction), Qt::LinkAction);
-    EXPECT_EQ(DropEffect(true, Qt::NoModifier, Qt::IgnoreAction), Qt::IgnoreAction);
-    EXPECT_EQ(DropEffect(true, Qt::ControlModifier, all), Qt::CopyAction);
-    EXPECT_EQ(DropEffect(true, Qt::ShiftModifier, all), Qt::MoveAction);
-    EXPECT_EQ(DropEffect(true, Qt::ShiftModifier, Qt::CopyAction), Qt::IgnoreAction);
-    EXPECT_EQ(DropEffect(true, Qt::ControlModifier | Qt::ShiftModifier, all), Qt::LinkAction);
-    EXPECT_EQ(DropEffect(true, Qt::ControlModifier | Qt::ShiftModifier, Qt::CopyAction), Qt::IgnoreAction);
+    const struct {
+        bool acceptable;
+        Qt::DropActions allowed;
+        Qt::DropAction effect;
+    } cases[] = {
+        {false, all, Qt::IgnoreAction},
+        {true, all, Qt::CopyAction},
+        {true, Qt::CopyAction | Qt::MoveAction, Qt::CopyAction},
+        {true, Qt::CopyAction | Qt::LinkAction, Qt::CopyAction},
+        {true, Qt::CopyAction, Qt::CopyAction},
+        {true, Qt::LinkAction, Qt::LinkAction},
+        {true, Qt::MoveAction, Qt::IgnoreAction},
+        {true, Qt::MoveAction | Qt::LinkAction, Qt::IgnoreAction},
+        {true, Qt::IgnoreAction, Qt::IgnoreAction},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DropEffect(c.acceptable, c.allowed), c.effect) << int(c.allowed);
 }
 
-TEST_F(DropTarget, FilesArriveInOrderAndTheSourceIsToldCopy)
+TEST_F(DropTarget, FilesArriveInOrderAndTheSourceIsToldCopyWhateverTheKeys)
 {
     std::unique_ptr<QMimeData> three(Files({QStringLiteral("/m/b.wav"), QStringLiteral("/m/a.wav"), QStringLiteral("/n/c d.aif")}));
-    EXPECT_EQ(Drag(three.get(), Qt::NoModifier), Qt::MoveAction);
+    EXPECT_EQ(Drag(three.get(), Qt::NoModifier), Qt::CopyAction);
     ASSERT_EQ(drops.size(), 1);
     EXPECT_EQ(drops[0], QStringLiteral("/m/b.wav\r\n/m/a.wav\r\n/n/c d.aif"));
     EXPECT_EQ(target.DroppedLines(), (QStringList{QStringLiteral("/m/b.wav"), QStringLiteral("/m/a.wav"), QStringLiteral("/n/c d.aif")}));
     EXPECT_EQ(at, QPoint(20, 30));
-    // Moving was chosen, yet the source must keep its files.
     EXPECT_EQ(reported, Qt::CopyAction);
 
-    EXPECT_EQ(Drag(three.get(), Qt::ControlModifier), Qt::CopyAction);
-    EXPECT_EQ(Drag(three.get(), Qt::ShiftModifier | Qt::ControlModifier), Qt::LinkAction);
-    EXPECT_EQ(reported, Qt::CopyAction);
-    EXPECT_EQ(drops.size(), 3);
+    for (Qt::KeyboardModifiers keys : {Qt::ControlModifier | Qt::NoModifier, Qt::ShiftModifier | Qt::NoModifier,
+                                       Qt::ShiftModifier | Qt::ControlModifier}) {
+        EXPECT_EQ(Drag(three.get(), keys), Qt::CopyAction);
+        EXPECT_EQ(reported, Qt::CopyAction);
+    }
+    EXPECT_EQ(Drag(three.get(), Qt::ShiftModifier, Qt::LinkAction), Qt::LinkAction);
+    EXPECT_EQ(reported, Qt::LinkAction);
+    EXPECT_EQ(drops.size(), 5);
 }
 
 TEST_F(DropTarget, ARefusedEffectDeliversNothing)
 {
     std::unique_ptr<QMimeData> files(Files({QStringLiteral("/m/a.wav")}));
-    EXPECT_EQ(Drag(files.get(), Qt::ShiftModifier, Qt::CopyAction), Qt::IgnoreAction);
+    EXPECT_EQ(Drag(files.get(), Qt::ShiftModifier, Qt::MoveAction), Qt::IgnoreAction);
     // Even a drop sent without an accepted drag.
-    QDropEvent drop(QPointF(1, 1), Qt::CopyAction, files.get(), Qt::LeftButton, Qt::ShiftModifier);
+    QDropEvent drop(QPointF(1, 1), Qt::MoveAction, files.get(), Qt::LeftButton, Qt::ShiftModifier);
     QApplication::sendEvent(&acceptor, &drop);
     EXPECT_FALSE(drop.isAccepted());
     EXPECT_TRUE(drops.isEmpty());
+}
+
+namespace {
+// Counts how often the list of URLs is read out of the drag.
+class CountingData : public QMimeData {
+public:
+    mutable int Reads = 0;
+
+protected:
+    QVariant retrieveData(const QString& mimeType, QMetaType type) const override
+    {
+        if (mimeType == QLatin1String("text/uri-list"))
+            ++Reads;
+        return QMimeData::retrieveData(mimeType, type);
+    }
+};
+} // namespace
+
+TEST_F(DropTarget, TheDroppedListIsReadOncePerDrag)
+{
+    CountingData data;
+    data.setUrls({QUrl::fromLocalFile(QStringLiteral("/m/a.wav")), QUrl::fromLocalFile(QStringLiteral("/m/b.wav"))});
+    const Qt::DropActions allowed = Qt::CopyAction | Qt::MoveAction;
+    for (int drag = 1; drag <= 2; ++drag) {
+        QDragEnterEvent enter(QPoint(5, 5), allowed, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&acceptor, &enter);
+        for (int y = 5; y < 105; ++y) {
+            QDragMoveEvent move(QPoint(5, y), allowed, &data, Qt::LeftButton, y % 2 ? Qt::ControlModifier : Qt::NoModifier);
+            QApplication::sendEvent(&acceptor, &move);
+            ASSERT_TRUE(move.isAccepted());
+        }
+        QDropEvent drop(QPointF(5, 105), allowed, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&acceptor, &drop);
+        EXPECT_EQ(data.Reads, drag);
+    }
+    EXPECT_EQ(drops.size(), 2);
+    // A drag that left is read again when it comes back.
+    QDragEnterEvent enter(QPoint(5, 5), allowed, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&acceptor, &enter);
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(&acceptor, &leave);
+    QDragEnterEvent again(QPoint(5, 5), allowed, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&acceptor, &again);
+    EXPECT_EQ(data.Reads, 4);
 }
 
 TEST_F(DropTarget, OnlyLocalFilesAreAccepted)
@@ -117,7 +171,7 @@ TEST_F(DropTarget, OnlyLocalFilesAreAccepted)
     // In a mixed drop the web link is skipped; a long path arrives whole.
     const QString longPath = QStringLiteral("/m/") + QString(300, QLatin1Char('x')) + QStringLiteral(".wav");
     std::unique_ptr<QMimeData> mixed(Files({QStringLiteral("https://example.org/a.wav"), longPath, QStringLiteral("/m/b.wav")}));
-    EXPECT_EQ(Drag(mixed.get(), Qt::NoModifier), Qt::MoveAction);
+    EXPECT_EQ(Drag(mixed.get(), Qt::NoModifier), Qt::CopyAction);
     EXPECT_EQ(drops, QStringList{longPath + QStringLiteral("\r\n/m/b.wav")});
 }
 
@@ -145,10 +199,11 @@ TEST(DropTargetOnAList, RowsDraggedInsideTheListAreLeftToTheList)
 
     // And a drop from outside never reaches the list's row moving.
     std::unique_ptr<QMimeData> files(Files({QStringLiteral("/m/b.wav")}));
-    QDragEnterEvent entering(QPoint(1, 1), Qt::MoveAction, files.get(), Qt::LeftButton, Qt::NoModifier);
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent entering(QPoint(1, 1), offered, files.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(list.viewport(), &entering);
     EXPECT_TRUE(entering.isAccepted());
-    QDropEvent outside(QPointF(1, 1), Qt::MoveAction, files.get(), Qt::LeftButton, Qt::NoModifier);
+    QDropEvent outside(QPointF(1, 1), offered, files.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(list.viewport(), &outside);
     EXPECT_EQ(listDrops, 1);
     EXPECT_EQ(targetDrops, 1);

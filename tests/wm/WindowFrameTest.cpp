@@ -20,6 +20,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -98,13 +99,14 @@ TEST_F(WindowFrames, TheProgressWindowIsCentredByItsFrame)
     EXPECT_GT(frame.height(), progress.height());
 }
 
-TEST(MainWindowFrame, TheMainWindowIs536By374WithItsFrameAndCentredOnTheScreenByIt)
+TEST(MainWindowFrame, TheMainWindowIs536By374WithItsFrameOrWiderForItsColumnsAndCentredOnTheScreenByIt)
 {
     TempProgramFolder folder;
     TFormMain main;
     main.show();
     const QRect area = main.screen()->availableGeometry();
-    const QRect expected(CenteredPosition(area, QSize(536, 374)), QSize(536, 374));
+    const QSize outer(std::max(536, main.WidthForColumns()), 374);
+    const QRect expected(CenteredPosition(area, outer), outer);
     EXPECT_TRUE(SpinUntil([&] { return !FrameMarginsOf(&main).isNull() && main.frameGeometry() == expected; }, 10000))
         << "framed at " << main.frameGeometry().x() << "," << main.frameGeometry().y() << " "
         << main.frameGeometry().width() << "x" << main.frameGeometry().height();
