@@ -38,13 +38,6 @@ namespace {
 const QString SectionToolbar = QStringLiteral("Toolbar");
 const QString KeyLayout = QStringLiteral("Layout");
 const QString KeyVisible = QStringLiteral("Visible");
-
-QAction* NewAction(QObject* owner, const QString& caption, const QString& hint)
-{
-    auto* action = new QAction(caption, owner);
-    action->setToolTip(hint);
-    return action;
-}
 } // namespace
 
 TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
@@ -120,192 +113,190 @@ void TFormMain::BindAction(QAction* action, void (TFormMain::*handler)())
     });
 }
 
+QList<TMainCommandRow> TFormMain::CommandTable()
+{
+    using namespace ResStr;
+    const QKeySequence none;
+    return {
+        {mcChooseFiles, "ActionChooseFiles", ActionChooseFilesCaption, ActionChooseFilesHint,
+         QKeySequence(Qt::CTRL | Qt::Key_O), miChooseFiles, ckPlain, &TFormMain::ActionChooseFilesExecute},
+        {mcEncode, "ActionEncode", ActionEncodeCaption, ActionEncodeHint, QKeySequence(Qt::CTRL | Qt::Key_E),
+         miEncode, ckPlain, &TFormMain::ActionEncodeExecute},
+        {mcDelete, "ActionDelete", ActionDeleteCaption, ActionDeleteHint, QKeySequence(Qt::Key_Delete), miDelete,
+         ckPlain, &TFormMain::ActionDeleteExecute},
+        {mcClearList, "ActionClearList", ActionClearListCaption, ActionClearListHint,
+         QKeySequence(Qt::CTRL | Qt::Key_Delete), miClearList, ckPlain, &TFormMain::ActionClearListExecute},
+        {mcOptions, "ActionOptions", ActionOptionsCaption, ActionOptionsHint, none, miOptions, ckPlain,
+         &TFormMain::ActionOptionsExecute},
+        {mcAbout, "ActionAbout", ActionAboutCaption, ActionAboutHint, none, miAbout, ckPlain,
+         &TFormMain::ActionAboutExecute},
+        {mcToolbar, "ActionToolbar", ActionToolbarCaption, ActionToolbarHint, none, -1, ckCheckable,
+         &TFormMain::ActionToolbarExecute},
+        {mcToolbarIcons, "ActionToolbarIcons", ActionToolbarIconsCaption, ActionToolbarIconsHint, none, -1,
+         ckDisplayMode, &TFormMain::ActionToolbarIconsExecute},
+        {mcToolbarCaptions, "ActionToolbarCaptions", ActionToolbarCaptionsCaption, ActionToolbarCaptionsHint, none,
+         -1, ckDisplayMode, &TFormMain::ActionToolbarCaptionsExecute},
+        {mcToolbarBoth, "ActionToolbarBoth", ActionToolbarBothCaption, ActionToolbarBothHint, none, -1,
+         ckDisplayMode, &TFormMain::ActionToolbarBothExecute},
+        {mcViewLog, "ActionViewLog", ActionViewLogCaption, ActionViewLogHint, none, -1, ckPlain,
+         &TFormMain::ActionViewLogExecute},
+        {mcOpenFilelist, "MenuOpenFilelist", MenuOpenFilelistCaption, {}, none, -1, ckHidden, nullptr},
+        // Spelled out: QKeySequence::Quit is empty under a Windows-style key scheme (Qt's fallback theme).
+        {mcExit, "MenuExit", MenuExitCaption, {}, QKeySequence(Qt::CTRL | Qt::Key_Q), -1, ckPlain,
+         &TFormMain::ExitClick},
+        {mcQuickEncode, "MenuQuickEncode", MenuQuickEncodeCaption, {}, none, -1, ckHidden, nullptr},
+        {mcContents, "MenuContents", MenuContentsCaption, {}, none, -1, ckHidden, nullptr},
+        {mcKeywordSearch, "MenuKeywordSearch", MenuKeywordSearchCaption, {}, none, -1, ckHidden, nullptr},
+        {mcCheckForUpdate, "MenuCheckForUpdate", MenuCheckForUpdateCaption, {}, none, -1, ckPlain,
+         &TFormMain::CheckForUpdateClick},
+        {mcBladeEncHomepage, "MenuBladeEncHomepage", MenuBladeEncHomepageCaption, {}, none, -1, ckPlain,
+         &TFormMain::BladeEncHomepageClick},
+        {mcTonewrightHomepage, "MenuTonewrightHomepage", MenuTonewrightHomepageCaption, {}, none, -1, ckPlain,
+         &TFormMain::TonewrightHomepageClick},
+    };
+}
+
 void TFormMain::CreateActions()
 {
-    ActionChooseFiles = NewAction(this, ResStr::ActionChooseFilesCaption, ResStr::ActionChooseFilesHint);
-    ActionChooseFiles->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    ActionChooseFiles->setIcon(MainImage(miChooseFiles));
-
-    ActionEncode = NewAction(this, ResStr::ActionEncodeCaption, ResStr::ActionEncodeHint);
-    ActionEncode->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    ActionEncode->setIcon(MainImage(miEncode));
-
-    ActionDelete = NewAction(this, ResStr::ActionDeleteCaption, ResStr::ActionDeleteHint);
-    ActionDelete->setShortcut(QKeySequence(Qt::Key_Delete));
-    ActionDelete->setIcon(MainImage(miDelete));
-
-    ActionClearList = NewAction(this, ResStr::ActionClearListCaption, ResStr::ActionClearListHint);
-    ActionClearList->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete));
-    ActionClearList->setIcon(MainImage(miClearList));
-
-    ActionOptions = NewAction(this, ResStr::ActionOptionsCaption, ResStr::ActionOptionsHint);
-    ActionOptions->setIcon(MainImage(miOptions));
-
-    ActionAbout = NewAction(this, ResStr::ActionAboutCaption, ResStr::ActionAboutHint);
-    ActionAbout->setIcon(MainImage(miAbout));
-
-    ActionToolbar = NewAction(this, ResStr::ActionToolbarCaption, ResStr::ActionToolbarHint);
-    ActionToolbar->setCheckable(true);
-    ActionToolbar->setChecked(true);
-
-    ToolbarDisplayGroup = new QActionGroup(this);
-    ToolbarDisplayGroup->setExclusive(true);
-    ActionToolbarIcons = NewAction(this, ResStr::ActionToolbarIconsCaption, ResStr::ActionToolbarIconsHint);
-    ActionToolbarCaptions = NewAction(this, ResStr::ActionToolbarCaptionsCaption, ResStr::ActionToolbarCaptionsHint);
-    ActionToolbarBoth = NewAction(this, ResStr::ActionToolbarBothCaption, ResStr::ActionToolbarBothHint);
-    for (QAction* a : {ActionToolbarIcons, ActionToolbarCaptions, ActionToolbarBoth}) {
-        a->setCheckable(true);
-        ToolbarDisplayGroup->addAction(a);
+    m_toolbarDisplayGroup = new QActionGroup(this);
+    m_toolbarDisplayGroup->setExclusive(true);
+    for (const TMainCommandRow& row : CommandTable()) {
+        auto* action = new QAction(row.Caption, this);
+        action->setObjectName(QLatin1String(row.ObjectName));
+        action->setToolTip(row.Hint);
+        action->setShortcut(row.Shortcut);
+        if (row.Image >= 0)
+            action->setIcon(MainImage(TMainImage(row.Image)));
+        switch (row.Kind) {
+        case ckPlain: break;
+        case ckCheckable: action->setCheckable(true); action->setChecked(true); break;
+        case ckDisplayMode: action->setCheckable(true); m_toolbarDisplayGroup->addAction(action); break;
+        case ckHidden: action->setVisible(false); break;
+        }
+        if (row.Handler) {
+            BindAction(action, row.Handler);
+            // Shortcuts work while this window is active, also with the toolbar hidden.
+            addAction(action);
+        }
+        m_commands[row.Id] = action;
     }
-    ActionToolbarIcons->setChecked(true);
-
-    ActionViewLog = NewAction(this, ResStr::ActionViewLogCaption, ResStr::ActionViewLogHint);
-
-    MenuOpenFilelist = NewAction(this, ResStr::MenuOpenFilelistCaption, QString());
-    MenuOpenFilelist->setVisible(false);
-    MenuExit = NewAction(this, ResStr::MenuExitCaption, QString());
-    // Spelled out: QKeySequence::Quit is empty under a Windows-style key scheme (Qt's fallback theme).
-    MenuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    MenuQuickEncode = NewAction(this, ResStr::MenuQuickEncodeCaption, QString());
-    MenuQuickEncode->setVisible(false);
-    MenuContents = NewAction(this, ResStr::MenuContentsCaption, QString());
-    MenuContents->setVisible(false);
-    MenuKeywordSearch = NewAction(this, ResStr::MenuKeywordSearchCaption, QString());
-    MenuKeywordSearch->setVisible(false);
-    MenuCheckForUpdate = NewAction(this, ResStr::MenuCheckForUpdateCaption, QString());
-    MenuBladeEncHomepage = NewAction(this, ResStr::MenuBladeEncHomepageCaption, QString());
-    MenuTonewrightHomepage = NewAction(this, ResStr::MenuTonewrightHomepageCaption, QString());
-
-    BindAction(ActionChooseFiles, &TFormMain::ActionChooseFilesExecute);
-    BindAction(ActionEncode, &TFormMain::ActionEncodeExecute);
-    BindAction(ActionDelete, &TFormMain::ActionDeleteExecute);
-    BindAction(ActionClearList, &TFormMain::ActionClearListExecute);
-    BindAction(ActionOptions, &TFormMain::ActionOptionsExecute);
-    BindAction(ActionAbout, &TFormMain::ActionAboutExecute);
-    BindAction(ActionToolbar, &TFormMain::ActionToolbarExecute);
-    BindAction(ActionToolbarIcons, &TFormMain::ActionToolbarIconsExecute);
-    BindAction(ActionToolbarCaptions, &TFormMain::ActionToolbarCaptionsExecute);
-    BindAction(ActionToolbarBoth, &TFormMain::ActionToolbarBothExecute);
-    BindAction(ActionViewLog, &TFormMain::ActionViewLogExecute);
-    BindAction(MenuExit, &TFormMain::ExitClick);
-    BindAction(MenuCheckForUpdate, &TFormMain::CheckForUpdateClick);
-    BindAction(MenuBladeEncHomepage, &TFormMain::BladeEncHomepageClick);
-    BindAction(MenuTonewrightHomepage, &TFormMain::TonewrightHomepageClick);
-
-    // Shortcuts work while this window is active, also with the toolbar hidden.
-    addActions({ActionChooseFiles, ActionEncode, ActionDelete, ActionClearList, ActionOptions, ActionAbout,
-                ActionToolbar, ActionToolbarIcons, ActionToolbarCaptions, ActionToolbarBoth, ActionViewLog,
-                MenuExit});
+    Command(mcToolbarIcons)->setChecked(true);
 }
 
 void TFormMain::CreateMenus()
 {
     QMenuBar* bar = menuBar();
-
-    MenuFile = bar->addMenu(ResStr::MenuFileCaption);
-    MenuFile->addAction(ActionChooseFiles);
-    MenuFile->addAction(MenuOpenFilelist);
-    MenuFile->addSeparator();
-    MenuFile->addAction(MenuExit);
-
-    MenuEdit = bar->addMenu(ResStr::MenuEditCaption);
-    MenuEdit->addAction(ActionDelete);
-    MenuEdit->addAction(ActionClearList);
-    MenuEdit->addSeparator();
-    MenuEdit->addAction(ActionOptions);
-
-    MenuActions = bar->addMenu(ResStr::MenuActionsCaption);
-    MenuActions->addAction(MenuQuickEncode);
-    MenuActions->addAction(ActionEncode);
-
-    MenuView = bar->addMenu(ResStr::MenuViewCaption);
-    MenuViewToolbar = MenuView->addMenu(ResStr::MenuToolbarCaption);
-    MenuViewToolbar->addAction(ActionToolbar);
-    MenuViewDisplay = MenuViewToolbar->addMenu(ResStr::MenuDisplayCaption);
-    MenuViewDisplay->addActions(ToolbarDisplayGroup->actions());
-    MenuView->addAction(ActionViewLog);
-
-    MenuHelp = bar->addMenu(ResStr::MenuHelpCaption);
-    MenuHelp->addAction(MenuContents);
-    MenuHelp->addAction(MenuKeywordSearch);
-    MenuHelp->addSeparator()->setVisible(false);
-    MenuHelp->addAction(MenuCheckForUpdate);
-    MenuHelp->addSeparator();
-    MenuHelp->addAction(MenuBladeEncHomepage);
-    MenuHelp->addAction(MenuTonewrightHomepage);
-    MenuHelp->addSeparator();
-    MenuHelp->addAction(ActionAbout);
-
-    PopupMenuList = new QMenu(this);
-    PopupMenuList->addAction(ActionChooseFiles);
-    PopupMenuList->addSeparator();
-    PopupMenuList->addAction(ActionDelete);
-    PopupMenuList->addAction(ActionClearList);
-    PopupMenuList->addSeparator();
-    PopupMenuList->addAction(ActionEncode);
-    PopupMenuList->addAction(ActionOptions);
-
-    PopupMenuToolbar = new QMenu(this);
-    PopupMenuToolbar->addAction(ActionToolbar);
-    PopupMenuToolbarDisplay = PopupMenuToolbar->addMenu(ResStr::MenuDisplayCaption);
-    PopupMenuToolbarDisplay->addActions(ToolbarDisplayGroup->actions());
-
-    for (QMenu* menu : {MenuFile, MenuEdit, MenuActions, MenuView, MenuViewToolbar, MenuViewDisplay, MenuHelp,
-                        PopupMenuList, PopupMenuToolbar, PopupMenuToolbarDisplay})
+    const auto addMenu = [this](QWidget* parent, const char* name, const QString& caption) {
+        auto* menu = new QMenu(caption, parent);
+        menu->setObjectName(QLatin1String(name));
+        // The enabling rules run before any menu shows.
         connect(menu, &QMenu::aboutToShow, this, [this] { ActionList1Update(); });
+        return menu;
+    };
+    const auto addTo = [this](QMenu* menu, std::initializer_list<TMainCommand> ids) {
+        for (TMainCommand id : ids)
+            menu->addAction(Command(id));
+    };
+
+    QMenu* file = addMenu(bar, "MenuFile", ResStr::MenuFileCaption);
+    bar->addMenu(file);
+    addTo(file, {mcChooseFiles, mcOpenFilelist});
+    file->addSeparator();
+    addTo(file, {mcExit});
+
+    QMenu* edit = addMenu(bar, "MenuEdit", ResStr::MenuEditCaption);
+    bar->addMenu(edit);
+    addTo(edit, {mcDelete, mcClearList});
+    edit->addSeparator();
+    addTo(edit, {mcOptions});
+
+    QMenu* actions = addMenu(bar, "MenuActions", ResStr::MenuActionsCaption);
+    bar->addMenu(actions);
+    addTo(actions, {mcQuickEncode, mcEncode});
+
+    QMenu* view = addMenu(bar, "MenuView", ResStr::MenuViewCaption);
+    bar->addMenu(view);
+    QMenu* viewToolbar = addMenu(view, "MenuViewToolbar", ResStr::MenuToolbarCaption);
+    view->addMenu(viewToolbar);
+    addTo(viewToolbar, {mcToolbar});
+    QMenu* viewDisplay = addMenu(viewToolbar, "MenuViewDisplay", ResStr::MenuDisplayCaption);
+    viewToolbar->addMenu(viewDisplay);
+    viewDisplay->addActions(m_toolbarDisplayGroup->actions());
+    addTo(view, {mcViewLog});
+
+    QMenu* help = addMenu(bar, "MenuHelp", ResStr::MenuHelpCaption);
+    bar->addMenu(help);
+    addTo(help, {mcContents, mcKeywordSearch});
+    help->addSeparator()->setVisible(false);
+    addTo(help, {mcCheckForUpdate});
+    help->addSeparator();
+    addTo(help, {mcBladeEncHomepage, mcTonewrightHomepage});
+    help->addSeparator();
+    addTo(help, {mcAbout});
+
+    m_popupMenuList = addMenu(this, "PopupMenuList", QString());
+    addTo(m_popupMenuList, {mcChooseFiles});
+    m_popupMenuList->addSeparator();
+    addTo(m_popupMenuList, {mcDelete, mcClearList});
+    m_popupMenuList->addSeparator();
+    addTo(m_popupMenuList, {mcEncode, mcOptions});
+
+    m_popupMenuToolbar = addMenu(this, "PopupMenuToolbar", QString());
+    addTo(m_popupMenuToolbar, {mcToolbar});
+    QMenu* popupDisplay = addMenu(m_popupMenuToolbar, "PopupMenuToolbarDisplay", ResStr::MenuDisplayCaption);
+    m_popupMenuToolbar->addMenu(popupDisplay);
+    popupDisplay->addActions(m_toolbarDisplayGroup->actions());
 }
 
 void TFormMain::CreateToolBar()
 {
-    ToolBar1 = new QToolBar(this);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setMovable(false);
-    ToolBar1->setFloatable(false);
-    ToolBar1->setIconSize(QSize(16, 16));
-    ToolBar1->toggleViewAction()->setVisible(false);
-    addToolBar(Qt::TopToolBarArea, ToolBar1);
+    m_toolBar = new QToolBar(this);
+    m_toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setFloatable(false);
+    m_toolBar->setIconSize(QSize(16, 16));
+    m_toolBar->toggleViewAction()->setVisible(false);
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
 
-    ToolBar1->addSeparator();
-    ToolBar1->addAction(ActionChooseFiles);
-    ToolBar1->addSeparator();
-    ToolBar1->addAction(ActionEncode);
-    ToolBar1->addSeparator();
-    ToolBar1->addAction(ActionDelete);
-    ToolBar1->addAction(ActionClearList);
-    ToolBar1->addSeparator();
-    ToolBar1->addAction(ActionOptions);
-    ToolBar1->addSeparator();
-    ToolBar1->addAction(ActionAbout);
+    // A separator before each group of buttons.
+    for (const auto& group : {std::initializer_list<TMainCommand>{mcChooseFiles}, {mcEncode},
+                              {mcDelete, mcClearList}, {mcOptions}, {mcAbout}}) {
+        m_toolBar->addSeparator();
+        for (TMainCommand id : group)
+            m_toolBar->addAction(Command(id));
+    }
 
-    ToolBar1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ToolBar1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { PopupMenuToolbar->popup(ToolBar1->mapToGlobal(pos)); });
+    m_toolBar->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_toolBar, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { m_popupMenuToolbar->popup(m_toolBar->mapToGlobal(pos)); });
     // The design state: pictures without captions.
     ApplyToolbarMode(1);
 }
 
 void TFormMain::CreateStatusBar()
 {
-    StatusBar1 = statusBar();
-    StatusPanelProduct = new QLabel(StatusBar1);
-    StatusPanelCount = new QLabel(StatusBar1);
-    StatusBar1->addWidget(StatusPanelProduct);
-    StatusBar1->addWidget(StatusPanelCount);
+    QStatusBar* bar = statusBar();
+    m_statusPanelProduct = new QLabel(bar);
+    m_statusPanelProduct->setObjectName(QStringLiteral("StatusPanelProduct"));
+    m_statusPanelCount = new QLabel(bar);
+    m_statusPanelCount->setObjectName(QStringLiteral("StatusPanelCount"));
+    bar->addWidget(m_statusPanelProduct);
+    bar->addWidget(m_statusPanelCount);
     FitStatusPanels();
 }
 
 void TFormMain::FitStatusPanels()
 {
     // The designed widths, wider where the running font needs it for the panels' texts.
-    StatusPanelProduct->setFixedWidth(StatusPanelWidth(StatusPanelProduct, 100, {ResStr::ProductCaption}));
-    StatusPanelCount->setMinimumWidth(
-        StatusPanelWidth(StatusPanelCount, 50, {ResStr::NoFiles, ResStr::OneFile, ResStr::SomeFiles.arg(99999)}));
+    m_statusPanelProduct->setFixedWidth(StatusPanelWidth(m_statusPanelProduct, 100, {ResStr::ProductCaption}));
+    m_statusPanelCount->setMinimumWidth(
+        StatusPanelWidth(m_statusPanelCount, 50, {ResStr::NoFiles, ResStr::OneFile, ResStr::SomeFiles.arg(99999)}));
 }
 
 void TFormMain::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::FontChange && StatusPanelProduct)
+    if (event->type() == QEvent::FontChange && m_statusPanelProduct)
         FitStatusPanels();
 }
 
@@ -314,7 +305,7 @@ void TFormMain::FormCreate()
     RunGuarded([this] {
         setWindowTitle(ResStr::ProductCaption);
         FileList->Clear();
-        StatusPanelProduct->setText(ResStr::ProductCaption);
+        m_statusPanelProduct->setText(ResStr::ProductCaption);
         UpdateFileCount();
 
         // What a kill in the middle of a save left behind.
@@ -326,14 +317,14 @@ void TFormMain::FormCreate()
         GlobalVars.Log = LoadLogFile(LogFilePath());
 
         switch (ReadIniInteger(SectionToolbar, KeyLayout, 3)) {
-        case 1: ActionToolbarIcons->setChecked(true); ActionToolbarIconsExecute(); break;
-        case 2: ActionToolbarCaptions->setChecked(true); ActionToolbarCaptionsExecute(); break;
-        case 3: ActionToolbarBoth->setChecked(true); ActionToolbarBothExecute(); break;
+        case 1: Command(mcToolbarIcons)->setChecked(true); ActionToolbarIconsExecute(); break;
+        case 2: Command(mcToolbarCaptions)->setChecked(true); ActionToolbarCaptionsExecute(); break;
+        case 3: Command(mcToolbarBoth)->setChecked(true); ActionToolbarBothExecute(); break;
         default: break;
         }
         const bool visible = ReadIniBool(SectionToolbar, KeyVisible, true);
-        ActionToolbar->setChecked(visible);
-        ToolBar1->setVisible(visible);
+        Command(mcToolbar)->setChecked(visible);
+        m_toolBar->setVisible(visible);
     });
     ActionList1Update();
 }
@@ -399,9 +390,9 @@ void TFormMain::ApplyToolbarMode(int layout)
     const Qt::ToolButtonStyle style = layout == 1   ? Qt::ToolButtonIconOnly
                                       : layout == 2 ? Qt::ToolButtonTextOnly
                                                     : Qt::ToolButtonTextUnderIcon;
-    ToolBar1->setToolButtonStyle(style);
-    for (QAction* action : ToolBar1->actions()) {
-        auto* button = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(action));
+    m_toolBar->setToolButtonStyle(style);
+    for (QAction* action : m_toolBar->actions()) {
+        auto* button = qobject_cast<QToolButton*>(m_toolBar->widgetForAction(action));
         if (!button)
             continue;
         if (layout == 1) {
@@ -416,27 +407,27 @@ void TFormMain::ApplyToolbarMode(int layout)
 void TFormMain::ActionToolbarExecute()
 {
     // The action has already inverted its check mark.
-    ToolBar1->setVisible(ActionToolbar->isChecked());
-    WriteIniBool(SectionToolbar, KeyVisible, ActionToolbar->isChecked());
+    m_toolBar->setVisible(Command(mcToolbar)->isChecked());
+    WriteIniBool(SectionToolbar, KeyVisible, Command(mcToolbar)->isChecked());
 }
 
 void TFormMain::ActionToolbarIconsExecute()
 {
-    ActionToolbarIcons->setChecked(true);
+    Command(mcToolbarIcons)->setChecked(true);
     ApplyToolbarMode(1);
     WriteIniInteger(SectionToolbar, KeyLayout, 1);
 }
 
 void TFormMain::ActionToolbarCaptionsExecute()
 {
-    ActionToolbarCaptions->setChecked(true);
+    Command(mcToolbarCaptions)->setChecked(true);
     ApplyToolbarMode(2);
     WriteIniInteger(SectionToolbar, KeyLayout, 2);
 }
 
 void TFormMain::ActionToolbarBothExecute()
 {
-    ActionToolbarBoth->setChecked(true);
+    Command(mcToolbarBoth)->setChecked(true);
     ApplyToolbarMode(3);
     WriteIniInteger(SectionToolbar, KeyLayout, 3);
 }
@@ -471,12 +462,12 @@ void TFormMain::ActionList1Update()
 {
     const bool hasRows = FileCount() > 0;
     const QItemSelectionModel* selection = ListViewFiles->selectionModel();
-    ActionClearList->setEnabled(hasRows);
-    ActionEncode->setEnabled(hasRows);
-    ActionDelete->setEnabled(selection && selection->hasSelection());
-    const bool toolbarShown = ActionToolbar->isChecked();
-    ActionToolbarIcons->setEnabled(toolbarShown);
-    ActionToolbarCaptions->setEnabled(toolbarShown);
-    ActionToolbarBoth->setEnabled(toolbarShown);
-    ActionViewLog->setEnabled(!GlobalVars.Log.isEmpty());
+    Command(mcClearList)->setEnabled(hasRows);
+    Command(mcEncode)->setEnabled(hasRows);
+    Command(mcDelete)->setEnabled(selection && selection->hasSelection());
+    const bool toolbarShown = Command(mcToolbar)->isChecked();
+    Command(mcToolbarIcons)->setEnabled(toolbarShown);
+    Command(mcToolbarCaptions)->setEnabled(toolbarShown);
+    Command(mcToolbarBoth)->setEnabled(toolbarShown);
+    Command(mcViewLog)->setEnabled(!GlobalVars.Log.isEmpty());
 }

@@ -98,7 +98,7 @@ void TFormMain::CreateList()
 
     ListViewFiles->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ListViewFiles, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        PopupMenuList->popup(ListViewFiles->viewport()->mapToGlobal(pos));
+        m_popupMenuList->popup(ListViewFiles->viewport()->mapToGlobal(pos));
     });
 
     // The list's change and deletion notifications refresh the count.
@@ -106,10 +106,10 @@ void TFormMain::CreateList()
     connect(FileList, &QAbstractItemModel::rowsRemoved, this, [this] { UpdateFileCount(); });
     connect(FileList, &QAbstractItemModel::modelReset, this, [this] { UpdateFileCount(); });
 
-    UOTextTarget1 = new TUOTextTarget(this);
-    UOTextTarget1->SetAcceptTextFormats(dtfFiles);
-    UOTextTarget1->SetAcceptorControl(ListViewFiles);
-    UOTextTarget1->OnDrop = [this](TUOTextTarget* sender, QWidget*, const QString& text, int, int) {
+    m_textTarget = new TUOTextTarget(this);
+    m_textTarget->SetAcceptTextFormats(dtfFiles);
+    m_textTarget->SetAcceptorControl(ListViewFiles);
+    m_textTarget->OnDrop = [this](TUOTextTarget* sender, QWidget*, const QString& text, int, int) {
         RunGuarded([&] { UOTextTarget1Drop(sender, text); });
     };
 
@@ -131,11 +131,11 @@ void TFormMain::UpdateFileCount()
 {
     const int n = FileCount();
     if (n == 0)
-        StatusPanelCount->setText(ResStr::NoFiles);
+        m_statusPanelCount->setText(ResStr::NoFiles);
     else if (n == 1)
-        StatusPanelCount->setText(ResStr::OneFile);
+        m_statusPanelCount->setText(ResStr::OneFile);
     else
-        StatusPanelCount->setText(ResStr::SomeFiles.arg(n));
+        m_statusPanelCount->setText(ResStr::SomeFiles.arg(n));
 }
 
 QList<TFileEntry> TFormMain::FileEntries() const

@@ -2,6 +2,7 @@
 // host: what the desktop shows, hiding to the tray during a run and coming back.
 #include "BatchRun.h"
 #include "Main.h"
+#include "MainWindowParts.h"
 #include "TrayController.h"
 
 #include "ConsoleIO.h"
@@ -295,7 +296,7 @@ TEST_F(TrayTest, ABatchThatEndsWhileHiddenInTheTraySaysSoInAMessage)
     const auto encode = [&](const QByteArray& script) {
         qputenv("FAKE_BLADEENC_SCRIPT_TEXT", script);
         main.ActionList1Update();
-        main.ActionEncode->trigger();
+        wintest::Part(main, "ActionEncode")->trigger();
         SpinUntil([&] { return !main.Batch->GUI2Console1->Running(); });
     };
 

@@ -11,6 +11,7 @@
 #include "BatchRun.h"
 #include "MockLogind.h"
 #include "Main.h"
+#include "MainWindowParts.h"
 #include "TrayController.h"
 #include "OutputInterpreter.h"
 #include "QtPrinters.h"
@@ -182,7 +183,7 @@ protected:
     void Encode()
     {
         main->ActionList1Update();
-        main->ActionEncode->trigger();
+        wintest::Part(*main, "ActionEncode")->trigger();
     }
 
     QByteArray LogFileBytes() const { return folder.Read(QStringLiteral("Tonewright.log")); }
@@ -616,7 +617,7 @@ TEST_F(BatchRun, MissingEncoderOrEmptyListStartsNothing)
     GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
     main->FileList->Clear();
     boxes.Answer(IDOK);
-    main->ActionEncodeExecute(); // the command itself is disabled with an empty list
+    main->Batch->Execute({}); // the command itself is disabled with an empty list
     ASSERT_EQ(boxes.Asked().size(), 3u);
     EXPECT_EQ(boxes.Asked()[2].Text, QStringLiteral("There are no files to encode!"));
     EXPECT_EQ(boxes.Asked()[2].Caption, QStringLiteral("Hint"));
@@ -709,7 +710,7 @@ TEST_F(BatchRun, LastLogShowsTheRunLogAndChangesNothing)
         log->ButtonOK->click();
     });
     main->ActionList1Update();
-    main->ActionViewLog->trigger();
+    wintest::Part(*main, "ActionViewLog")->trigger();
     EXPECT_EQ(shown, QStringLiteral("first\nsecond line"));
     EXPECT_EQ(LogFileBytes(), QByteArray("a\r\nb\r\n"));
     EXPECT_EQ(GlobalVars.Log.size(), 2);
@@ -893,7 +894,7 @@ TEST_F(BatchRun, SourcesTheBatchDeletedLeaveTheList)
     for (const TFileEntry& e : main->FileEntries())
         left << e.FullPath();
     EXPECT_EQ(left, (QStringList{listed[1], listed[2]}));
-    EXPECT_EQ(main->StatusPanelCount->text(), QStringLiteral("2 files"));
+    EXPECT_EQ(wintest::Part<QLabel>(*main, "StatusPanelCount")->text(), QStringLiteral("2 files"));
 }
 
 TEST_F(BatchRun, AListPastTheArgumentLimitRunsTheEncoderSeveralTimesUnderOneWindow)

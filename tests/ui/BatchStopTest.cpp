@@ -4,6 +4,7 @@
 #include "ConsoleIO.h"
 #include "Dialogs.h"
 #include "Main.h"
+#include "MainWindowParts.h"
 #include "ScriptedDialogs.h"
 #include "Spin.h"
 #include "TempProgramFolder.h"
@@ -65,7 +66,7 @@ TEST(BatchStop, StoppedMidFileLeavesNothingButTheSource)
     watch.start(5);
 
     main->ActionList1Update();
-    main->ActionEncode->trigger();
+    wintest::Part(*main, "ActionEncode")->trigger();
     SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); }, 30000);
     qunsetenv("BLADEENC_NO_O_TMPFILE");
 

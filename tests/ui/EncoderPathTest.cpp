@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "BatchRun.h"
 #include "Main.h"
+#include "MainWindowParts.h"
 #include "ScriptedDialogs.h"
 #include "Spin.h"
 #include "TempProgramFolder.h"
@@ -59,7 +60,7 @@ protected:
     {
         GlobalVars.BladeEncPath = QStringLiteral("tw-bare-encoder");
         main->ActionList1Update();
-        main->ActionEncode->trigger();
+        wintest::Part(*main, "ActionEncode")->trigger();
     }
 };
 

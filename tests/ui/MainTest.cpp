@@ -5,6 +5,7 @@
 #include "FileSizeLimit.h"
 #include "BatchRun.h"
 #include "Main.h"
+#include "MainWindowParts.h"
 #include "TrayController.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
@@ -23,6 +24,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTimer>
@@ -129,7 +131,16 @@ protected:
             form->ListViewFiles->selectionModel()->select(form->FileList->index(r, 0),
                                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
-    QString CountText() const { return form->StatusPanelCount->text(); }
+    QString CountText() const { return wintest::Part<QLabel>(*form, "StatusPanelCount")->text(); }
+    // The window's parts by their object names.
+    QAction* Act(const char* name) const { return wintest::Part(*form, name); }
+    // A command as the user gives it: the enabling rules have run since the last change.
+    void Run(const char* name)
+    {
+        form->ActionList1Update();
+        Act(name)->trigger();
+    }
+    QToolBar* Bar() const { return wintest::Part<QToolBar>(*form, "ToolBar1"); }
 
     TempProgramFolder folder;
     ScriptedMessageBoxes boxes;
@@ -143,15 +154,15 @@ TEST_F(MainWindow, FirstStartWritesTheSettingsAndTheRestoredLayout)
     Create();
     EXPECT_EQ(Ini(), DefaultSettingsText(folder.Path()) + "[Toolbar]\nLayout=3\n");
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Tonewright 1.2"));
-    EXPECT_EQ(form->StatusPanelProduct->text(), QStringLiteral("Tonewright 1.2"));
+    EXPECT_EQ(wintest::Part<QLabel>(*form, "StatusPanelProduct")->text(), QStringLiteral("Tonewright 1.2"));
     EXPECT_EQ(CountText(), QStringLiteral("No files"));
     EXPECT_EQ(GlobalVars.BladeEncPath, folder.File(QStringLiteral("BladeEnc")));
     EXPECT_EQ(GlobalVars.Bitrate, 128);
     EXPECT_EQ(GlobalVars.Priority, 1);
-    EXPECT_TRUE(form->ActionToolbarBoth->isChecked());
-    EXPECT_EQ(form->ToolBar1->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
-    EXPECT_TRUE(form->ActionToolbar->isChecked());
-    EXPECT_TRUE(form->ToolBar1->isVisibleTo(form.get()));
+    EXPECT_TRUE(Act("ActionToolbarBoth")->isChecked());
+    EXPECT_EQ(Bar()->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    EXPECT_TRUE(Act("ActionToolbar")->isChecked());
+    EXPECT_TRUE(Bar()->isVisibleTo(form.get()));
     EXPECT_TRUE(boxes.Asked().empty());
 }
 
@@ -160,10 +171,10 @@ TEST_F(MainWindow, StartReadsTheSettingsAndTheStoredLayout)
     folder.Write(QStringLiteral("tonewright.ini"), "[System]\nBitrate=256\n[Toolbar]\nLayout=2\nVisible=0\n");
     Create();
     EXPECT_EQ(GlobalVars.Bitrate, 256);
-    EXPECT_TRUE(form->ActionToolbarCaptions->isChecked());
-    EXPECT_EQ(form->ToolBar1->toolButtonStyle(), Qt::ToolButtonTextOnly);
-    EXPECT_FALSE(form->ActionToolbar->isChecked());
-    EXPECT_FALSE(form->ToolBar1->isVisibleTo(form.get()));
+    EXPECT_TRUE(Act("ActionToolbarCaptions")->isChecked());
+    EXPECT_EQ(Bar()->toolButtonStyle(), Qt::ToolButtonTextOnly);
+    EXPECT_FALSE(Act("ActionToolbar")->isChecked());
+    EXPECT_FALSE(Bar()->isVisibleTo(form.get()));
     // The layout writes itself back unchanged; the file exists, so no settings are added.
     EXPECT_EQ(Ini(), QByteArray("[System]\nBitrate=256\n[Toolbar]\nLayout=2\nVisible=0\n"));
 }
@@ -172,8 +183,8 @@ TEST_F(MainWindow, AnUnknownLayoutKeepsTheDesignStateAndTheValue)
 {
     folder.Write(QStringLiteral("tonewright.ini"), "[Toolbar]\nLayout=7\n");
     Create();
-    EXPECT_TRUE(form->ActionToolbarIcons->isChecked());
-    EXPECT_EQ(form->ToolBar1->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    EXPECT_TRUE(Act("ActionToolbarIcons")->isChecked());
+    EXPECT_EQ(Bar()->toolButtonStyle(), Qt::ToolButtonIconOnly);
     EXPECT_EQ(Ini(), QByteArray("[Toolbar]\nLayout=7\n"));
 }
 
@@ -183,7 +194,7 @@ TEST_F(MainWindow, ThePreviousLogIsReadBackAndEnablesLastLog)
     Create();
     EXPECT_EQ(GlobalVars.Log, (QStringList{QStringLiteral("line one"), QStringLiteral("line two")}));
     Idle();
-    EXPECT_TRUE(form->ActionViewLog->isEnabled());
+    EXPECT_TRUE(Act("ActionViewLog")->isEnabled());
 }
 
 TEST_F(MainWindow, WithoutALogLastLogIsGreyed)
@@ -192,7 +203,7 @@ TEST_F(MainWindow, WithoutALogLastLogIsGreyed)
     Create();
     EXPECT_TRUE(GlobalVars.Log.isEmpty());
     Idle();
-    EXPECT_FALSE(form->ActionViewLog->isEnabled());
+    EXPECT_FALSE(Act("ActionViewLog")->isEnabled());
 }
 
 TEST_F(MainWindow, AStartThatCannotWriteShowsTheErrorAndSkipsTheRest)
@@ -215,40 +226,40 @@ TEST_F(MainWindow, AStartThatCannotWriteShowsTheErrorAndSkipsTheRest)
 TEST_F(MainWindow, DisplayModesAreRadioEntriesInBothMenusAndPersistAtOnce)
 {
     Create();
-    form->ActionToolbarIcons->trigger();
-    form->ActionToolbarCaptions->trigger();
-    EXPECT_EQ(form->ToolBar1->toolButtonStyle(), Qt::ToolButtonTextOnly);
+    Act("ActionToolbarIcons")->trigger();
+    Act("ActionToolbarCaptions")->trigger();
+    EXPECT_EQ(Bar()->toolButtonStyle(), Qt::ToolButtonTextOnly);
     EXPECT_TRUE(Ini().endsWith("[Toolbar]\nLayout=2\n"));
-    form->ActionToolbarIcons->trigger();
-    EXPECT_EQ(CheckedIn(form->MenuViewDisplay), QStringList{ResStr::ActionToolbarIconsCaption});
-    EXPECT_EQ(CheckedIn(form->PopupMenuToolbarDisplay), QStringList{ResStr::ActionToolbarIconsCaption});
-    EXPECT_EQ(form->ToolBar1->toolButtonStyle(), Qt::ToolButtonIconOnly);
-    EXPECT_EQ(form->ToolBar1->widgetForAction(form->ActionEncode)->size(), QSize(24, 24));
+    Act("ActionToolbarIcons")->trigger();
+    EXPECT_EQ(CheckedIn(wintest::Part<QMenu>(*form, "MenuViewDisplay")), QStringList{ResStr::ActionToolbarIconsCaption});
+    EXPECT_EQ(CheckedIn(wintest::Part<QMenu>(*form, "PopupMenuToolbarDisplay")), QStringList{ResStr::ActionToolbarIconsCaption});
+    EXPECT_EQ(Bar()->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    EXPECT_EQ(Bar()->widgetForAction(Act("ActionEncode"))->size(), QSize(24, 24));
     EXPECT_TRUE(Ini().endsWith("[Toolbar]\nLayout=1\n"));
 
-    form->ActionToolbarBoth->trigger();
-    EXPECT_EQ(form->ToolBar1->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
-    EXPECT_GT(form->ToolBar1->widgetForAction(form->ActionChooseFiles)->sizeHint().width(), 24);
+    Act("ActionToolbarBoth")->trigger();
+    EXPECT_EQ(Bar()->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    EXPECT_GT(Bar()->widgetForAction(Act("ActionChooseFiles"))->sizeHint().width(), 24);
     EXPECT_TRUE(Ini().endsWith("[Toolbar]\nLayout=3\n"));
 }
 
 TEST_F(MainWindow, ShowToolbarHidesShowsPersistsAndGreysTheModes)
 {
     Create();
-    form->ActionToolbar->trigger();
-    EXPECT_FALSE(form->ActionToolbar->isChecked());
-    EXPECT_FALSE(form->ToolBar1->isVisibleTo(form.get()));
+    Act("ActionToolbar")->trigger();
+    EXPECT_FALSE(Act("ActionToolbar")->isChecked());
+    EXPECT_FALSE(Bar()->isVisibleTo(form.get()));
     EXPECT_TRUE(Ini().endsWith("Layout=3\nVisible=0\n"));
     Idle();
-    EXPECT_FALSE(form->ActionToolbarIcons->isEnabled());
-    EXPECT_FALSE(form->ActionToolbarCaptions->isEnabled());
-    EXPECT_FALSE(form->ActionToolbarBoth->isEnabled());
+    EXPECT_FALSE(Act("ActionToolbarIcons")->isEnabled());
+    EXPECT_FALSE(Act("ActionToolbarCaptions")->isEnabled());
+    EXPECT_FALSE(Act("ActionToolbarBoth")->isEnabled());
 
-    form->ActionToolbar->trigger();
-    EXPECT_TRUE(form->ToolBar1->isVisibleTo(form.get()));
+    Act("ActionToolbar")->trigger();
+    EXPECT_TRUE(Bar()->isVisibleTo(form.get()));
     EXPECT_TRUE(Ini().endsWith("Layout=3\nVisible=1\n"));
     Idle();
-    EXPECT_TRUE(form->ActionToolbarBoth->isEnabled());
+    EXPECT_TRUE(Act("ActionToolbarBoth")->isEnabled());
 }
 
 TEST_F(MainWindow, AToolbarChangeThatCannotBeSavedShowsTheErrorButTakesEffect)
@@ -258,11 +269,11 @@ TEST_F(MainWindow, AToolbarChangeThatCannotBeSavedShowsTheErrorButTakesEffect)
     boxes.Answer(IDOK);
     {
         FileSizeLimit limit(8);
-        form->ActionToolbarIcons->trigger();
+        Act("ActionToolbarIcons")->trigger();
     }
     ASSERT_EQ(boxes.Asked().size(), 1u);
     EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("Unable to write to ") + folder.File(QStringLiteral("tonewright.ini")));
-    EXPECT_EQ(form->ToolBar1->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    EXPECT_EQ(Bar()->toolButtonStyle(), Qt::ToolButtonIconOnly);
     EXPECT_EQ(Ini(), before);
 }
 
@@ -300,12 +311,12 @@ TEST_F(MainWindow, CountTextFollowsAddsDeletesAndClear)
     Fill({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
     EXPECT_EQ(CountText(), QStringLiteral("3 files"));
     Select({0});
-    form->ActionDeleteExecute();
+    Run("ActionDelete");
     EXPECT_EQ(CountText(), QStringLiteral("2 files"));
     Select({1});
-    form->ActionDeleteExecute();
+    Run("ActionDelete");
     EXPECT_EQ(CountText(), QStringLiteral("One file"));
-    form->ActionClearListExecute();
+    Run("ActionClearList");
     EXPECT_EQ(CountText(), QStringLiteral("No files"));
     form->AddFile(QStringLiteral("/x/a"));
     EXPECT_EQ(CountText(), QStringLiteral("One file"));
@@ -323,7 +334,7 @@ TEST_F(MainWindow, ChooseFilesAddsTheNewOnesInDialogOrder)
     chosen.insert(9, QStringLiteral("/music/t3.wav"));
     ASSERT_EQ(chosen.size(), 10);
     dialogs.AnswerOpen(chosen);
-    form->ActionChooseFiles->trigger();
+    Act("ActionChooseFiles")->trigger();
 
     EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("t1.wav"), QStringLiteral("t2.wav"), QStringLiteral("t3.wav"),
                                          QStringLiteral("n1.wav"), QStringLiteral("n2.wav"), QStringLiteral("n3.wav"),
@@ -337,7 +348,7 @@ TEST_F(MainWindow, ChooseFilesAddsTheNewOnesInDialogOrder)
     EXPECT_EQ(CountText(), QStringLiteral("10 files"));
 
     dialogs.AnswerOpen({});
-    form->ActionChooseFiles->trigger();
+    Act("ActionChooseFiles")->trigger();
     EXPECT_EQ(form->FileCount(), 10);
 }
 
@@ -346,7 +357,7 @@ TEST_F(MainWindow, DeleteRemovesTheSelectedRowsAndKeepsTheOthersInOrder)
     Create();
     Fill({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d"), QStringLiteral("e")});
     Select({0, 2, 3});
-    form->ActionDeleteExecute();
+    Run("ActionDelete");
     EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("b"), QStringLiteral("e")}));
     // A deleted file can be added again; a kept one still counts as listed.
     form->AddFile(QStringLiteral("/music/a"));
@@ -355,7 +366,7 @@ TEST_F(MainWindow, DeleteRemovesTheSelectedRowsAndKeepsTheOthersInOrder)
 
     // Without a selection nothing happens.
     form->ListViewFiles->clearSelection();
-    form->ActionDeleteExecute();
+    Run("ActionDelete");
     EXPECT_EQ(form->FileCount(), 3);
 }
 
@@ -368,7 +379,7 @@ TEST_F(MainWindow, DeletingManyRowsAtOnceKeepsOrderAndIndex)
     for (int i = 0; i < 300; i += 2)
         even << i;
     Select(even);
-    form->ActionDeleteExecute();
+    Run("ActionDelete");
     QStringList odd;
     for (int i = 1; i < 300; i += 2)
         odd << names.at(i);
@@ -385,7 +396,7 @@ TEST_F(MainWindow, ClearListEmptiesTheListAndItsIndex)
     Create();
     Fill({QStringLiteral("a"), QStringLiteral("b")});
     Idle();
-    form->ActionClearList->trigger();
+    Act("ActionClearList")->trigger();
     EXPECT_EQ(form->FileCount(), 0);
     Fill({QStringLiteral("a")});
     EXPECT_EQ(form->FileCount(), 1);
@@ -407,28 +418,28 @@ TEST_F(MainWindow, EnablingFollowsTheListWhenIdle)
 {
     Create();
     Idle();
-    EXPECT_FALSE(form->ActionEncode->isEnabled());
-    EXPECT_FALSE(form->ActionClearList->isEnabled());
-    EXPECT_FALSE(form->ActionDelete->isEnabled());
-    EXPECT_FALSE(form->ToolBar1->widgetForAction(form->ActionEncode)->isEnabled());
-    EXPECT_TRUE(form->ActionChooseFiles->isEnabled());
-    EXPECT_TRUE(form->ActionOptions->isEnabled());
-    EXPECT_TRUE(form->ActionAbout->isEnabled());
+    EXPECT_FALSE(Act("ActionEncode")->isEnabled());
+    EXPECT_FALSE(Act("ActionClearList")->isEnabled());
+    EXPECT_FALSE(Act("ActionDelete")->isEnabled());
+    EXPECT_FALSE(Bar()->widgetForAction(Act("ActionEncode"))->isEnabled());
+    EXPECT_TRUE(Act("ActionChooseFiles")->isEnabled());
+    EXPECT_TRUE(Act("ActionOptions")->isEnabled());
+    EXPECT_TRUE(Act("ActionAbout")->isEnabled());
 
     Fill({QStringLiteral("a"), QStringLiteral("b")});
     Idle();
-    EXPECT_TRUE(form->ActionEncode->isEnabled());
-    EXPECT_TRUE(form->ActionClearList->isEnabled());
-    EXPECT_TRUE(form->ToolBar1->widgetForAction(form->ActionEncode)->isEnabled());
-    EXPECT_FALSE(form->ActionDelete->isEnabled());
+    EXPECT_TRUE(Act("ActionEncode")->isEnabled());
+    EXPECT_TRUE(Act("ActionClearList")->isEnabled());
+    EXPECT_TRUE(Bar()->widgetForAction(Act("ActionEncode"))->isEnabled());
+    EXPECT_FALSE(Act("ActionDelete")->isEnabled());
 
     Select({1});
     Idle();
-    EXPECT_TRUE(form->ActionDelete->isEnabled());
-    form->ActionClearListExecute();
+    EXPECT_TRUE(Act("ActionDelete")->isEnabled());
+    Run("ActionClearList");
     Idle();
-    EXPECT_FALSE(form->ActionDelete->isEnabled());
-    EXPECT_FALSE(form->ActionEncode->isEnabled());
+    EXPECT_FALSE(Act("ActionDelete")->isEnabled());
+    EXPECT_FALSE(Act("ActionEncode")->isEnabled());
 }
 
 TEST_F(MainWindow, ShortcutsRunTheirCommands)
@@ -470,6 +481,19 @@ TEST_F(MainWindow, EveryVisibleMenuEntryHasAMnemonicOrAShortcutAndNoMenuRepeatsA
     }
 }
 
+TEST_F(MainWindow, EveryMenuEntryIsACommandWithAnObjectNameOfItsOwn)
+{
+    Create();
+    QStringList names;
+    for (QMenu* menu : form->findChildren<QMenu*>(QRegularExpression(QStringLiteral("^(Menu|PopupMenuList$|PopupMenuToolbar)"))))
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator() && !action->menu() && !names.contains(action->objectName()))
+                names << action->objectName();
+    EXPECT_FALSE(names.contains(QString()));
+    EXPECT_EQ(names.size(), form->findChildren<QAction*>(QRegularExpression(QStringLiteral("^(Action|Menu)"))).size());
+    EXPECT_EQ(names.size(), 19);
+}
+
 TEST_F(MainWindow, TheShortcutOfACommandThatBecameDisabledDoesNothing)
 {
     CreateShown();
@@ -477,14 +501,14 @@ TEST_F(MainWindow, TheShortcutOfACommandThatBecameDisabledDoesNothing)
     folder.Write(QStringLiteral("tonewright"), "#!/bin/sh\n");
     Fill({QStringLiteral("a")});
     Idle();
-    ASSERT_TRUE(form->ActionEncode->isEnabled());
+    ASSERT_TRUE(Act("ActionEncode")->isEnabled());
     // The list empties without an idle pass in between: the shortcut still finds the command
     // enabled, and the check before it runs must stop it (else "There are no files to encode!").
     form->FileList->Clear();
     form->ListViewFiles->setFocus();
     Press(Qt::Key_E, Qt::ControlModifier);
     EXPECT_TRUE(boxes.Asked().empty()) << boxes.Asked().front().Text.toStdString();
-    EXPECT_FALSE(form->ActionEncode->isEnabled());
+    EXPECT_FALSE(Act("ActionEncode")->isEnabled());
     for (QWidget* w : QApplication::topLevelWidgets())
         EXPECT_FALSE(w->inherits("TFormProgress") && w->isVisible());
 }
@@ -731,12 +755,13 @@ TEST_F(MainWindow, AtElevenPointsTheColumnsFitTheWindowAndThePanelsTheirTexts)
     EXPECT_GE(form->frameGeometry().width(), 536);
     EXPECT_EQ(form->frameGeometry().height(), 374) << "the outer size, frame included";
 
-    for (QLabel* panel : {form->StatusPanelProduct, form->StatusPanelCount}) {
-        const QString text = panel == form->StatusPanelCount ? QStringLiteral("12345 files") : panel->text();
+    QLabel* const count = wintest::Part<QLabel>(*form, "StatusPanelCount");
+    for (QLabel* panel : {wintest::Part<QLabel>(*form, "StatusPanelProduct"), count}) {
+        const QString text = panel == count ? QStringLiteral("12345 files") : panel->text();
         panel->setText(text);
         EXPECT_GE(panel->contentsRect().width(), panel->fontMetrics().horizontalAdvance(text)) << text.toStdString();
     }
-    EXPECT_EQ(form->StatusPanelProduct->text(), QStringLiteral("Tonewright 1.2"));
+    EXPECT_EQ(wintest::Part<QLabel>(*form, "StatusPanelProduct")->text(), QStringLiteral("Tonewright 1.2"));
 }
 
 TEST_F(MainWindow, DroppedTextAddsEveryLine)
@@ -776,7 +801,7 @@ TEST_F(MainWindow, WindowLayoutColumnsAndFocus)
         EXPECT_EQ(form->ListViewFiles->columnWidth(c), widths[c]) << c;
     EXPECT_EQ(form->ListViewFiles->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_EQ(form->ListViewFiles->editTriggers(), QAbstractItemView::NoEditTriggers);
-    EXPECT_GE(form->StatusPanelProduct->width(), 100);
+    EXPECT_GE(wintest::Part<QLabel>(*form, "StatusPanelProduct")->width(), 100);
     // The program has a picture of its own in the title bar and the task bar, also on the
     // windows it owns, and the tray shows it too.
     EXPECT_FALSE(form->windowIcon().isNull());
@@ -806,32 +831,32 @@ TEST(FileListColumns, WidenWithTheFontSoSizesAndFullDatesFit)
 TEST_F(MainWindow, MenusHoldTheEntriesWithTheHiddenOnesHidden)
 {
     Create();
-    const QList<QAction*> file = form->MenuFile->actions();
+    const QList<QAction*> file = wintest::Part<QMenu>(*form, "MenuFile")->actions();
     ASSERT_EQ(file.size(), 4);
-    EXPECT_EQ(file[0], form->ActionChooseFiles);
+    EXPECT_EQ(file[0], Act("ActionChooseFiles"));
     EXPECT_FALSE(file[1]->isVisible());
     EXPECT_EQ(file[1]->text(), QStringLiteral("Open filelist"));
     EXPECT_TRUE(file[2]->isSeparator());
     EXPECT_EQ(file[3]->text(), QStringLiteral("E&xit"));
-    EXPECT_FALSE(form->MenuQuickEncode->isVisible());
-    EXPECT_FALSE(form->MenuContents->isVisible());
-    EXPECT_FALSE(form->MenuKeywordSearch->isVisible());
+    EXPECT_FALSE(Act("MenuQuickEncode")->isVisible());
+    EXPECT_FALSE(Act("MenuContents")->isVisible());
+    EXPECT_FALSE(Act("MenuKeywordSearch")->isVisible());
 
-    const QList<QAction*> popup = form->PopupMenuList->actions();
+    const QList<QAction*> popup = wintest::Part<QMenu>(*form, "PopupMenuList")->actions();
     ASSERT_EQ(popup.size(), 7);
-    EXPECT_EQ(popup[0], form->ActionChooseFiles);
-    EXPECT_EQ(popup[2], form->ActionDelete);
-    EXPECT_EQ(popup[3], form->ActionClearList);
-    EXPECT_EQ(popup[5], form->ActionEncode);
-    EXPECT_EQ(popup[6], form->ActionOptions);
+    EXPECT_EQ(popup[0], Act("ActionChooseFiles"));
+    EXPECT_EQ(popup[2], Act("ActionDelete"));
+    EXPECT_EQ(popup[3], Act("ActionClearList"));
+    EXPECT_EQ(popup[5], Act("ActionEncode"));
+    EXPECT_EQ(popup[6], Act("ActionOptions"));
 
-    EXPECT_EQ(form->ActionChooseFiles->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-    EXPECT_EQ(form->ActionEncode->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
-    EXPECT_EQ(form->ActionDelete->shortcut(), QKeySequence(Qt::Key_Delete));
-    EXPECT_EQ(form->ActionClearList->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Delete));
-    EXPECT_EQ(form->ActionEncode->toolTip(), QStringLiteral("Starts encoding the listed files"));
-    for (QAction* a : {form->ActionChooseFiles, form->ActionEncode, form->ActionDelete, form->ActionClearList,
-                       form->ActionOptions, form->ActionAbout})
+    EXPECT_EQ(Act("ActionChooseFiles")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_EQ(Act("ActionEncode")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+    EXPECT_EQ(Act("ActionDelete")->shortcut(), QKeySequence(Qt::Key_Delete));
+    EXPECT_EQ(Act("ActionClearList")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    EXPECT_EQ(Act("ActionEncode")->toolTip(), QStringLiteral("Starts encoding the listed files"));
+    for (QAction* a : {Act("ActionChooseFiles"), Act("ActionEncode"), Act("ActionDelete"), Act("ActionClearList"),
+                       Act("ActionOptions"), Act("ActionAbout")})
         EXPECT_FALSE(a->icon().isNull());
 }
 
@@ -840,8 +865,8 @@ TEST_F(MainWindow, HomePagesOpenInTheBrowser)
     Create();
     QList<QUrl> opened;
     form->OpenUrl = [&](const QUrl& url) { opened << url; };
-    form->MenuBladeEncHomepage->trigger();
-    form->MenuTonewrightHomepage->trigger();
+    Act("MenuBladeEncHomepage")->trigger();
+    Act("MenuTonewrightHomepage")->trigger();
     ASSERT_EQ(opened.size(), 2);
     EXPECT_EQ(opened[0], QUrl(ResStr::BladeEncHomepageUrl));
     EXPECT_EQ(opened[1], QUrl(ResStr::TonewrightHomepageUrl));
@@ -852,7 +877,7 @@ TEST_F(MainWindow, ExitClosesTheWindow)
 {
     CreateShown();
     ASSERT_TRUE(form->isVisible());
-    form->MenuExit->trigger();
+    Act("MenuExit")->trigger();
     EXPECT_FALSE(form->isVisible());
 }
 

@@ -1,5 +1,6 @@
 // The main window's Help commands: the update check's configuration and the about box.
 #include "Main.h"
+#include "MainWindowParts.h"
 #include "ScriptedDialogs.h"
 #include "TempProgramFolder.h"
 #include "WebFileInfo.h"
@@ -54,7 +55,7 @@ TEST(MainHelp, AboutOpensTheAboutBoxModallyOverTheWindow)
             modal->close();
     });
     guard.start(10000);
-    form.ActionAbout->trigger();
+    wintest::Part(form, "ActionAbout")->trigger();
     EXPECT_EQ(title, QStringLiteral("About Tonewright"));
     EXPECT_TRUE(scrolling);
     EXPECT_EQ(form.findChildren<TFormAbout*>().size(), 0); // destroyed after closing

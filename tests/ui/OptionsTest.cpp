@@ -4,6 +4,7 @@
 #include "OptionsRules.h"
 #include "BatchRun.h"
 #include "Main.h"
+#include "MainWindowParts.h"
 #include "RxSlider.h"
 #include "ScriptedDialogs.h"
 #include "Spin.h"
@@ -92,7 +93,7 @@ QList<QByteArray> ArgumentsOfABatch(TFormMain& main, const QString& argsOut, con
     qputenv("FAKE_BLADEENC_SCRIPT_TEXT", "print Files to encode: 0\n");
     main.AddFile(file);
     main.ActionList1Update();
-    main.ActionEncode->trigger();
+    wintest::Part(main, "ActionEncode")->trigger();
     SpinUntil([&] { return !main.Batch->GUI2Console1->Running(); });
     qunsetenv("FAKE_BLADEENC_ARGS_OUT");
     qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
@@ -377,7 +378,7 @@ TEST_F(Options, CancelAfterChangingEverythingLeavesSettingsAndFileAlone)
         d.EditBladeEnc->setText(QStringLiteral("/elsewhere/BladeEnc"));
         d.ButtonCancel->click();
     });
-    main.ActionOptions->trigger();
+    wintest::Part(main, "ActionOptions")->trigger();
     EXPECT_EQ(folder.Read(QStringLiteral("tonewright.ini")), before);
     EXPECT_EQ(GlobalVars.BladeEncPath, saved.BladeEncPath);
     EXPECT_EQ(GlobalVars.Bitrate, saved.Bitrate);
@@ -405,7 +406,7 @@ TEST_F(Options, EveryStoredPathOpensTheDialogAlsoOneTheEditorCannotQuote)
             shownPath = d.EditBladeEnc->text();
             d.ButtonCancel->click();
         });
-        main.ActionOptions->trigger();
+        wintest::Part(main, "ActionOptions")->trigger();
         EXPECT_EQ(shownPath, QString::fromUtf8(c.shown)) << c.stored;
         EXPECT_TRUE(boxes.Asked().empty()) << c.stored;
     }
@@ -415,7 +416,7 @@ TEST_F(Options, EveryStoredPathOpensTheDialogAlsoOneTheEditorCannotQuote)
         d.EditBladeEnc->setText(QStringLiteral("/opt/ab/BladeEnc"));
         d.ButtonOK->click();
     });
-    main.ActionOptions->trigger();
+    wintest::Part(main, "ActionOptions")->trigger();
     EXPECT_TRUE(boxes.Asked().empty());
     EXPECT_EQ(GlobalVars.BladeEncPath, QStringLiteral("/opt/ab/BladeEnc"));
 }
@@ -436,7 +437,7 @@ TEST_F(Options, ChangesMadeInTheDialogReachTheEncodersCommandLine)
         d.CheckBoxOriginal->click();
         d.ButtonOK->click();
     });
-    main.ActionOptions->trigger();
+    wintest::Part(main, "ActionOptions")->trigger();
     EXPECT_EQ(ReadIniInteger(QStringLiteral("System"), QStringLiteral("Bitrate"), 0), 192);
     EXPECT_TRUE(ReadIniBool(QStringLiteral("Mp3Flags"), QStringLiteral("Original"), false));
 
@@ -535,7 +536,7 @@ TEST_F(Options, VariableBitrateGoesThroughTheSettingsFileOntoTheEncodersCommandL
         Key(d.RxSliderVbr, Qt::Key_Right); // V0
         d.ButtonOK->click();
     });
-    main.ActionOptions->trigger();
+    wintest::Part(main, "ActionOptions")->trigger();
     EXPECT_EQ(ReadIniInteger(QStringLiteral("System"), QStringLiteral("VBR"), -5), 0);
     EXPECT_EQ(ReadIniInteger(QStringLiteral("System"), QStringLiteral("Bitrate"), 0), 192) << "kept for later";
 

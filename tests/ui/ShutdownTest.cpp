@@ -4,6 +4,7 @@
 #include "ConsoleIO.h"
 #include "BatchRun.h"
 #include "Main.h"
+#include "MainWindowParts.h"
 #include "MockLogind.h"
 #include "QtPrinters.h"
 #include "Spin.h"
@@ -193,7 +194,7 @@ TEST(DISABLED_ShutdownChild, CleanBatchCountdownThenShutdown)
     });
     poll.start();
     main.ActionList1Update();
-    main.ActionEncode->trigger();
+    wintest::Part(main, "ActionEncode")->trigger();
     EXPECT_TRUE(counted);
     if (refusal.isEmpty()) {
         EXPECT_TRUE(boxes.Asked().empty());
