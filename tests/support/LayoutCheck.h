@@ -4,9 +4,12 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
+#include <QPushButton>
+#include <QToolButton>
 #include <QStringList>
 #include <QWidget>
 
@@ -37,9 +40,16 @@ inline QStringList CutTexts(QWidget* window)
             text = label->text();
             needed = label->wordWrap() ? QSize(label->minimumSizeHint().width(), label->heightForWidth(label->width()))
                                        : label->sizeHint();
+        } else if (auto* push = qobject_cast<QPushButton*>(w)) {
+            // A push button's hint adds generous padding; its text needs to fit inside the bevel.
+            text = push->text();
+            const QFontMetrics fm = push->fontMetrics();
+            needed = QSize(fm.horizontalAdvance(QString(text).remove(QLatin1Char('&'))) + 8, fm.height() + 4);
+        } else if (auto* tool = qobject_cast<QToolButton*>(w); tool && tool->toolButtonStyle() == Qt::ToolButtonIconOnly) {
+            continue; // shows no text
         } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
             text = button->text();
-            needed = button->minimumSizeHint().expandedTo(QSize(button->sizeHint().width(), 0));
+            needed = button->sizeHint();
         } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
             text = group->title();
             needed = group->minimumSizeHint();

@@ -1,6 +1,7 @@
 // The windows built from layouts: each is at least its design size, and at the default font as
 // at a much larger one every text is shown whole; a larger font grows the window.
 #include "LayoutCheck.h"
+#include "Options.h"
 #include "Shutdown.h"
 #include "UpdateWindows.h"
 
@@ -24,6 +25,7 @@ struct WindowCase {
 std::vector<WindowCase> Windows()
 {
     return {
+        {"options", QSize(330, 301), [](QWidget* o) { return std::make_unique<TFormOptions>(o); }},
         {"countdown", QSize(172, 164), [](QWidget* o) { return std::make_unique<TFormShutdown>(o); }},
         {"update wait", TWebWaitWindow::DesignSize,
          [](QWidget* o) { return std::make_unique<TWebWaitWindow>(o, o->font(), QStringLiteral("Checking For Update...")); }},
