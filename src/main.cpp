@@ -7,7 +7,7 @@
 #include "ResStr.h"
 #include "SingleInstance.h"
 #include "TrayController.h"
-#include "WSocket.h"
+#include "ExceptionHandler.h"
 #include "Globals.h"
 
 #include <QApplication>

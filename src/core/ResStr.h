@@ -230,7 +230,7 @@ inline const QString WfiBadSha256 = QStringLiteral("The page's SHA-256 of the up
 inline const QString WfiUpdateFromPackageManager =
     QStringLiteral("This copy was installed from a package: please update it with your package manager.\n"
                    "The product page opens in your browser.");
-inline const QString WfiSaveFilter = QStringLiteral("Application (*.EXE)|*.EXE|Zipped File|*.ZIP|All Files (*.*)|*.*");
+inline const QString WfiSaveFilter = QStringLiteral("All Files|*");
 inline const QString WfiWaitCaption = QStringLiteral("Please Wait");
 inline const QString WfiCheckingForUpdate = QStringLiteral("Checking For Update...");
 inline const QString WfiRetrievingReadMe = QStringLiteral("Retrieving ReadMe...");

@@ -3,15 +3,17 @@
 #include "Dialogs.h"
 #include "ResStr.h"
 
+#include <QDialogButtonBox>
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
-constexpr int ButtonWidth = 75;
-constexpr int ButtonHeight = 25;
+// The design: OK of 75 x 25 in a strip of 40 under the memo; minimums, a larger font grows them.
+constexpr QSize ButtonSize{75, 25};
 constexpr int StripHeight = 40;
 } // namespace
 
@@ -32,14 +34,17 @@ TFormLog::TFormLog(QWidget* owner) : QDialog(owner)
     MemoLog->setUndoRedoEnabled(false);
 
     PanelBottom = new QWidget(this);
-    PanelBottom->setFixedHeight(StripHeight);
-    ButtonOK = new QPushButton(ResStr::LogOK, PanelBottom);
-    ButtonOK->resize(ButtonWidth, ButtonHeight);
-    ButtonOK->move(0, 7);
+    PanelBottom->setMinimumHeight(StripHeight);
+    auto* buttons = new QDialogButtonBox(PanelBottom);
+    buttons->setCenterButtons(true);
+    ButtonOK = buttons->addButton(ResStr::LogOK, QDialogButtonBox::AcceptRole);
+    ButtonOK->setMinimumSize(ButtonSize);
     ButtonOK->setDefault(true);
     ButtonOK->setAutoDefault(true);
     connect(ButtonOK, &QPushButton::clicked, this, [this] { done(IDOK); });
-    PanelBottom->installEventFilter(this);
+    auto* strip = new QHBoxLayout(PanelBottom);
+    strip->setContentsMargins(4, 7, 4, 8);
+    strip->addWidget(buttons);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -48,7 +53,6 @@ TFormLog::TFormLog(QWidget* owner) : QDialog(owner)
     layout->addWidget(PanelBottom, 0);
 
     ButtonOK->setFocus();
-    CenterButton();
 }
 
 void TFormLog::SetLines(const QStringList& lines)
@@ -62,20 +66,6 @@ int TFormLog::ShowModal()
         CenterOverOwner(this, parentWidget());
     const int result = exec();
     return result == IDOK ? int(IDOK) : int(IDCANCEL);
-}
-
-void TFormLog::CenterButton()
-{
-    // C++ division truncates toward zero, also for a strip narrower than the button.
-    const int inner = PanelBottom->contentsRect().width();
-    ButtonOK->move((inner - ButtonWidth) / 2, ButtonOK->y());
-}
-
-bool TFormLog::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == PanelBottom && event->type() == QEvent::Resize)
-        CenterButton();
-    return QDialog::eventFilter(watched, event);
 }
 
 void TFormLog::keyPressEvent(QKeyEvent* event)

@@ -16,7 +16,7 @@ public:
 
     QPlainTextEdit* MemoLog = nullptr;
     QPushButton* ButtonOK = nullptr;
-    // The strip under the memo that holds ButtonOK, centred whenever the strip changes size.
+    // The strip under the memo that holds ButtonOK in its middle.
     QWidget* PanelBottom = nullptr;
 
     // Replaces the memo's lines by `lines`.
@@ -25,12 +25,8 @@ public:
     int ShowModal();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 public Q_SLOTS:
     void reject() override;
-
-private:
-    void CenterButton();
 };

@@ -20,7 +20,6 @@ void ConfigureWebFileInfo1(TWebFileInfo& wfi)
     tags.Sha256Tag = QStringLiteral("tw-sha256");
     wfi.SetInfoTags(tags);
     wfi.SetOptions({wfioDisplayUI, wfioDisplayReadMe, wfioExitDuringUpdate});
-    wfi.SetUIFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     wfi.SetVersionFormat(wfivBuildNumber);
     wfi.SetProxyHost(QString());
     wfi.SetInstalledFromPackage(IsInstalledProgramFolder(QCoreApplication::applicationDirPath()));

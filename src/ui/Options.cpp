@@ -10,7 +10,7 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QFontDatabase>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -25,23 +25,14 @@
 #include <algorithm>
 
 namespace {
-// The design: client 330 x 301 with the 8-point dialog font; a larger desktop font grows the
-// columns and rows from these sizes so that nothing is cut.
-constexpr int Margin = 8;
+// The design: client 330 x 301 with the 8-point dialog font, two columns of at least 153 and rows
+// of at least 97, 89 and 49 pixels. These are minimums: a larger font or longer texts grow the
+// columns, the rows and the dialog so that nothing is cut.
+constexpr QSize DesignSize{330, 301};
 constexpr int ColumnWidth = 153;
-constexpr int ColumnGap = 7;
-constexpr int RightMargin = 9;
-constexpr int RowGap = 7;
-constexpr int SliderRowHeight = 97;
-constexpr int CheckRowHeight = 89;
-constexpr int PathRowHeight = 49;
-constexpr int BottomMargin = 7;     // below the path box, inside the upper panel
-constexpr int PanelBottomHeight = 37;
-constexpr int ButtonTop = 10;
-constexpr int ButtonWidth = 75;
-constexpr int ButtonHeight = 23;
-constexpr int ButtonOKLeft = 71;
-constexpr int ButtonGap = 13;       // Cancel at 159
+constexpr int Spacing = 7;
+constexpr int RowHeights[] = {97, 89, 49};
+constexpr QSize ButtonSize{75, 23};
 constexpr int PathEditWidth = 297;
 constexpr int PathEditHeight = 21;
 
@@ -104,10 +95,6 @@ TFormOptions::TFormOptions(QWidget* owner) : QDialog(owner)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
     setWindowTitle(ResStr::OptionsCaption);
-    // The design font where the desktop has it; the desktop's own font elsewhere.
-    const QString designFamily = QStringLiteral("MS Sans Serif");
-    if (QFontDatabase::families().contains(designFamily))
-        setFont(QFont(designFamily, 8));
 
     CreateControls();
     ArrangeControls();
@@ -243,40 +230,41 @@ void TFormOptions::ArrangeControls()
     fitWidest(LabelCurrentBitrate, {ResStr::OptionsCurrentBitrate, ResStr::OptionsCurrentVbr});
     fitWidest(LabelPriority, PriorityNames);
 
-    const auto minWidth = [](QWidget* w) { return w->minimumSizeHint().width(); };
-    const auto minHeight = [](QWidget* w) { return w->minimumSizeHint().height(); };
-    int column = std::max({ColumnWidth, minWidth(GroupBoxBitrate), minWidth(GroupBoxPriority),
-                           minWidth(GroupBoxOptions), minWidth(GroupBoxFlags)});
-    column = std::max(column, (minWidth(GroupBoxBladeEnc) - ColumnGap + 1) / 2);
-    const int sliderRow = std::max({SliderRowHeight, minHeight(GroupBoxBitrate), minHeight(GroupBoxPriority)});
-    const int checkRow = std::max({CheckRowHeight, minHeight(GroupBoxOptions), minHeight(GroupBoxFlags)});
-    const int pathRow = std::max(PathRowHeight, minHeight(GroupBoxBladeEnc));
+    auto* grid = new QGridLayout(PanelTop);
+    grid->setContentsMargins(8, 8, 9, 7);
+    grid->setSpacing(Spacing);
+    grid->addWidget(GroupBoxBitrate, 0, 0);
+    grid->addWidget(GroupBoxPriority, 0, 1);
+    grid->addWidget(GroupBoxOptions, 1, 0);
+    grid->addWidget(GroupBoxFlags, 1, 1);
+    grid->addWidget(GroupBoxBladeEnc, 2, 0, 1, 2);
+    for (int column : {0, 1}) {
+        grid->setColumnMinimumWidth(column, ColumnWidth);
+        grid->setColumnStretch(column, 1);
+    }
+    for (int row = 0; row < 3; ++row)
+        grid->setRowMinimumHeight(row, RowHeights[row]);
 
-    const int right = Margin + column + ColumnGap;
-    const int top2 = Margin + sliderRow + RowGap;
-    const int top3 = top2 + checkRow + RowGap;
-    GroupBoxBitrate->setGeometry(Margin, Margin, column, sliderRow);
-    GroupBoxPriority->setGeometry(right, Margin, column, sliderRow);
-    GroupBoxOptions->setGeometry(Margin, top2, column, checkRow);
-    GroupBoxFlags->setGeometry(right, top2, column, checkRow);
-    GroupBoxBladeEnc->setGeometry(Margin, top3, 2 * column + ColumnGap, pathRow);
+    // The buttons in the middle of the strip below, at least their design size.
+    auto* buttons = new QDialogButtonBox(PanelBottom);
+    buttons->setCenterButtons(true);
+    for (QPushButton* button : {ButtonOK, ButtonCancel}) {
+        button->setMinimumSize(ButtonSize);
+        buttons->addButton(button, button == ButtonOK ? QDialogButtonBox::AcceptRole : QDialogButtonBox::RejectRole);
+    }
+    auto* strip = new QHBoxLayout(PanelBottom);
+    strip->setContentsMargins(8, 3, 8, 7);
+    strip->addWidget(buttons);
 
-    const int clientWidth = right + column + RightMargin;
-    const int panelTopHeight = top3 + pathRow + BottomMargin;
-    PanelTop->setGeometry(0, 0, clientWidth, panelTopHeight);
-
-    // The buttons keep their design places, moved with the dialog's growth; larger ones stay apart.
-    const QSize button(std::max({ButtonWidth, ButtonOK->sizeHint().width(), ButtonCancel->sizeHint().width()}),
-                       std::max({ButtonHeight, ButtonOK->sizeHint().height(), ButtonCancel->sizeHint().height()}));
-    const int pairWidth = 2 * button.width() + ButtonGap;
-    const int designPairWidth = 2 * ButtonWidth + ButtonGap;
-    const int okLeft = ButtonOKLeft + (clientWidth - 330) / 2 - (pairWidth - designPairWidth) / 2;
-    ButtonOK->setGeometry(okLeft, ButtonTop, button.width(), button.height());
-    ButtonCancel->setGeometry(okLeft + button.width() + ButtonGap, ButtonTop, button.width(), button.height());
-    const int bottomHeight = std::max(PanelBottomHeight, ButtonTop + button.height() + 4);
-    PanelBottom->setGeometry(0, panelTopHeight, clientWidth, bottomHeight);
-
-    setFixedSize(clientWidth, panelTopHeight + bottomHeight);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(PanelTop, 1);
+    layout->addWidget(PanelBottom);
+    ensurePolished();
+    layout->activate();
+    setMinimumSize(DesignSize.expandedTo(layout->totalMinimumSize()));
+    resize(minimumSize());
     setSizeGripEnabled(false);
 }
 

@@ -5,26 +5,25 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace {
-constexpr int ClientWidth = 172;
-constexpr int ClientHeight = 164;
-constexpr int StripHeight = 41;
-constexpr int ButtonWidth = 75;
+// The design size is the window's minimum; longer texts or a larger font grow it.
+constexpr QSize DesignSize{172, 164};
 // Long enough for the user to answer an authentication dialog.
 constexpr int AuthorizationTimeoutMs = 300000;
 
-QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y)
+QLabel* MakeLabel(QWidget* parent, const QString& text)
 {
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
-    label->move(x, y);
-    label->adjustSize();
     return label;
 }
 } // namespace
@@ -35,34 +34,39 @@ TFormShutdown::TFormShutdown(QWidget* owner) : QDialog(owner)
                    | Qt::WindowCloseButtonHint);
     setWindowTitle(ResStr::ShutdownCaption);
 
-    Label2 = new QLabel(ResStr::ShutdownWarning, this);
+    Label2 = MakeLabel(this, ResStr::ShutdownWarning);
     QFont big = font();
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() > 0 ? big.pointSizeF() * 14.0 / 8.0 : 14.0);
     Label2->setFont(big);
-    Label2->setTextFormat(Qt::PlainText);
-    Label2->move(16, 8);
-    Label2->adjustSize();
+    Label1 = MakeLabel(this, ResStr::ShutdownText);
+    Label3 = MakeLabel(this, ResStr::ShutdownTimeLeft);
+    LabelTimeLeft = MakeLabel(this, QString::number(CountdownSeconds));
+    // Room for two digits whatever the count shows.
+    LabelTimeLeft->setMinimumWidth(std::max(24, LabelTimeLeft->fontMetrics().horizontalAdvance(QStringLiteral("00"))));
 
-    Label1 = MakeLabel(this, ResStr::ShutdownText, 16, 40);
-    Label3 = MakeLabel(this, ResStr::ShutdownTimeLeft, 16, 88);
-    // The seconds stand right of "Time left:", further right when the font needs it.
-    LabelTimeLeft = MakeLabel(this, QString::number(CountdownSeconds), std::max(64, Label3->geometry().right() + 5), 88);
-    LabelTimeLeft->setMinimumWidth(24);
-
-    // The desktop's font may be wider than the one the layout was drawn for: widen, never clip.
-    const int needed = std::max({Label1->geometry().right(), Label2->geometry().right(),
-                                 LabelTimeLeft->geometry().right()}) + 16;
-    const int width = std::max(ClientWidth, needed);
-    const int height = std::max(ClientHeight, LabelTimeLeft->geometry().bottom() + 12 + StripHeight);
-    setFixedSize(width, height);
-
-    Button1 = new QPushButton(ResStr::ShutdownCancel, this);
-    Button1->setGeometry((width - ButtonWidth) / 2, height - StripHeight + 8, ButtonWidth, 25);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->setCenterButtons(true);
+    Button1 = buttons->addButton(ResStr::ShutdownCancel, QDialogButtonBox::RejectRole);
     Button1->setDefault(true);
     Button1->setAutoDefault(true);
-    Button1->setFocus();
     connect(Button1, &QPushButton::clicked, this, [this] { done(IDCANCEL); });
+
+    auto* timeRow = new QHBoxLayout;
+    timeRow->addWidget(Label3);
+    timeRow->addWidget(LabelTimeLeft);
+    timeRow->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 8, 16, 8);
+    layout->addWidget(Label2);
+    layout->addWidget(Label1);
+    layout->addLayout(timeRow);
+    layout->addStretch(1);
+    layout->addWidget(buttons);
+    ensurePolished();
+    setMinimumSize(DesignSize.expandedTo(layout->minimumSize()));
+    resize(minimumSize());
+    Button1->setFocus();
 
     SecondsLeft = CountdownSeconds;
     LabelTimeLeft->setText(QString::number(SecondsLeft));

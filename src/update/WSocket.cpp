@@ -93,12 +93,6 @@ constexpr ErrorText ErrorTexts[] = {
     {11004, "No Data"},
 };
 
-TExceptionHandler& InstalledExceptionHandler()
-{
-    static TExceptionHandler handler;
-    return handler;
-}
-
 // Events leave the event loop through here: Qt lets no exception pass, so an error raised by
 // a handler goes to the application's handler.
 template <class F>
@@ -329,30 +323,6 @@ QString WSocketErrorMessage(int errorCode, const QString& function)
     return QStringLiteral("Error %1 in function %2\r\n%3")
         .arg(errorCode)
         .arg(function, WSocketErrorDesc(errorCode));
-}
-
-TExceptionHandler SetApplicationExceptionHandler(TExceptionHandler handler)
-{
-    return std::exchange(InstalledExceptionHandler(), std::move(handler));
-}
-
-void HandleApplicationException(std::exception_ptr error) noexcept
-{
-    if (!error)
-        return;
-    try {
-        // A copy: the handler may replace itself while it runs.
-        const TExceptionHandler handler = InstalledExceptionHandler();
-        if (handler) {
-            handler(error);
-            return;
-        }
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        qWarning("Unhandled error: %s", e.what());
-    } catch (...) {
-        qWarning("Unhandled error of an unknown kind");
-    }
 }
 
 TCustomWSocket::TCustomWSocket(QObject* parent) : QObject(parent)

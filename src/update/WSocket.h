@@ -4,6 +4,7 @@
 // reported as events on the thread that created the socket, by its event loop; every member
 // belongs to that thread.
 #include "Errors.h"
+#include "ExceptionHandler.h"
 #include "TlsContext.h"
 #include "WSockbuf.h"
 
@@ -51,15 +52,6 @@ using TDnsLookupDone = std::function<void(QObject* Sender, std::uint16_t Error)>
 using TChangeState = std::function<void(QObject* Sender, TSocketState OldState, TSocketState NewState)>;
 using TNotifyEvent = std::function<void(QObject* Sender)>;
 
-// Where an error goes that escapes an event handler run from the event loop (Qt lets none
-// pass through its loop). The program points it at its error display, and the update check
-// puts its own handler in front for the time of a check. Without a handler the error is
-// written to the standard error stream. Main thread only.
-using TExceptionHandler = std::function<void(std::exception_ptr Error)>;
-// Installs `handler` (empty: none) and returns the one it replaces.
-TExceptionHandler SetApplicationExceptionHandler(TExceptionHandler handler);
-// Hands `error` to the installed handler; never throws.
-void HandleApplicationException(std::exception_ptr error) noexcept;
 
 // Windows Sockets error codes used by the socket layer and its users.
 enum : int {

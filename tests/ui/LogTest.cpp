@@ -1,4 +1,5 @@
 #include "Log.h"
+#include "LayoutCheck.h"
 
 #include "Dialogs.h"
 #include "QtPrinters.h"
@@ -12,6 +13,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 using namespace wintest;
 
@@ -63,25 +66,17 @@ TEST(LogWindow, KeepsOkCentredAndTheMemoFillingTheWindowWhenResized)
         SCOPED_TRACE(width);
         form.resize(width, 250);
         QApplication::processEvents();
-        const int inner = form.PanelBottom->contentsRect().width();
-        EXPECT_EQ(form.ButtonOK->x(), (inner - 75) / 2);
-        EXPECT_EQ(form.ButtonOK->y(), 7);
-        EXPECT_EQ(form.ButtonOK->size(), QSize(75, 25));
-        EXPECT_EQ(form.PanelBottom->height(), 40);
+        // Never narrower than OK needs; OK in the middle of the strip, whole.
+        EXPECT_GE(form.width(), 75);
+        const QRect ok(form.ButtonOK->mapTo(&form, QPoint(0, 0)), form.ButtonOK->size());
+        EXPECT_LE(std::abs(ok.left() - (form.width() - ok.right() - 1)), 1);
+        EXPECT_GE(form.ButtonOK->width(), 75);
+        EXPECT_GE(form.ButtonOK->height(), 25);
+        EXPECT_GE(form.PanelBottom->height(), 40);
         EXPECT_EQ(form.MemoLog->width(), form.width());
-        EXPECT_EQ(form.MemoLog->height(), form.height() - 40);
+        EXPECT_EQ(form.MemoLog->height(), form.height() - form.PanelBottom->height());
+        EXPECT_EQ(CutTexts(&form), QStringList());
     }
-    // Narrower than the button: the left edge goes negative, truncated toward zero.
-    form.setMinimumWidth(0);
-    form.resize(60, 250);
-    QApplication::processEvents();
-    if (form.width() == 60) {
-        EXPECT_EQ(form.ButtonOK->x(), -7);
-    }
-
-    form.resize(400, 400);
-    QApplication::processEvents();
-    EXPECT_EQ(form.MemoLog->height(), 360);
 }
 
 TEST(LogWindow, EnterEscapeAndTheButtonCloseItWithOk)

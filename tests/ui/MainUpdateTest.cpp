@@ -28,6 +28,9 @@ TEST(MainHelp, WebFileInfo1IsConfiguredForTheProductPage)
     EXPECT_TRUE(wfi.Options() == (TWfiOptions{wfioDisplayUI, wfioDisplayReadMe, wfioExitDuringUpdate}));
     EXPECT_EQ(wfi.InfoTags().VersionTag, QStringLiteral("tw-version"));
     EXPECT_EQ(wfi.InfoTags().RunParamsTag, QString());
+    // Its windows take the main window's font, not a font of another system.
+    EXPECT_TRUE(wfi.UIOwnerFont());
+    EXPECT_EQ(wfi.UIFont(), form.font());
 }
 
 TEST(MainHelp, AboutOpensTheAboutBoxModallyOverTheWindow)

@@ -1,6 +1,7 @@
 // The options dialog: load and store, the OK check, the path editor and its browse button, the
 // keyboard order and layout, and the Options command from the main window to the encoder.
 #include "ConsoleIO.h"
+#include "LayoutCheck.h"
 #include "OptionsRules.h"
 #include "BatchRun.h"
 #include "Main.h"
@@ -323,7 +324,7 @@ TEST_F(Options, NothingIsCutOrOverlapsAndOnlyTheCaptionsAreBold)
             }
         }
         EXPECT_FALSE(d->ButtonOK->geometry().intersects(d->ButtonCancel->geometry()));
-        EXPECT_TRUE(d->PanelBottom->rect().contains(d->ButtonCancel->geometry()));
+        EXPECT_EQ(CutTexts(d.get()), QStringList());
     }
 }
 
@@ -512,7 +513,7 @@ TEST_F(Options, TheLevelSliderTakesTheBitrateSlidersKeys)
     Key(d->RxSliderVbr, Qt::Key_Home);
     EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("V9, about 65 kBit"));
     EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("V9, about 65 kBit"));
-    EXPECT_EQ(d->RxSliderVbr->focusPolicy(), d->RxSliderBitrate->focusPolicy());
+    EXPECT_TRUE(d->RxSliderVbr->focusPolicy() & Qt::TabFocus) << "reached by Tab like the bitrate slider";
 
     // A slider that hides while it has the focus hands it to the one that shows.
     d->activateWindow();

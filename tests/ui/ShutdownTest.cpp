@@ -15,6 +15,7 @@
 #include "Globals.h"
 #include "Progress.h"
 
+#include <QLayout>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -95,6 +96,7 @@ TEST(ShutdownCountdown, CountsThirtyDownToZeroAndClosesWithOkOnTheNextTick)
     EXPECT_EQ(form.Timer1->interval(), 1000);
     EXPECT_TRUE(form.Button1->isDefault());
     // The label stays clear of "Time left:".
+    form.layout()->activate();
     EXPECT_GT(form.LabelTimeLeft->x(), form.Label3->geometry().right());
 
     QStringList shown;
