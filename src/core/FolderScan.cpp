@@ -2,6 +2,7 @@
 // come out in path order without a sort of the whole list.
 #include "FolderScan.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <algorithm>
@@ -61,7 +62,8 @@ int CompareNamesNaturally(QStringView a, QStringView b)
 
 TFolderScan::TFolderScan(const QString& root)
 {
-    QByteArray path = QFile::encodeName(root);
+    // Absolute without resolving anything: the files keep the names the user chose.
+    QByteArray path = QFile::encodeName(root.startsWith(u'/') ? root : QDir::currentPath() + u'/' + root);
     while (path.size() > 1 && path.endsWith('/'))
         path.chop(1);
     m_pending.append(Item{path, true});

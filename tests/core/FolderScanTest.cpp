@@ -85,6 +85,17 @@ TEST(TFolderScan, SlicesGiveTheSameListAndARunningCount)
     EXPECT_EQ(stopped.Files(), tree.expected.mid(0, stopped.Count()));
 }
 
+TEST(TFolderScan, ARelativeRootGivesAbsolutePaths)
+{
+    Tree tree;
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(tree.dir.path()));
+    TFolderScan scan(QStringLiteral("in"));
+    scan.Run();
+    QDir::setCurrent(before);
+    EXPECT_EQ(scan.Files(), tree.expected);
+}
+
 TEST(TFolderScan, AnUnreadableRootIsAProblemNotAFile)
 {
     TFolderScan scan(QStringLiteral("/nonexistent/folder"));
