@@ -1,5 +1,7 @@
 #include "EncoderCommandLine.h"
 
+#include "OutputPlan.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -79,10 +81,28 @@ QString EncoderPathItem(const QString& encoderPath)
     return NeedsQuotes(encoderPath) ? QuoteCommandLineArgument(encoderPath) : encoderPath;
 }
 
+namespace {
+bool EndsInMp3(const QString& path)
+{
+    return path.endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive);
+}
+} // namespace
+
+QStringList EncoderFileArguments(const QStringList& files)
+{
+    QStringList arguments;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        arguments << files.at(i);
+        if (i + 1 < files.size() && EndsInMp3(files.at(i + 1)))
+            arguments << Mp3PathFor(files.at(i));
+    }
+    return arguments;
+}
+
 QString BuildEncoderCommandLine(const QString& encoderPath, const QString& options, const QStringList& files)
 {
     QString line = EncoderPathItem(encoderPath) + options;
-    for (const QString& file : files) {
+    for (const QString& file : EncoderFileArguments(files)) {
         line += QLatin1Char(' ');
         line += QuoteCommandLineArgument(file);
     }
@@ -104,8 +124,11 @@ QList<QStringList> SplitIntoRuns(const QString& encoderPath, const QString& opti
 
     QList<QStringList> runs;
     qint64 used = 0;
-    for (const QString& file : files) {
-        const qint64 cost = ArgumentCost(file);
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString& file = files.at(i);
+        // With the MP3 named for it when a listed MP3 follows (an over-estimate at a run's end).
+        const qint64 cost = ArgumentCost(file)
+                            + (i + 1 < files.size() && EndsInMp3(files.at(i + 1)) ? ArgumentCost(Mp3PathFor(file)) : 0);
         if (runs.isEmpty() || (!runs.last().isEmpty() && used + cost > room)) {
             runs.append(QStringList());
             used = fixed;

@@ -22,8 +22,13 @@ QString QuoteCommandLineArgument(const QString& argument);
 // prefix at a blank names an existing file that would be started instead.
 QString EncoderPathItem(const QString& encoderPath);
 
-// The whole command line: the encoder's path, the options, then each file, in the given order,
-// after one blank and quoted.
+// The files as the encoder's arguments. An argument ending in ".mp3" right after an input names
+// that input's MP3 (BladeEnc's "input output.mp3"), so a listed file ending in ".mp3" would be
+// taken for the previous file's output and overwritten: the previous file's MP3 is named first.
+QStringList EncoderFileArguments(const QStringList& files);
+
+// The whole command line: the encoder's path, the options, then each file's arguments, in the
+// given order, after one blank and quoted.
 QString BuildEncoderCommandLine(const QString& encoderPath, const QString& options, const QStringList& files);
 
 // What one argument takes of the kernel's argument space when a child is started: its bytes

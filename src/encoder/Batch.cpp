@@ -59,7 +59,8 @@ public:
     }
 
     // Encodes the files with that many workers; true when every file went well.
-    bool Run(const std::vector<std::string>& paths, int threads);
+    // targets[i] is the MP3 of paths[i].
+    bool Run(const std::vector<std::string>& paths, const std::vector<std::string>& targets, int threads);
 
 private:
     void Work();
@@ -81,7 +82,7 @@ private:
     std::condition_variable changed_;  // a job learnt its formats or ended
 };
 
-bool Batch::Run(const std::vector<std::string>& paths, int threads)
+bool Batch::Run(const std::vector<std::string>& paths, const std::vector<std::string>& targets, int threads)
 {
     // "a.wav" and "a.aiff" both become "a.mp3", and so do "real/a.wav" and "link/a.aiff" through a
     // symlinked folder: the second must not replace the first one's MP3 (with -DELETE that would
@@ -90,11 +91,11 @@ bool Batch::Run(const std::vector<std::string>& paths, int threads)
     // command line wins. What this cannot see (a FUSE folder that ignores case) the registry
     // still refuses when the second MP3 is put in place.
     std::map<OutputKey, int> lastWithTarget;
-    for (const std::string& path : paths) {
+    for (size_t i = 0; i < paths.size(); ++i) {
         auto job = std::make_unique<Job>();
-        job->path = path;
-        job->target = OutputPathFor(path);
-        job->plannedFrames = FramesOf(path);
+        job->path = paths[i];
+        job->target = targets[i];
+        job->plannedFrames = FramesOf(job->path);
         totalFrames_ += job->plannedFrames;
         OutputKey key = OutputKeyOf(job->target).value_or(OutputKey{0, 0, job->target});
         auto [it, fresh] = lastWithTarget.try_emplace(key, int(jobs_.size()));
@@ -159,7 +160,7 @@ void Batch::RunJob(Job& job)
             }
             changed_.notify_all();
         };
-        report = EncodeFile(job.path, settings_, options_, job.progress, &outputs_);
+        report = EncodeFile(job.path, settings_, options_, job.progress, &outputs_, job.target);
         if (report.ok && settings_.deleteSource)
             deleteError = RemoveSourceOnceMp3IsWhole(job.path, report);
     }
@@ -278,12 +279,14 @@ int RunBladeEnc(const std::vector<std::string>& args, const Console& console, co
         ApplyPriority(*cmd.settings.priority);
     ProcessUmask();  // read before any worker creates a file
 
-    std::vector<std::string> paths;
-    paths.reserve(cmd.files.size());
-    for (const std::string& file : cmd.files)
-        paths.push_back(AbsolutePath(file));
+    std::vector<std::string> paths, targets;
+    const std::string outDir = cmd.outDir.empty() ? std::string() : AbsolutePath(cmd.outDir);
+    for (size_t i = 0; i < cmd.files.size(); ++i) {
+        paths.push_back(AbsolutePath(cmd.files[i]));
+        targets.push_back(AbsolutePath(TargetFor(paths.back(), cmd.outputs[i], outDir)));
+    }
     Batch batch(cmd.settings, console, options);
-    if (!batch.Run(paths, threads))
+    if (!batch.Run(paths, targets, threads))
         failed = true;
     return failed ? 1 : 0;
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <sched.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace bladeenc {
@@ -54,6 +55,11 @@ std::string OneDecimal(double percent)
     return buffer;
 }
 
+bool IsMp3Name(const std::string& arg)
+{
+    return arg.size() > 4 && Upper(arg.substr(arg.size() - 4)) == ".MP3" && arg[arg.size() - 5] != '/';
+}
+
 } // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args)
@@ -87,6 +93,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
             s.privateBit = true;
         } else if (option == "COPYRIGHT") {
             s.copyright = true;
+        } else if (option.rfind("OUTDIR=", 0) == 0) {
+            result.outDir = arg.substr(8);  // the folder's own letter case
+            if (result.outDir.empty())
+                result.errors.push_back("Option " + arg + " names no folder; the MP3s go beside their sources");
         } else if (option.rfind("PRIO=", 0) == 0) {
             static const char* const names[] = {"IDLE", "LOWEST", "LOWER", "NORMAL", "HIGHER", "HIGHEST"};
             std::string level = option.substr(5);
@@ -125,7 +135,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
     if (s.vbrLevel && !bitrateSwitches.empty())
         result.notes.push_back("The bitrate option " + bitrateSwitches + " is ignored: -VBR=" +
                                std::to_string(*s.vbrLevel) + " encodes at a variable bitrate");
-    result.files.assign(args.begin() + std::ptrdiff_t(i), args.end());
+    for (bool afterInput = false; i < args.size(); ++i) {
+        if (afterInput && IsMp3Name(args[i])) {
+            result.outputs.back() = args[i];
+            afterInput = false;
+        } else {
+            result.files.push_back(args[i]);
+            result.outputs.emplace_back();
+            afterInput = true;
+        }
+    }
     return result;
 }
 
@@ -181,6 +200,36 @@ std::string OutputPathFor(const std::string& source)
     if (dot != std::string::npos && dot > nameStart)
         stem = source.substr(0, dot);
     return stem + ".mp3";
+}
+
+std::string TargetFor(const std::string& source, const std::string& namedOutput, const std::string& outDir)
+{
+    if (!namedOutput.empty())
+        return namedOutput;
+    if (outDir.empty())
+        return OutputPathFor(source);
+    std::string name = OutputPathFor(source);
+    name.erase(0, name.rfind('/') + 1);
+    return outDir + (outDir.back() == '/' ? "" : "/") + name;
+}
+
+std::string MakeFolders(const std::string& path)
+{
+    // Each component from the top: mkdir, and EEXIST is fine when a folder (or a link to one)
+    // stands there, so workers creating the same tree at once do not trip over each other.
+    for (size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+        const std::string folder = path.substr(0, end);
+        if (!folder.empty() && mkdir(folder.c_str(), 0777) != 0) {
+            const int err = errno;
+            struct stat st;
+            if (err != EEXIST || stat(folder.c_str(), &st) != 0)
+                return "cannot create the folder \"" + folder + "\": " + std::strerror(err);
+            if (!S_ISDIR(st.st_mode))
+                return "cannot create the folder \"" + folder + "\": a file of that name is in the way";
+        }
+        if (end == std::string::npos)
+            return {};
+    }
 }
 
 std::string AbsolutePath(const std::string& path)

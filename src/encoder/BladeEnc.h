@@ -39,6 +39,8 @@ struct EncoderSettings {
 struct CommandLine {
     EncoderSettings settings;
     std::vector<std::string> files;
+    std::vector<std::string> outputs;  // beside files: the MP3 named after it, or empty
+    std::string outDir;                // -OUTDIR=: the folder of every MP3 not named; empty: beside
     std::vector<std::string> errors;  // one message per rejected option, without "Error: "
     std::vector<std::string> notes;   // options taken but ignored, without "Warning: "
     bool encodeNothing = false;       // an error that leaves no sound choice of what to encode
@@ -46,7 +48,8 @@ struct CommandLine {
 
 // Options come first, matched without regard to case; the first argument that does not begin
 // with "-" (or everything after "--") starts the files, so later arguments are files even when
-// they begin with "-". A lone "-" is taken as a file name too.
+// they begin with "-". A lone "-" is taken as a file name too. A file argument ending in ".mp3"
+// (any letter case) right after an input names that input's MP3.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 // Nice value for each level; a raise above normal that the system refuses falls back to normal,
@@ -65,6 +68,12 @@ std::optional<int> ParseThreadCount(const char* text);
 // "<source without its extension>.mp3" in the source's folder. Only the last path component's
 // extension is dropped, and a leading dot (hidden file) is not an extension.
 std::string OutputPathFor(const std::string& source);
+// Where a source's MP3 goes: the named output if there is one, else OutputPathFor's name in
+// outDir, else beside the source.
+std::string TargetFor(const std::string& source, const std::string& namedOutput, const std::string& outDir);
+// Creates the missing folders of path, each with the umask's permissions (mkdir -p). Empty when
+// the folder is there, otherwise why not.
+std::string MakeFolders(const std::string& path);
 // The path made absolute against the current directory (no symlinks resolved), "." and ".."
 // components removed lexically.
 std::string AbsolutePath(const std::string& path);

@@ -270,7 +270,8 @@ std::string ReadProblem(const SF_INFO& info, long long framesRead, std::string w
 } // namespace
 
 FileReport EncodeFile(const std::string& source, const EncoderSettings& settings,
-                      const BatchOptions& options, FileProgress& progress, OutputRegistry* outputs)
+                      const BatchOptions& options, FileProgress& progress, OutputRegistry* outputs,
+                      const std::string& namedTarget)
 {
     struct stat st;
     if (stat(source.c_str(), &st) != 0)
@@ -300,7 +301,7 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
         return Fail(problem + "; nothing was encoded");
     progress.frames = info.frames > 0 ? info.frames : 0;
 
-    const std::string target = OutputPathFor(source);
+    const std::string target = namedTarget.empty() ? OutputPathFor(source) : namedTarget;
     if (target == source || SameFile(target, source))
         return Fail("the MP3 file would replace its own source");
     if (outputs) {
@@ -357,6 +358,8 @@ FileReport EncodeFile(const std::string& source, const EncoderSettings& settings
                          settings.vbrLevel ? VbrOutputLine(*settings.vbrLevel, monoOut)
                                            : OutputLine(lame_get_brate(g), monoOut));
 
+    if (std::string problem = MakeFolders(FolderOf(target)); !problem.empty())
+        return Fail(problem);
     OutputFile out;
     if (!out.Open(target, options.allowUnnamedTemp))
         return Fail(out.error());

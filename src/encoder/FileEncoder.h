@@ -43,11 +43,12 @@ struct FileReport {
     long long mp3Samples = 0;    // ... and the samples per channel it must decode to
 };
 
-// Encodes source into "<source without extension>.mp3". With outputs, the MP3 name is checked
-// and taken through that registry, shared by every encode of the run.
+// Encodes source into target, by default "<source without extension>.mp3", creating the missing
+// folders of target. With outputs, the MP3 name is checked and taken through that registry,
+// shared by every encode of the run.
 FileReport EncodeFile(const std::string& source, const EncoderSettings& settings,
                       const BatchOptions& options, FileProgress& progress,
-                      OutputRegistry* outputs = nullptr);
+                      OutputRegistry* outputs = nullptr, const std::string& target = {});
 
 // -DELETE's last step: removes the encoded source only when its path still names the file that
 // was opened, with the size and modification time it had then; a file renamed over it or a

@@ -27,6 +27,7 @@ constexpr Switch kSwitches[] = {
     {"-PRIVATE", "set the private bit"},
     {"-COPYRIGHT", "set the copyright bit"},
     {"-PRIO=<level>", "IDLE, LOWEST, LOWER, NORMAL, HIGHER or HIGHEST"},
+    {"-OUTDIR=<dir>", "save the MP3s in this folder, not beside the sources"},
     {"-QUIT", "accepted; the encoder never waits for a key"},
     {"--", "every later argument is a file"},
     {"--help", "print this screen and exit"},
@@ -61,8 +62,9 @@ std::string UsageScreen()
     std::string text = "BladeEnc " TONEWRIGHT_VERSION
                        ", Tonewright's BladeEnc-compatible MP3 encoder\n"
                        "\n"
-                       "Usage: BladeEnc [option...] [--] file...\n"
-                       "Encodes each WAV or AIFF file to <name>.mp3 beside it.\n"
+                       "Usage: BladeEnc [option...] [--] file [output.mp3]...\n"
+                       "Encodes each WAV or AIFF file to <name>.mp3 beside it, or to the\n"
+                       "output.mp3 given right after it.\n"
                        "\n"
                        "Options, in any letter case:\n";
     for (const Switch& s : kSwitches) {

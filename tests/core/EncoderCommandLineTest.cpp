@@ -76,6 +76,23 @@ TEST(EncoderCommandLine, PathUnquotedFilesQuotedInTheGivenOrder)
     EXPECT_EQ(BuildEncoderCommandLine(QStringLiteral("/e"), QString(), {}), QStringLiteral("/e"));
 }
 
+TEST(EncoderCommandLine, AListedMp3IsNeverTakenForThePreviousFilesOutput)
+{
+    const auto q = [](const char* text) { return QString::fromUtf8(text); };
+    const struct {
+        QStringList files, arguments;
+    } cases[] = {
+        {{q("/m/a.wav"), q("/m/b.flac")}, {q("/m/a.wav"), q("/m/b.flac")}},
+        {{q("/m/a.wav"), q("/m/song.MP3")}, {q("/m/a.wav"), q("/m/a.mp3"), q("/m/song.MP3")}},
+        {{q("/m/x.mp3"), q("/m/y.mp3"), q("/m/z.wav")}, {q("/m/x.mp3"), q("/m/x.mp3"), q("/m/y.mp3"), q("/m/z.wav")}},
+        {{q("/m/.hidden"), q("/m/s.mp3")}, {q("/m/.hidden"), q("/m/.hidden.mp3"), q("/m/s.mp3")}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(EncoderFileArguments(c.files), c.arguments) << c.files.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(BuildEncoderCommandLine(q("/e/BladeEnc"), q(" -quit"), {q("/m/a.wav"), q("/m/s.mp3")}),
+              q("/e/BladeEnc -quit \"/m/a.wav\" \"/m/a.mp3\" \"/m/s.mp3\""));
+}
+
 TEST(EncoderCommandLine, QuotingKeepsQuotesAndBackslashes)
 {
     EXPECT_EQ(QuoteCommandLineArgument(QStringLiteral("a b")), QStringLiteral("\"a b\""));

@@ -70,7 +70,7 @@ TEST(EncoderUsage, WhichCommandLinesAskForTheUsageScreenOrTheVersion)
 TEST(EncoderUsage, TheUsageScreenNamesEverySwitchAndFitsATerminal)
 {
     const std::string screen = UsageScreen();
-    for (const char* name : {"-MONO", "-CRC", "-DELETE", "-ORIGINAL", "-COPY", "-PRIVATE", "-COPYRIGHT", "-PRIO=",
+    for (const char* name : {"-MONO", "-CRC", "-DELETE", "-ORIGINAL", "-COPY", "-PRIVATE", "-COPYRIGHT", "-PRIO=", "-OUTDIR=",
                              "-QUIT", "--help", "--version", "BLADEENC_THREADS"})
         EXPECT_NE(screen.find(name), std::string::npos) << name;
     size_t start = 0;
