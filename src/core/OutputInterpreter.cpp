@@ -129,13 +129,9 @@ std::int32_t ParseDecimalIntOrZero(const QString& text)
 
 QString FileNamePart(const QString& path)
 {
-    // Only Windows separates with a backslash and a drive colon; elsewhere both are ordinary
-    // characters of a file name ("b\ c.wav" is one name), and cutting there shows a wrong name.
-    qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
-#ifdef Q_OS_WIN
-    cut = std::max({cut, path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char(':'))});
-#endif
-    return path.mid(cut + 1);
+    // A backslash and a colon are ordinary characters of a file name ("b\ c.wav" is one name):
+    // cutting there would show a wrong name.
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
 QString FormatTrayHint(const QString& pattern, const QString& currentFile, double filePercent,

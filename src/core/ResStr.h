@@ -104,12 +104,7 @@ inline const QString ProgressBatchDone = QStringLiteral("Batch done");
 inline const QString ProgressEncodingFinished = QStringLiteral("Encoding finished");
 // Progress window, tray, log window and shutdown countdown.
 inline const QString ProgressCaption = QStringLiteral("Encoding in progress");
-// Elsewhere than on Windows the program switches off the computer, so the texts name that.
-#ifdef Q_OS_WIN
-inline const QString ProgressShutdownWhenDone = QStringLiteral("Shutdown windows when done");
-#else
 inline const QString ProgressShutdownWhenDone = QStringLiteral("Shutdown computer when done");
-#endif
 inline const QString ProgressCancel = QStringLiteral("Cancel");
 inline const QString ProgressTrayButtonHint = QStringLiteral("Hide in the tray");
 inline const QString ReallyAbortEncoding = QStringLiteral("Really abort encoding?");
@@ -122,11 +117,7 @@ inline const QString LogCaption = QStringLiteral("Tonewright Log");
 inline const QString LogOK = QStringLiteral("&OK");
 inline const QString ShutdownCaption = QStringLiteral("Shutdown");
 inline const QString ShutdownWarning = QStringLiteral("Warning!");
-#ifdef Q_OS_WIN
-inline const QString ShutdownText = QStringLiteral("If you don't press cancel now, \nTonewright will shutdown \nWindows.");
-#else
 inline const QString ShutdownText = QStringLiteral("If you don't press cancel now, \nTonewright will shutdown \nthe computer.");
-#endif
 inline const QString ShutdownTimeLeft = QStringLiteral("Time left:");
 inline const QString ShutdownCancel = QStringLiteral("&Cancel");
 // The system refused to power off (logind's or polkit's words after it).

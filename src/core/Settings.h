@@ -1,6 +1,6 @@
 #pragma once
-// The settings record and its keys in the settings file: sections "System", "Flags" and
-// "Mp3Flags". QtCore only.
+// The settings record and its keys in the settings file: sections "System", "Flags",
+// "Mp3Flags" and "Toolbar". QtCore only.
 #include <QString>
 
 #include <cstdint>
@@ -30,11 +30,20 @@ struct TSettings {
     bool Crc = false;
     bool DeleteSource = false;
     std::uint8_t Mp3Flags = 0; // set of TMp3Flag
+    // Written on their own when the user changes them, not with the others.
+    std::int32_t ToolbarLayout = 3; // 1 icons, 2 captions, 3 both; another value changes nothing
+    bool ToolbarVisible = true;
 };
 
-// Reads the eleven keys over `settings`: a missing or malformed key keeps its value, except the
+// The keys of the settings file are one table in Settings.cpp: section, key, field and its read
+// and write rule; a new setting is a field here and a row there.
+
+// Reads every key over `settings`: a missing or malformed key keeps its value, except the
 // four MPEG flags, which read as off, and a VBR that is neither a level nor VbrOff, which reads
 // as off (the constant bitrate, not a level the encoder would refuse).
 void ReadSettings(const TIniFile& ini, TSettings& settings);
-// Writes the eleven keys into `ini` (UpdateFile stores them).
+// Writes the keys of sections "System", "Flags" and "Mp3Flags" into `ini` (UpdateFile stores
+// them); the toolbar's keys are written on their own.
 void WriteSettings(TIniFile& ini, const TSettings& settings);
+// Writes the key(s) of one field of `settings`, given by its address: &settings.ToolbarLayout.
+void WriteSettingOf(TIniFile& ini, const TSettings& settings, const void* field);

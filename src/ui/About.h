@@ -30,6 +30,8 @@ QPixmap AboutLogo(qreal ratio);
 
 // A panel whose lines of text scroll upward one pixel per Interval milliseconds while Active.
 class TSecretPanel : public QFrame {
+    Q_OBJECT
+
 public:
     explicit TSecretPanel(QWidget* parent = nullptr);
 
@@ -67,6 +69,8 @@ private:
 };
 
 class TFormAbout : public QDialog {
+    Q_OBJECT
+
 public:
     // `executablePath`: the file whose version is shown; empty for the running program.
     explicit TFormAbout(QWidget* parent = nullptr, const QString& executablePath = QString());

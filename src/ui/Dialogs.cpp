@@ -202,6 +202,8 @@ QMargins ExpectedFrame(const QWidget* window, const QWidget* owner)
 // Watches a window until the window manager has framed it, then places (and sizes) it again by
 // its real frame when that differs from the estimate used. Lives as the window's child.
 class TFramePlacement : public QObject {
+    Q_OBJECT
+
 public:
     explicit TFramePlacement(QWidget* window) : QObject(window), m_window(window) { window->installEventFilter(this); }
 
@@ -298,3 +300,5 @@ void RunGuarded(const std::function<void()>& work) noexcept
         // The error box itself failed (out of memory): nothing more can be shown.
     }
 }
+
+#include "Dialogs.moc"

@@ -60,14 +60,8 @@ QString DefaultBladeEncPath()
 
 void SetDefaultSettings()
 {
+    static_cast<TSettings&>(GlobalVars) = TSettings{};
     GlobalVars.BladeEncPath = DefaultBladeEncPath();
-    GlobalVars.Bitrate = 128;
-    GlobalVars.Vbr = VbrOff;
-    GlobalVars.Priority = 1;
-    GlobalVars.Mono = false;
-    GlobalVars.Crc = false;
-    GlobalVars.DeleteSource = false;
-    GlobalVars.Mp3Flags = 0;
     GlobalVars.FilesToEncode = 0;
 }
 
@@ -87,6 +81,15 @@ void SaveSettings()
     InOurWords([] {
         TIniFile ini(SettingsFilePath());
         WriteSettings(ini, GlobalVars);
+        ini.UpdateFile();
+    });
+}
+
+void SaveSettingOf(const void* field)
+{
+    InOurWords([&] {
+        TIniFile ini(SettingsFilePath());
+        WriteSettingOf(ini, GlobalVars, field);
         ini.UpdateFile();
     });
 }

@@ -46,6 +46,9 @@ bool LoadSettings();
 // Writes the eleven settings keys of sections "System", "Flags" and "Mp3Flags" in one atomic
 // replacement of the file. Raises "Unable to write to %1" on failure.
 void SaveSettings();
+// Writes the key of one field of GlobalVars (&GlobalVars.ToolbarLayout), keeping the rest of the
+// file. Raises "Unable to write to %1" on failure.
+void SaveSettingOf(const void* field);
 // Write one key each, keeping the rest of the file. Raise "Unable to write to %1" on failure.
 void WriteIniInteger(const QString& section, const QString& key, std::int32_t value);
 void WriteIniBool(const QString& section, const QString& key, bool value);

@@ -34,12 +34,6 @@
 
 #include <algorithm>
 
-namespace {
-const QString SectionToolbar = QStringLiteral("Toolbar");
-const QString KeyLayout = QStringLiteral("Layout");
-const QString KeyVisible = QStringLiteral("Visible");
-} // namespace
-
 TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
 {
     // Only Exit ends the program (closeEvent): a message box or any other window closing while
@@ -316,13 +310,13 @@ void TFormMain::FormCreate()
 
         GlobalVars.Log = LoadLogFile(LogFilePath());
 
-        switch (ReadIniInteger(SectionToolbar, KeyLayout, 3)) {
+        switch (GlobalVars.ToolbarLayout) {
         case 1: Command(mcToolbarIcons)->setChecked(true); ActionToolbarIconsExecute(); break;
         case 2: Command(mcToolbarCaptions)->setChecked(true); ActionToolbarCaptionsExecute(); break;
         case 3: Command(mcToolbarBoth)->setChecked(true); ActionToolbarBothExecute(); break;
         default: break;
         }
-        const bool visible = ReadIniBool(SectionToolbar, KeyVisible, true);
+        const bool visible = GlobalVars.ToolbarVisible;
         Command(mcToolbar)->setChecked(visible);
         m_toolBar->setVisible(visible);
     });
@@ -408,28 +402,32 @@ void TFormMain::ActionToolbarExecute()
 {
     // The action has already inverted its check mark.
     m_toolBar->setVisible(Command(mcToolbar)->isChecked());
-    WriteIniBool(SectionToolbar, KeyVisible, Command(mcToolbar)->isChecked());
+    GlobalVars.ToolbarVisible = Command(mcToolbar)->isChecked();
+    SaveSettingOf(&GlobalVars.ToolbarVisible);
 }
 
 void TFormMain::ActionToolbarIconsExecute()
 {
     Command(mcToolbarIcons)->setChecked(true);
     ApplyToolbarMode(1);
-    WriteIniInteger(SectionToolbar, KeyLayout, 1);
+    GlobalVars.ToolbarLayout = 1;
+    SaveSettingOf(&GlobalVars.ToolbarLayout);
 }
 
 void TFormMain::ActionToolbarCaptionsExecute()
 {
     Command(mcToolbarCaptions)->setChecked(true);
     ApplyToolbarMode(2);
-    WriteIniInteger(SectionToolbar, KeyLayout, 2);
+    GlobalVars.ToolbarLayout = 2;
+    SaveSettingOf(&GlobalVars.ToolbarLayout);
 }
 
 void TFormMain::ActionToolbarBothExecute()
 {
     Command(mcToolbarBoth)->setChecked(true);
     ApplyToolbarMode(3);
-    WriteIniInteger(SectionToolbar, KeyLayout, 3);
+    GlobalVars.ToolbarLayout = 3;
+    SaveSettingOf(&GlobalVars.ToolbarLayout);
 }
 
 void TFormMain::ExitClick()

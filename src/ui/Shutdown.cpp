@@ -105,19 +105,10 @@ void TFormShutdown::reject()
     done(IDCANCEL);
 }
 
-bool SetPrivilege(const QString& name, bool enable)
-{
-    // Linux has no per-process shutdown privilege to adjust: logind and polkit decide when the
-    // request arrives, so there is nothing to do and nothing that can fail here.
-    Q_UNUSED(name);
-    Q_UNUSED(enable);
-    return true;
-}
-
 QString ShutdownWindows()
 {
-    const QString privilege = QStringLiteral("SeShutdownPrivilege");
-    SetPrivilege(privilege, true);
+    // No privilege of the process to adjust first: logind and polkit decide when the request
+    // arrives.
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
         QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PowerOff"));
@@ -133,6 +124,5 @@ QString ShutdownWindows()
         if (reply.type() == QDBusMessage::ErrorMessage)
             error = reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
     }
-    SetPrivilege(privilege, false);
     return error;
 }

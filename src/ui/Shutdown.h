@@ -40,6 +40,3 @@ public Q_SLOTS:
 // that polkit may ask for a password). Returns logind's error when it refused, else empty; a
 // missing system bus is not reported.
 QString ShutdownWindows();
-// Enables or disables one privilege of the program's own access token; returns whether the
-// adjustment succeeded.
-bool SetPrivilege(const QString& name, bool enable);

@@ -68,6 +68,8 @@ bool WaitWritable(int fd, const QDeadlineTimer& deadline)
 // later start closes its side, then hands the whole message on. A read error, a message over the
 // size limit or a stall drops the connection and its message.
 class THandOverClient : public QObject {
+    Q_OBJECT
+
 public:
     // `closed` runs when the connection is gone.
     THandOverClient(int fd, std::function<void(const QByteArray&)> done, std::function<void()> closed, QObject* owner)
@@ -349,3 +351,5 @@ bool TSingleInstance::DecodeFiles(const QByteArray& message, QStringList& files,
         *activation = launch;
     return true;
 }
+
+#include "SingleInstance.moc"

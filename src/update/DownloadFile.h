@@ -8,6 +8,8 @@
 #include <QString>
 
 class TDownloadFile : public QSaveFile {
+    Q_OBJECT
+
 public:
     explicit TDownloadFile(const QString& target);
 

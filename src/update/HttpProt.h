@@ -72,6 +72,8 @@ qint64 HttpHeaderNumber(const QString& text);
 QString ResolveLocation(const QString& currentUrl, const QString& location);
 
 class THttpCli : public QObject {
+    Q_OBJECT
+
 public:
     static constexpr int ReceiveBufferSize = 8192;
     static constexpr int SendBlockSize = 8193;

@@ -89,6 +89,8 @@ QString WSocketErrorMessage(int errorCode, const QString& function);
 struct TWSocketLookup;
 
 class TCustomWSocket : public QObject {
+    Q_OBJECT
+
 public:
     explicit TCustomWSocket(QObject* parent = nullptr);
     ~TCustomWSocket() override;
@@ -248,6 +250,8 @@ private:
 };
 
 class TWSocket : public TCustomWSocket {
+    Q_OBJECT
+
 public:
     using TCustomWSocket::TCustomWSocket;
 };

@@ -21,6 +21,8 @@
 // leaves room for the list's arrow. Remembers the pressed cell, which QHeaderView keeps to
 // itself.
 class TEnhListHeader : public QHeaderView {
+    Q_OBJECT
+
 public:
     explicit TEnhListHeader(TEnhListView* list) : QHeaderView(Qt::Horizontal, list), m_list(list) {}
 
@@ -562,3 +564,5 @@ void TEnhListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option
         painter->restore();
     }
 }
+
+#include "EnhListView.moc"

@@ -166,10 +166,8 @@ TEST(OutputRules, FileNamePartFollowsTheLastSlash)
     EXPECT_EQ(FileNamePart(QStringLiteral("/a/b/c.wav")), QStringLiteral("c.wav"));
     EXPECT_EQ(FileNamePart(QStringLiteral("c.wav")), QStringLiteral("c.wav"));
     EXPECT_EQ(FileNamePart(QStringLiteral("/music/")), QString());
-#ifndef Q_OS_WIN
-    // Backslashes and colons belong to the name here.
+    // Backslashes and colons belong to the name.
     EXPECT_EQ(FileNamePart(QStringLiteral("/m/b\\ c:d.wav")), QStringLiteral("b\\ c:d.wav"));
-#endif
 }
 
 TEST_F(OutputInterpreterTest, CommaLocaleShowsCommasEverywhere)

@@ -252,3 +252,32 @@ TEST_F(Settings, TheSettingsFilesErrorsReachTheUserInTheProgramsWords)
     }
     EXPECT_FALSE(QFileInfo::exists(folder.File(QStringLiteral("tonewright.ini"))));
 }
+
+TEST_F(Settings, TheToolbarKeysReadWithTheOthersAndAreWrittenOnlyOnTheirOwn)
+{
+    struct Case {
+        const char* Text;
+        std::int32_t Layout;
+        bool Visible;
+    } const cases[] = {
+        {"", 3, true},
+        {"[Toolbar]\nLayout=2\nVisible=0\n", 2, false},
+        {"[toolbar]\nlayout=7\n", 7, true},
+        {"[Toolbar]\nLayout=x\nVisible=maybe\n", 3, true},
+    };
+    for (const Case& c : cases) {
+        GlobalVars = TGlobalVars();
+        WriteIni(QByteArray("[System]\nBitrate=64\n") + c.Text);
+        EXPECT_TRUE(LoadSettings());
+        EXPECT_EQ(GlobalVars.ToolbarLayout, c.Layout) << c.Text;
+        EXPECT_EQ(GlobalVars.ToolbarVisible, c.Visible) << c.Text;
+    }
+
+    WriteIni("");
+    GlobalVars.ToolbarLayout = 1;
+    SaveSettings();
+    EXPECT_FALSE(Ini().contains("Layout")) << Ini().toStdString();
+    SaveSettingOf(&GlobalVars.ToolbarLayout);
+    EXPECT_TRUE(Ini().endsWith("[Toolbar]\nLayout=1\n")) << Ini().toStdString();
+    EXPECT_FALSE(Ini().contains("Visible"));
+}
