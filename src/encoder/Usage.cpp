@@ -20,9 +20,10 @@ struct Switch {
 
 constexpr Switch kSwitches[] = {
     {"-<kbit>", "bitrate in kbit/s: 32, 40, 48, 56, 64, 80, 96, 112,\n128 (the default), 160, 192, 224, 256 or 320"},
+    {"-VBR=<0-9>", "variable bitrate at LAME's level (0 best, 9 smallest)"},
     {"-MONO", "mix the channels down to one"},
     {"-CRC", "protect the frames with a checksum"},
-    {"-DELETE", "delete each source once its MP3 is safely on disk"},
+    {"-DELETE", "delete each source once its MP3 is on disk and read back whole"},
     {"-ORIGINAL", "set the original bit (-COPY clears it again)"},
     {"-PRIVATE", "set the private bit"},
     {"-COPYRIGHT", "set the copyright bit"},
