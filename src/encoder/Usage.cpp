@@ -64,8 +64,8 @@ std::string UsageScreen()
                        ", Tonewright's BladeEnc-compatible MP3 encoder\n"
                        "\n"
                        "Usage: BladeEnc [option...] [--] file [output.mp3]...\n"
-                       "Encodes each WAV or AIFF file to <name>.mp3 beside it, or to the\n"
-                       "output.mp3 given right after it.\n"
+                       "Encodes each WAV, AIFF, FLAC, Ogg Vorbis or Opus file to <name>.mp3\n"
+                       "beside it, or to the output.mp3 given right after it.\n"
                        "\n"
                        "Options, in any letter case:\n";
     for (const Switch& s : kSwitches) {
