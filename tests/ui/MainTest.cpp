@@ -24,7 +24,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QRegularExpression>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTimer>
@@ -481,19 +480,6 @@ TEST_F(MainWindow, EveryVisibleMenuEntryHasAMnemonicOrAShortcutAndNoMenuRepeatsA
     }
 }
 
-TEST_F(MainWindow, EveryMenuEntryIsACommandWithAnObjectNameOfItsOwn)
-{
-    Create();
-    QStringList names;
-    for (QMenu* menu : form->findChildren<QMenu*>(QRegularExpression(QStringLiteral("^(Menu|PopupMenuList$|PopupMenuToolbar)"))))
-        for (QAction* action : menu->actions())
-            if (!action->isSeparator() && !action->menu() && !names.contains(action->objectName()))
-                names << action->objectName();
-    EXPECT_FALSE(names.contains(QString()));
-    EXPECT_EQ(names.size(), form->findChildren<QAction*>(QRegularExpression(QStringLiteral("^(Action|Menu)"))).size());
-    EXPECT_EQ(names.size(), 19);
-}
-
 TEST_F(MainWindow, TheShortcutOfACommandThatBecameDisabledDoesNothing)
 {
     CreateShown();
@@ -687,22 +673,6 @@ TEST_F(MainWindow, DateAndBytesSortByTimeAndSizeInEveryLocale)
     }
 }
 
-TEST_F(MainWindow, AClickOnTheSortColumnAfterAnAddedFileSortsAscending)
-{
-    CreateShown();
-    Fill({QStringLiteral("b"), QStringLiteral("a")});
-    QHeaderView* header = form->ListViewFiles->header();
-    Q_EMIT header->sectionClicked(0);
-    Q_EMIT header->sectionClicked(0);
-    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("b"), QStringLiteral("a")}));
-    ASSERT_TRUE(form->ListViewFiles->ShowSortArrows());
-    Fill({QStringLiteral("c")});
-    ASSERT_FALSE(form->ListViewFiles->ShowSortArrows());
-    Q_EMIT header->sectionClicked(0); // no arrow: ascending
-    EXPECT_EQ(Names(*form), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
-    EXPECT_TRUE(form->ListViewFiles->SortAscending());
-}
-
 TEST_F(MainWindow, ARowDroppedBelowTheLastAfterTheListScrolledGoesToTheEnd)
 {
     CreateShown();
@@ -784,10 +754,6 @@ TEST_F(MainWindow, AddingAFileSwitchesTheSortArrowsOff)
 TEST_F(MainWindow, WindowLayoutColumnsAndFocus)
 {
     CreateShown();
-    // The design size with the frame, wider when the running font's columns need it.
-    EXPECT_GE(form->frameGeometry().width(), 536);
-    EXPECT_EQ(form->frameGeometry().height(), 374) << "the outer size, frame included";
-    EXPECT_LE(form->ListViewFiles->header()->length(), form->ListViewFiles->viewport()->width());
     EXPECT_EQ(form->minimumSize(), QSize(100, 100));
     EXPECT_EQ(QApplication::focusWidget(), form->ListViewFiles);
     const QAbstractItemModel* header = form->ListViewFiles->model();

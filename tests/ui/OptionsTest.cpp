@@ -238,9 +238,6 @@ TEST_F(Options, EveryLinuxPathButADoubleQuoteIsAFileName)
     EXPECT_EQ(d->result(), QDialog::Accepted);
     d->Store();
     EXPECT_EQ(GlobalVars.BladeEncPath, bracketed);
-    // And shown again next time.
-    auto again = Loaded();
-    EXPECT_EQ(again->BladeEncPath(), bracketed);
 }
 
 TEST_F(Options, BrowseStartsAtThePathShowsTheChoiceAndRemembersItsFolder)
@@ -422,29 +419,53 @@ TEST_F(Options, EveryStoredPathOpensTheDialogAlsoOneTheEditorCannotQuote)
     EXPECT_EQ(GlobalVars.BladeEncPath, QStringLiteral("/opt/ab/BladeEnc"));
 }
 
-TEST_F(Options, ChangesMadeInTheDialogReachTheEncodersCommandLine)
+TEST_F(Options, ChangesMadeInTheDialogGoThroughTheSettingsFileOntoTheEncodersCommandLine)
 {
-    TFormMain main;
-    main.show();
-    GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
-    GlobalVars.Bitrate = 128;
-    GlobalVars.Priority = 1;
+    const struct {
+        const char* what;
+        std::function<void(TFormOptions&)> change;
+        std::int32_t bitrate;  // the constant bitrate is kept while a level is chosen
+        QList<QByteArray> args;
+    } cases[] = {
+        {"constant bitrate",
+         [](TFormOptions& d) {
+             Key(d.RxSliderBitrate, Qt::Key_Right); // 160
+             Key(d.RxSliderBitrate, Qt::Key_Right); // 192
+             Key(d.RxSliderPriority, Qt::Key_Right); // Lower
+             d.CheckBoxMono->click();
+             d.CheckBoxOriginal->click();
+         },
+         192,
+         {"-quit", "-192", "-MONO", "-ORIGINAL", "-PRIO=LOWER"}},
+        {"variable bitrate",
+         [](TFormOptions& d) {
+             d.RadioButtonVbr->click();
+             Key(d.RxSliderVbr, Qt::Key_Right); // V1
+             Key(d.RxSliderVbr, Qt::Key_Right); // V0
+         },
+         128,
+         {"-quit", "-VBR=0", "-PRIO=LOWEST"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TFormMain main;
+        main.show();
+        SetDefaultSettings();
+        GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
+        WhenOptionsShow(main, [&](TFormOptions& d) {
+            c.change(d);
+            d.ButtonOK->click();
+        });
+        wintest::Part(main, "ActionOptions")->trigger();
 
-    WhenOptionsShow(main, [](TFormOptions& d) {
-        Key(d.RxSliderBitrate, Qt::Key_Right); // 160
-        Key(d.RxSliderBitrate, Qt::Key_Right); // 192
-        Key(d.RxSliderPriority, Qt::Key_Right); // Lower
-        d.CheckBoxMono->click();
-        d.CheckBoxOriginal->click();
-        d.ButtonOK->click();
-    });
-    wintest::Part(main, "ActionOptions")->trigger();
-    EXPECT_EQ(ReadIniInteger(QStringLiteral("System"), QStringLiteral("Bitrate"), 0), 192);
-    EXPECT_TRUE(ReadIniBool(QStringLiteral("Mp3Flags"), QStringLiteral("Original"), false));
-
-    const QList<QByteArray> args = ArgumentsOfABatch(main, folder.File(QStringLiteral("args")), QStringLiteral("/music/a b.wav"));
-    EXPECT_EQ(args, (QList<QByteArray>{"-quit", "-192", "-MONO", "-ORIGINAL", "-PRIO=LOWER", "/music/a b.wav"}));
-    EXPECT_TRUE(boxes.Asked().empty());
+        // What the next start reads is what the encoder gets.
+        SetDefaultSettings();
+        ASSERT_TRUE(LoadSettings());
+        EXPECT_EQ(GlobalVars.Bitrate, c.bitrate);
+        const QList<QByteArray> args = ArgumentsOfABatch(main, folder.File(QStringLiteral("args")), QStringLiteral("/music/a b.wav"));
+        EXPECT_EQ(args, c.args + QList<QByteArray>{"/music/a b.wav"});
+        EXPECT_TRUE(boxes.Asked().empty());
+    }
 }
 
 TEST_F(Options, VariableBitrateLevelsLoadShowAndStore)
@@ -504,16 +525,11 @@ TEST_F(Options, TheLevelSliderTakesTheBitrateSlidersKeys)
 {
     GlobalVars.Vbr = 0;
     auto d = Loaded();
-    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(d->RxSliderVbr);
-    ASSERT_NE(a, nullptr);
-
     // Left is the smaller file, as on the bitrate slider; Home the smallest.
     Key(d->RxSliderVbr, Qt::Key_Left);
     EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("V1, about 225 kBit"));
     Key(d->RxSliderVbr, Qt::Key_Home);
     EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("V9, about 65 kBit"));
-    EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("V9, about 65 kBit"));
-    EXPECT_TRUE(d->RxSliderVbr->focusPolicy() & Qt::TabFocus) << "reached by Tab like the bitrate slider";
 
     // A slider that hides while it has the focus hands it to the one that shows.
     d->activateWindow();
@@ -521,31 +537,4 @@ TEST_F(Options, TheLevelSliderTakesTheBitrateSlidersKeys)
     ASSERT_EQ(d->focusWidget(), d->RxSliderVbr);
     d->RadioButtonCbr->setChecked(true);
     EXPECT_EQ(d->focusWidget(), d->RxSliderBitrate);
-}
-
-TEST_F(Options, VariableBitrateGoesThroughTheSettingsFileOntoTheEncodersCommandLine)
-{
-    TFormMain main;
-    main.show();
-    GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
-    GlobalVars.Bitrate = 192;
-    GlobalVars.Priority = 1;
-
-    WhenOptionsShow(main, [](TFormOptions& d) {
-        d.RadioButtonVbr->click();
-        Key(d.RxSliderVbr, Qt::Key_Right); // V1
-        Key(d.RxSliderVbr, Qt::Key_Right); // V0
-        d.ButtonOK->click();
-    });
-    wintest::Part(main, "ActionOptions")->trigger();
-    EXPECT_EQ(ReadIniInteger(QStringLiteral("System"), QStringLiteral("VBR"), -5), 0);
-    EXPECT_EQ(ReadIniInteger(QStringLiteral("System"), QStringLiteral("Bitrate"), 0), 192) << "kept for later";
-
-    // What the next start reads is what the encoder gets.
-    GlobalVars.Vbr = VbrOff;
-    ASSERT_TRUE(LoadSettings());
-    EXPECT_EQ(GlobalVars.Vbr, 0);
-    const QList<QByteArray> args = ArgumentsOfABatch(main, folder.File(QStringLiteral("args")), QStringLiteral("/music/a.wav"));
-    EXPECT_EQ(args, (QList<QByteArray>{"-quit", "-VBR=0", "-PRIO=LOWEST", "/music/a.wav"}));
-    EXPECT_TRUE(boxes.Asked().empty());
 }
