@@ -20,6 +20,7 @@ QString Child()
     return QStringLiteral(TW_BUILD_DIR "/tests/ConsoleIO/tw_console_child");
 }
 
+// Not QTest::qWaitFor: it sleeps 10 ms between looks, which the timings would include.
 template <typename Done>
 void SpinUntil(Done done)
 {

@@ -63,7 +63,8 @@ int main(int argc, char* argv[])
     SetApplicationExceptionHandler([](std::exception_ptr error) { RunGuarded([&] { std::rethrow_exception(error); }); });
     QGuiApplication::setDesktopFileName(QStringLiteral("tonewright"));
 
-    TFormMain form;
+    TSettings settings; // the user's settings, read from the file by the main window
+    TFormMain form(settings);
     QByteArray launch; // how the later start whose files come next was launched
     instance.OnActivate = [&launch](TSingleInstance*, const TLaunchActivation& a) { launch = a.StartupId; };
     instance.OnFiles = [&form, &launch](TSingleInstance*, const QStringList& handed) {

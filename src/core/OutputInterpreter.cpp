@@ -148,8 +148,8 @@ TProgressFields CutProgressLine(const QString& line)
     return {CutColumns(line, 8, 14), CutColumns(line, 26, 34), CutColumns(line, 51, 55), CutColumns(line, 67, 75)};
 }
 
-TOutputInterpreter::TOutputInterpreter(TBatchFields fields, Clock clock)
-    : m_fields(fields), m_clock(std::move(clock)),
+TOutputInterpreter::TOutputInterpreter(TBatchState& state, Clock clock)
+    : m_fields(state), m_clock(std::move(clock)),
       m_decimalSeparator(QLocale().decimalPoint())
 {
     m_timer.start();

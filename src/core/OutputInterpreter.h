@@ -63,15 +63,16 @@ public:
     virtual void SetTrayHint(const QString& text) = 0;     // the tray icon's hint
 };
 
-// The batch fields the interpreter keeps (they live in the settings record).
-struct TBatchFields {
-    std::int32_t& FilesToEncode;
-    std::int32_t& FilesDone;
-    QStringList& Log;
-    bool& ErrorOccurred;
-    QString& CurrentFile;
-    double& FilePercent;
-    double& BatchPercent;
+// The running batch's state: the counters, the run log and the error flag the interpreter keeps,
+// and where the progress stands. The batch run owns it; it holds no settings.
+struct TBatchState {
+    std::int32_t FilesToEncode = 0;
+    std::int32_t FilesDone = 0;
+    QStringList Log;
+    bool ErrorOccurred = false;
+    QString CurrentFile;
+    double FilePercent = 0;
+    double BatchPercent = 0;
 };
 
 // Where one encoder run stands in a batch that a long list split into several runs, in files of
@@ -88,8 +89,9 @@ public:
     using Clock = std::function<qint64()>;
     static constexpr qint64 ThrottleNs = 500'000'000;
 
-    // The display texts come from the program's table of texts (ResStr).
-    TOutputInterpreter(TBatchFields fields, Clock clock = {});
+    // The display texts come from the program's table of texts (ResStr). `state` must outlive
+    // the interpreter.
+    TOutputInterpreter(TBatchState& state, Clock clock = {});
 
     // One line as the runner delivered it. `display` is the running batch's display, or null
     // when no batch runs (then the line only goes to the log). Never throws for any content.
@@ -116,7 +118,7 @@ public:
 private:
     void HandleProgress(const QString& line, IProgressDisplay& display);
 
-    TBatchFields m_fields;
+    TBatchState& m_fields;
     Clock m_clock;
     QElapsedTimer m_timer;
     QString m_decimalSeparator;

@@ -123,7 +123,8 @@ void TBatchWindows::BatchEnded(int progressResult, bool errorOccurred)
     icon->ShowMessage(BatchEndTrayMessage(icon->Active(), progressResult, errorOccurred), errorOccurred);
 }
 
-TBatchRun::TBatchRun(QObject* owner, IBatchUser& user) : QObject(owner), m_user(user)
+TBatchRun::TBatchRun(QObject* owner, IBatchUser& user, const TSettings& settings)
+    : QObject(owner), m_user(user), m_settings(settings)
 {
     GUI2Console1 = new TGUI2Console(this);
     GUI2Console1->SetPrompt(QStringLiteral("Status:"));
@@ -132,9 +133,7 @@ TBatchRun::TBatchRun(QObject* owner, IBatchUser& user) : QObject(owner), m_user(
     GUI2Console1->SetPipeSize(ps1k);
     GUI2Console1->SetBufferSize(bs256);
 
-    m_outputInterpreter = std::make_unique<TOutputInterpreter>(
-        TBatchFields{GlobalVars.FilesToEncode, GlobalVars.FilesDone, GlobalVars.Log, GlobalVars.ErrorOccurred,
-                     GlobalVars.CurrentFile, GlobalVars.FilePercent, GlobalVars.BatchPercent});
+    m_outputInterpreter = std::make_unique<TOutputInterpreter>(m_state);
     m_progressDisplay = std::make_unique<TProgressFormDisplay>(*this, m_user);
     ShutdownComputer = [this] {
         const QString refused = ShutdownWindows();
@@ -148,11 +147,6 @@ TBatchRun::TBatchRun(QObject* owner, IBatchUser& user) : QObject(owner), m_user(
 
 TBatchRun::~TBatchRun() = default;
 
-QString TBatchRun::BuildEncoderOptions()
-{
-    return ::BuildEncoderOptions(GlobalVars);
-}
-
 void TBatchRun::Execute(const QStringList& files)
 {
     // One batch at a time: the running one owns the progress window and the runner.
@@ -160,9 +154,9 @@ void TBatchRun::Execute(const QStringList& files)
         return;
     // The file that will be started: a bare name is looked up in PATH, as the start would, and
     // the run starts the very file checked here.
-    const QString encoder = ResolveProgramPath(GlobalVars.BladeEncPath);
+    const QString encoder = ResolveProgramPath(m_settings.BladeEncPath);
     if (encoder.isEmpty() || !QFileInfo(encoder).isFile()) {
-        m_user.Ask(ResStr::EncoderNotFound.arg(GlobalVars.BladeEncPath), ResStr::CaptionHint, MB_OK | MB_ICONWARNING);
+        m_user.Ask(ResStr::EncoderNotFound.arg(m_settings.BladeEncPath), ResStr::CaptionHint, MB_OK | MB_ICONWARNING);
         return;
     }
     if (files.isEmpty()) {
@@ -170,7 +164,7 @@ void TBatchRun::Execute(const QStringList& files)
         return;
     }
     m_encoder = encoder;
-    m_options = BuildEncoderOptions();
+    m_options = BuildEncoderOptions(m_settings);
     m_runs = SplitIntoRuns(m_encoder, m_options, files, ArgumentSpace ? ArgumentSpace() : ChildArgumentSpace());
     m_nextRun = 0;
     m_filesBefore = 0;
@@ -178,12 +172,12 @@ void TBatchRun::Execute(const QStringList& files)
     m_startWhenIdle = false;
     m_deletedSources.clear();
     QStringList existing; // the sources the encoder may delete
-    if (GlobalVars.DeleteSource)
+    if (m_settings.DeleteSource)
         for (const QString& file : files)
             if (QFileInfo::exists(file))
                 existing << file;
-    GUI2Console1->SetPriority(GlobalVars.Priority <= tpTimeCritical ? TThreadPriority(GlobalVars.Priority)
-                                                                    : tpNormal);
+    GUI2Console1->SetPriority(m_settings.Priority <= tpTimeCritical ? TThreadPriority(m_settings.Priority)
+                                                                     : tpNormal);
 
     // Before the new window exists, so that a late end event of the previous run cannot end it.
     WaitForRunnerIdle(*GUI2Console1);
@@ -195,12 +189,12 @@ void TBatchRun::Execute(const QStringList& files)
         delete progress;
     });
 
-    GlobalVars.ErrorOccurred = false;
-    GlobalVars.Log.clear();
+    m_state.ErrorOccurred = false;
+    m_state.Log.clear();
     // The counts describe this batch only: an encoder that never announces its files must not be
     // judged by the previous batch's.
-    GlobalVars.FilesToEncode = 0;
-    GlobalVars.FilesDone = 0;
+    m_state.FilesToEncode = 0;
+    m_state.FilesDone = 0;
 
     // A runner still busy refuses the start with an error event and will report no end: then
     // there is no run to wait for.
@@ -216,23 +210,23 @@ void TBatchRun::Execute(const QStringList& files)
     // The stopped encoder's last lines and its end belong to this batch's log.
     WaitForRunnerIdle(*GUI2Console1);
     if (result == IDCANCEL && !refused)
-        GlobalVars.Log.append(ResStr::LogStoppedByUser.arg(GlobalVars.FilesDone).arg(m_listFiles));
+        m_state.Log.append(ResStr::LogStoppedByUser.arg(m_state.FilesDone).arg(m_listFiles));
     for (const QString& file : existing)
         if (!QFileInfo::exists(file))
             m_deletedSources << file;
     keepAwake.Release();
-    m_user.BatchEnded(result, GlobalVars.ErrorOccurred);
+    m_user.BatchEnded(result, m_state.ErrorOccurred);
 
     // The log of every batch is kept, whatever the user answers below.
     const QString logPath = LogFilePath();
-    const bool saved = SaveLogFile(logPath, GlobalVars.Log);
-    if (GlobalVars.ErrorOccurred) {
+    const bool saved = SaveLogFile(logPath, m_state.Log);
+    if (m_state.ErrorOccurred) {
         if (m_user.Ask(ResStr::ErrorViewLog, ResStr::CaptionError, MB_YESNOCANCEL | MB_ICONERROR) == IDYES)
-            m_user.ShowLog(GlobalVars.Log);
+            m_user.ShowLog(m_state.Log);
     }
     if (!saved)
         throw Exception(ResStr::CannotCreateFile.arg(logPath));
-    if (GlobalVars.ErrorOccurred)
+    if (m_state.ErrorOccurred)
         return;
     if (progress->CheckBoxShutdown->isChecked() && result != IDCANCEL && m_user.CountDown() && ShutdownComputer)
         ShutdownComputer();
@@ -259,7 +253,7 @@ void TBatchRun::RunnerIdle()
 
 void TBatchRun::ViewLog()
 {
-    m_user.ShowLog(GlobalVars.Log);
+    m_user.ShowLog(m_state.Log);
 }
 
 void TBatchRun::Line(TGUI2Console* /*Sender*/, const QByteArray& Line)
@@ -278,8 +272,8 @@ void TBatchRun::Done(TGUI2Console* Sender)
         const QString error = EncoderEndError(Sender->ChildEnd(), m_outputInterpreter->RunFilesDone(),
                                               m_outputInterpreter->RunFilesAnnounced());
         if (!error.isEmpty()) {
-            GlobalVars.Log.append(error);
-            GlobalVars.ErrorOccurred = true;
+            m_state.Log.append(error);
+            m_state.ErrorOccurred = true;
         }
     }
     // A run that ended by itself hands on to the next run of the list once the runner takes a
@@ -297,6 +291,6 @@ void TBatchRun::Done(TGUI2Console* Sender)
 
 void TBatchRun::Error(TGUI2Console* /*Sender*/, const QString& Message)
 {
-    GlobalVars.Log.append(ResStr::LogErrorPrefix + Message);
-    GlobalVars.ErrorOccurred = true;
+    m_state.Log.append(ResStr::LogErrorPrefix + Message);
+    m_state.ErrorOccurred = true;
 }

@@ -5,6 +5,8 @@
 // windows (the progress window's loop, the questions, the log window, the countdown); what it asks
 // of the user goes through IBatchUser, which TBatchWindows implements with the real windows.
 // Main thread only.
+#include "OutputInterpreter.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -17,9 +19,9 @@ class QWidget;
 class IProgressDisplay;
 class TFormProgress;
 class TGUI2Console;
-class TOutputInterpreter;
 class TTrayController;
 struct TChildEnd;
+struct TSettings;
 
 // What a batch run asks of the user.
 class IBatchUser {
@@ -65,8 +67,9 @@ class TBatchRun : public QObject {
     Q_OBJECT
 
 public:
-    // `user` must outlive the run.
-    TBatchRun(QObject* owner, IBatchUser& user);
+    // `user` and `settings` must outlive the run; a batch reads the settings as they are when it
+    // starts.
+    TBatchRun(QObject* owner, IBatchUser& user, const TSettings& settings);
     ~TBatchRun() override;
 
     // Runs the encoder over `files` and returns when the batch and the dialogs after it are
@@ -79,8 +82,11 @@ public:
     const QStringList& DeletedSources() const { return m_deletedSources; }
     // Shows the run log of the last batch.
     void ViewLog();
-    // The encoder options (" -quit -<bitrate> ...") from the settings record.
-    static QString BuildEncoderOptions();
+    // The run log of the last batch; SetLog puts back the one a previous start saved.
+    const QStringList& Log() const { return m_state.Log; }
+    void SetLog(const QStringList& lines) { m_state.Log = lines; }
+    // The running or last batch's counters, log and error flag.
+    const TBatchState& State() const { return m_state; }
 
     // The runner's events, run on the main thread while the runner's worker waits. The owner
     // connects GUI2Console1's events to them.
@@ -113,6 +119,8 @@ private:
     QStringList m_deletedSources;
 
     IBatchUser& m_user;
+    const TSettings& m_settings;
+    TBatchState m_state; // written by the interpreter and by the run's end
     std::unique_ptr<TOutputInterpreter> m_outputInterpreter;
     std::unique_ptr<IProgressDisplay> m_progressDisplay;
 };

@@ -5,8 +5,6 @@
 #include "IniFile.h"
 #include "ResStr.h"
 
-TGlobalVars GlobalVars;
-
 const QStringList Bitrates = {
     QStringLiteral("32"),  QStringLiteral("40"),  QStringLiteral("48"),  QStringLiteral("56"),
     QStringLiteral("64"),  QStringLiteral("80"),  QStringLiteral("96"),  QStringLiteral("112"),
@@ -58,38 +56,37 @@ QString DefaultBladeEncPath()
     return ProgramFolder() + QStringLiteral("BladeEnc");
 }
 
-void SetDefaultSettings()
+void SetDefaultSettings(TSettings& settings)
 {
-    static_cast<TSettings&>(GlobalVars) = TSettings{};
-    GlobalVars.BladeEncPath = DefaultBladeEncPath();
-    GlobalVars.FilesToEncode = 0;
+    settings = TSettings{};
+    settings.BladeEncPath = DefaultBladeEncPath();
 }
 
-bool LoadSettings()
+bool LoadSettings(TSettings& settings)
 {
     const TIniFile ini(SettingsFilePath());
     if (!ini.Existed()) {
-        SaveSettings();
+        SaveSettings(settings);
         return false;
     }
-    ReadSettings(ini, GlobalVars);
+    ReadSettings(ini, settings);
     return true;
 }
 
-void SaveSettings()
+void SaveSettings(const TSettings& settings)
 {
-    InOurWords([] {
+    InOurWords([&] {
         TIniFile ini(SettingsFilePath());
-        WriteSettings(ini, GlobalVars);
+        WriteSettings(ini, settings);
         ini.UpdateFile();
     });
 }
 
-void SaveSettingOf(const void* field)
+void SaveSettingOf(const TSettings& settings, const void* field)
 {
     InOurWords([&] {
         TIniFile ini(SettingsFilePath());
-        WriteSettingOf(ini, GlobalVars, field);
+        WriteSettingOf(ini, settings, field);
         ini.UpdateFile();
     });
 }

@@ -1,25 +1,12 @@
 #pragma once
-// The settings record and the state of the running batch (`GlobalVars`, main thread only),
-// and the settings file (beside the executable, or in the user's configuration folder).
+// The settings file of the settings record (TSettings, which the application owns and hands to
+// the windows that need it): beside the executable, or in the user's configuration folder.
 #include "Settings.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
-
-// The settings (TSettings, kept in the settings file) and the running batch's state.
-struct TGlobalVars : TSettings {
-    std::int32_t FilesToEncode = 0;
-    std::int32_t FilesDone = 0;
-    QStringList Log;
-    bool ErrorOccurred = false;
-    QString CurrentFile;
-    double FilePercent = 0;
-    double BatchPercent = 0;
-};
-
-extern TGlobalVars GlobalVars;
 
 // The fourteen bitrates the options offer, ascending, as texts.
 extern const QStringList Bitrates;
@@ -35,20 +22,20 @@ QString LogFilePath();
 // The encoder used when the settings name none: "BladeEnc" in the program folder.
 QString DefaultBladeEncPath();
 
-// The settings defaults of program start: the default encoder, a constant 128 kbit/s, priority 1,
-// every flag off, no announced files.
-void SetDefaultSettings();
+// Sets `settings` to the defaults of program start: the default encoder, a constant 128 kbit/s,
+// priority 1, every flag off.
+void SetDefaultSettings(TSettings& settings);
 
-// Reads the settings file over the values in GlobalVars; when no file exists, creates it from
+// Reads the settings file over the values in `settings`; when no file exists, creates it from
 // them and returns false. Raises "Unable to write to %1" when that creation fails. The settings
 // file's own errors (EIniFileError) reach callers of these functions as the window's texts.
-bool LoadSettings();
+bool LoadSettings(TSettings& settings);
 // Writes the eleven settings keys of sections "System", "Flags" and "Mp3Flags" in one atomic
 // replacement of the file. Raises "Unable to write to %1" on failure.
-void SaveSettings();
-// Writes the key of one field of GlobalVars (&GlobalVars.ToolbarLayout), keeping the rest of the
+void SaveSettings(const TSettings& settings);
+// Writes the key of one field of `settings` (&settings.ToolbarLayout), keeping the rest of the
 // file. Raises "Unable to write to %1" on failure.
-void SaveSettingOf(const void* field);
+void SaveSettingOf(const TSettings& settings, const void* field);
 // Write one key each, keeping the rest of the file. Raise "Unable to write to %1" on failure.
 void WriteIniInteger(const QString& section, const QString& key, std::int32_t value);
 void WriteIniBool(const QString& section, const QString& key, bool value);

@@ -34,7 +34,7 @@
 
 #include <algorithm>
 
-TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
+TFormMain::TFormMain(TSettings& settings, QWidget* parent) : QMainWindow(parent), m_settings(settings)
 {
     // Only Exit ends the program (closeEvent): a message box or any other window closing while
     // this one is hidden in the tray would otherwise count as the last window and quit.
@@ -68,7 +68,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
     QuitApplication = [] { QCoreApplication::quit(); };
     Tray = new TTrayController(this);
     m_batchUser = std::make_unique<TBatchWindows>(this, *Tray);
-    Batch = new TBatchRun(this, *m_batchUser);
+    Batch = new TBatchRun(this, *m_batchUser, m_settings);
     Tray->ProgressWindow = [this] { return Batch->ProgressForm; };
     // A handler's failure goes back to the runner, which reports it through OnError: the line
     // handler needs no error display of its own. The end and error handlers cannot hand a failure
@@ -305,18 +305,18 @@ void TFormMain::FormCreate()
         // What a kill in the middle of a save left behind.
         RemoveStaleTemporaryFiles(SettingsFilePath());
         RemoveStaleTemporaryFiles(LogFilePath());
-        SetDefaultSettings();
-        LoadSettings();
+        SetDefaultSettings(m_settings);
+        LoadSettings(m_settings);
 
-        GlobalVars.Log = LoadLogFile(LogFilePath());
+        Batch->SetLog(LoadLogFile(LogFilePath()));
 
-        switch (GlobalVars.ToolbarLayout) {
+        switch (m_settings.ToolbarLayout) {
         case 1: Command(mcToolbarIcons)->setChecked(true); ActionToolbarIconsExecute(); break;
         case 2: Command(mcToolbarCaptions)->setChecked(true); ActionToolbarCaptionsExecute(); break;
         case 3: Command(mcToolbarBoth)->setChecked(true); ActionToolbarBothExecute(); break;
         default: break;
         }
-        const bool visible = GlobalVars.ToolbarVisible;
+        const bool visible = m_settings.ToolbarVisible;
         Command(mcToolbar)->setChecked(visible);
         m_toolBar->setVisible(visible);
     });
@@ -402,32 +402,32 @@ void TFormMain::ActionToolbarExecute()
 {
     // The action has already inverted its check mark.
     m_toolBar->setVisible(Command(mcToolbar)->isChecked());
-    GlobalVars.ToolbarVisible = Command(mcToolbar)->isChecked();
-    SaveSettingOf(&GlobalVars.ToolbarVisible);
+    m_settings.ToolbarVisible = Command(mcToolbar)->isChecked();
+    SaveSettingOf(m_settings, &m_settings.ToolbarVisible);
 }
 
 void TFormMain::ActionToolbarIconsExecute()
 {
     Command(mcToolbarIcons)->setChecked(true);
     ApplyToolbarMode(1);
-    GlobalVars.ToolbarLayout = 1;
-    SaveSettingOf(&GlobalVars.ToolbarLayout);
+    m_settings.ToolbarLayout = 1;
+    SaveSettingOf(m_settings, &m_settings.ToolbarLayout);
 }
 
 void TFormMain::ActionToolbarCaptionsExecute()
 {
     Command(mcToolbarCaptions)->setChecked(true);
     ApplyToolbarMode(2);
-    GlobalVars.ToolbarLayout = 2;
-    SaveSettingOf(&GlobalVars.ToolbarLayout);
+    m_settings.ToolbarLayout = 2;
+    SaveSettingOf(m_settings, &m_settings.ToolbarLayout);
 }
 
 void TFormMain::ActionToolbarBothExecute()
 {
     Command(mcToolbarBoth)->setChecked(true);
     ApplyToolbarMode(3);
-    GlobalVars.ToolbarLayout = 3;
-    SaveSettingOf(&GlobalVars.ToolbarLayout);
+    m_settings.ToolbarLayout = 3;
+    SaveSettingOf(m_settings, &m_settings.ToolbarLayout);
 }
 
 void TFormMain::ExitClick()
@@ -467,5 +467,5 @@ void TFormMain::ActionList1Update()
     Command(mcToolbarIcons)->setEnabled(toolbarShown);
     Command(mcToolbarCaptions)->setEnabled(toolbarShown);
     Command(mcToolbarBoth)->setEnabled(toolbarShown);
-    Command(mcViewLog)->setEnabled(!GlobalVars.Log.isEmpty());
+    Command(mcViewLog)->setEnabled(Batch && !Batch->Log().isEmpty());
 }

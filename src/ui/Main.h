@@ -12,6 +12,7 @@
 
 #include "FileList.h"
 #include "MainCommands.h"
+#include "Settings.h"
 
 class QAction;
 class QActionGroup;
@@ -37,7 +38,9 @@ class TFormMain : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit TFormMain(QWidget* parent = nullptr);
+    // `settings` (read from the settings file at creation, written back on change) must outlive
+    // the window.
+    explicit TFormMain(TSettings& settings, QWidget* parent = nullptr);
     ~TFormMain() override;
 
     TEnhListView* ListViewFiles = nullptr;
@@ -126,6 +129,7 @@ private:
     void GUI2Console1Done(TGUI2Console* Sender);
     void GUI2Console1Error(TGUI2Console* Sender, const QString& Message);
 
+    TSettings& m_settings;
     std::array<QAction*, mcCount> m_commands{};
     QActionGroup* m_toolbarDisplayGroup = nullptr;
     QMenu* m_popupMenuList = nullptr;    // right-click on the file list

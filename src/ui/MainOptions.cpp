@@ -13,9 +13,9 @@ void TFormMain::ActionOptionsExecute()
     // Owned by this window for its one showing, and destroyed also when loading fails.
     const auto dialog = std::make_unique<TFormOptions>(this);
     CenterOverOwner(dialog.get(), this);
-    dialog->Load();
+    dialog->Load(m_settings);
     if (dialog->exec() != QDialog::Accepted)
         return;
-    dialog->Store();
-    SaveSettings();
+    dialog->Store(m_settings);
+    SaveSettings(m_settings);
 }

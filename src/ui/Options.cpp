@@ -268,9 +268,10 @@ void TFormOptions::ArrangeControls()
     setSizeGripEnabled(false);
 }
 
-void TFormOptions::Load()
+void TFormOptions::Load(const TSettings& settings)
 {
-    const TGlobalVars& g = GlobalVars;
+    const TSettings& g = settings;
+    m_storedPath = g.BladeEncPath;
     CheckBoxMono->setChecked(g.Mono);
     CheckBoxCrc->setChecked(g.Crc);
     CheckBoxDelete->setChecked(g.DeleteSource);
@@ -292,9 +293,9 @@ void TFormOptions::Load()
         EditBladeEnc->setText(g.BladeEncPath);
 }
 
-void TFormOptions::Store() const
+void TFormOptions::Store(TSettings& settings) const
 {
-    TGlobalVars& g = GlobalVars;
+    TSettings& g = settings;
     g.Mono = CheckBoxMono->isChecked();
     g.Crc = CheckBoxCrc->isChecked();
     g.DeleteSource = CheckBoxDelete->isChecked();
@@ -330,7 +331,7 @@ QString TFormOptions::BladeEncPath() const
 void TFormOptions::ButtonOKClick()
 {
     const QString path = BladeEncPath();
-    if (path != GlobalVars.BladeEncPath) {
+    if (path != m_storedPath) {
         // A path the editor could not show again would lock the user out of this dialog.
         if (!IsValidFileName(path)) {
             ShowMessageBox(ResStr::InvalidFileName.arg(path), ResStr::CaptionError, MB_OK | MB_ICONERROR);

@@ -2,8 +2,8 @@
 // TFormOptions: the encoder settings in one modal dialog: a constant bitrate or a variable-bitrate
 // level, and the priority, on sliders,
 // the MPEG header flags and the mono, CRC and delete choices as check boxes, and the encoder's
-// path. The Options command loads it from GlobalVars, shows it, and stores it back after OK; the
-// dialog never writes the settings file. Main thread only.
+// path. The Options command loads it from the settings, shows it, and stores it back after OK;
+// the dialog never writes the settings file. Main thread only.
 #include <QDialog>
 #include <QString>
 
@@ -15,6 +15,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class TRxSlider;
+struct TSettings;
 
 class TFormOptions : public QDialog {
     Q_OBJECT
@@ -64,11 +65,11 @@ public:
     QPushButton* ButtonOK = nullptr;
     QPushButton* ButtonCancel = nullptr;
 
-    // Fills every control from GlobalVars. Raises "Invalid file name - %1" for a stored encoder
+    // Fills every control from `settings`. Raises "Invalid file name - %1" for a stored encoder
     // path that is no valid file name.
-    void Load();
-    // Copies every control into GlobalVars.
-    void Store() const;
+    void Load(const TSettings& settings);
+    // Copies every control into `settings`.
+    void Store(TSettings& settings) const;
 
     // The encoder path as the editor shows it (quoted when it holds a blank), and as it reads back.
     // SetBladeEncPath raises "Invalid file name - %1" for a path that is no valid file name.
@@ -92,4 +93,5 @@ private:
     void ArrangeControls();
 
     QString m_browseFolder; // the folder of the last file chosen by browsing
+    QString m_storedPath;   // the encoder path of the settings Load showed: OK asks only about a new one
 };

@@ -26,9 +26,9 @@ TEST(ConsoleRobustness, TwoHundredStartStopCyclesLeaveNoChildAndNoDescriptor)
         c.SetCommand(ChildCommand({S("out:a\\nb\\n"), cycle % 3 == 0 ? S("hang") : S("sleep:2"), S("out:c\\n")}));
         c.Start();
         if (cycle % 3 == 1)
-            SpinUntil([&] { return !r->Lines.empty(); });
+            (void)QTest::qWaitFor([&] { return !r->Lines.empty(); }, WaitGuardMs);
         c.Stop();
-        ASSERT_TRUE(SpinUntil([&] { return !c.Running(); })) << cycle;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !c.Running(); }, WaitGuardMs)) << cycle;
         ASSERT_EQ(r->Done, cycle + 1);
         ASSERT_EQ(r->Events.back(), "done");
         ASSERT_TRUE(r->Matching("error:").empty()) << r->Matching("error:").front();

@@ -298,13 +298,13 @@ TEST(ConsoleStop, StopFromOutsideWhileTheChildIsSilent)
     auto r = Record(c);
     c.SetCommand(ChildCommand({S("out:ready\\n"), S("hang")}));
     c.Start();
-    ASSERT_TRUE(SpinUntil([&] { return !r->Lines.empty(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !r->Lines.empty(); }, WaitGuardMs));
     c.Stop();
     c.Stop();  // a second request changes nothing
-    ASSERT_TRUE(SpinUntil([&] { return !c.Running(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !c.Running(); }, WaitGuardMs));
     EXPECT_THAT(r->Events, ElementsAre(::testing::StartsWith("start:"), "line:ready", "preterminate", Normal(), "done"));
     c.Stop();  // idle: nothing happens
-    SpinFor(20);
+    QTest::qWait(20);
     EXPECT_EQ(r->Done, 1);
 }
 
@@ -319,10 +319,10 @@ TEST(ConsoleStop, StopWakesAWorkerThatSleepsThroughALongSilence)
     c.OnTimeOut = [&](TGUI2Console*, bool&) { timedOut = true; };
     c.SetCommand(ChildCommand({S("out:ready\\n"), S("hang")}));
     c.Start();
-    ASSERT_TRUE(SpinUntil([&] { return !r->Lines.empty(); }));
-    SpinFor(50);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !r->Lines.empty(); }, WaitGuardMs));
+    QTest::qWait(50);
     c.Stop();
-    ASSERT_TRUE(SpinUntil([&] { return !c.Running(); }, MaxTimeOutDelay / 2));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !c.Running(); }, MaxTimeOutDelay / 2));
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(r->Events.back(), "done");
     EXPECT_TRUE(ChildrenOfThisProcess().empty());
@@ -390,7 +390,7 @@ TEST(ConsoleFailure, StartWhileRunningIsRefusedAtOnceUntilTheEndIsProcessed)
     c.Start();  // refused right here, before returning
     ASSERT_EQ(r->Events.size(), 1u);
     EXPECT_EQ(r->Events[0], std::string("error:") + SProcessAlreadyRunning);
-    ASSERT_TRUE(SpinUntil([&] { return !c.Running(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !c.Running(); }, WaitGuardMs));
     EXPECT_TRUE(refusedInDone);
     EXPECT_EQ(r->Matching("start:").size(), 1u);
     EXPECT_EQ(r->Matching("line:").size(), 1u);
@@ -460,7 +460,7 @@ TEST(ConsoleFailure, ChildLeavingAProcessThatHoldsThePipeStillEnds)
     EXPECT_THAT(r->Events, ::testing::IsSupersetOf({std::string("line:bye"), std::string("preterminate"), Normal()}));
     EXPECT_EQ(r->Events.back(), "done");
     // The process left behind was in the child's group and went with it.
-    EXPECT_TRUE(SpinUntil([&] { return !ProcessAlive(static_cast<pid_t>(grandchild)); }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !ProcessAlive(static_cast<pid_t>(grandchild)); }, 10000));
 
     // A child that closes its output but goes on running is still waited for, not spun on.
     TGUI2Console closer;
@@ -496,7 +496,7 @@ TEST(ConsoleLogFile, LinesAreWrittenWithCrLfAndAFailureIsReportedAtStart)
     bad.Start();
     ASSERT_EQ(rb->Events.size(), 1u) << "reported at once";
     EXPECT_THAT(rb->Events[0], HasSubstr("missing/out.log"));
-    ASSERT_TRUE(SpinUntil([&] { return !bad.Running(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !bad.Running(); }, WaitGuardMs));
     EXPECT_THAT(rb->Lines, ElementsAre("still"));
 }
 
@@ -506,14 +506,14 @@ TEST(ConsoleDestruction, NoEventReachesTheOwnerOnceItsDestructionHasBegun)
     auto r = Record(*c);
     c->SetCommand(ChildCommand({S("ignore"), S("pid"), S("short:100000000")}));
     c->Start();
-    ASSERT_TRUE(SpinUntil([&] { return r->Lines.size() >= 3; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return r->Lines.size() >= 3; }, WaitGuardMs));
     const pid_t pid = static_cast<pid_t>(NumberAfter(*r, "pid"));
     const size_t seen = r->Events.size();
     delete c;
     // The child went with the runner, and nothing arrives later.
     EXPECT_FALSE(ProcessAlive(pid));
     EXPECT_TRUE(ChildrenOfThisProcess().empty());
-    SpinFor(100);
+    QTest::qWait(100);
     EXPECT_EQ(r->Events.size(), seen);
     EXPECT_EQ(r->Done, 0);
 }
@@ -536,12 +536,12 @@ TEST(ConsoleDestruction, OwnerDestroyedInsideItsOwnHandler)
     };
     c->SetCommand(ChildCommand({S("pid"), S("out:one\\ntwo\\n"), S("hang")}));
     c->Start();
-    ASSERT_TRUE(SpinUntil([&] { return deleted; }));
-    SpinFor(100);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return deleted; }, WaitGuardMs));
+    QTest::qWait(100);
     EXPECT_THAT(r->Events, ElementsAre(::testing::StartsWith("start:"), ::testing::StartsWith("line:pid"), "line:one",
                                        "after delete"));
-    EXPECT_TRUE(SpinUntil([&] { return !ProcessAlive(pid); }, 10000));
-    EXPECT_TRUE(SpinUntil([&] { return ChildrenOfThisProcess().empty(); }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !ProcessAlive(pid); }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ChildrenOfThisProcess().empty(); }, 10000));
 }
 
 TEST(ConsoleDestruction, DestroyedRightAfterStartOrAfterStop)
@@ -555,7 +555,7 @@ TEST(ConsoleDestruction, DestroyedRightAfterStartOrAfterStop)
             c->Stop();  // already asked: still waited for, so no child is left
         delete c;
         EXPECT_TRUE(ChildrenOfThisProcess().empty()) << round;
-        SpinFor(5);
+        QTest::qWait(5);
         EXPECT_EQ(r->Done, 0);
     }
 }

@@ -93,7 +93,7 @@ inline std::shared_ptr<EventRecord> Record(TGUI2Console& console)
 inline bool RunToEnd(TGUI2Console& console, int guardMs = 60000)
 {
     console.Start();
-    return SpinUntil([&] { return !console.Running(); }, guardMs);
+    return QTest::qWaitFor([&] { return !console.Running(); }, guardMs);
 }
 
 // The processes whose parent is this test process (zombies included).

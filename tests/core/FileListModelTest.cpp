@@ -1,10 +1,48 @@
+// The file list's rows and their index, checked against the rules of QAbstractItemModel by Qt's
+// model tester on every change.
 #include "FileListModel.h"
 
+#include <QAbstractItemModelTester>
 #include <QPersistentModelIndex>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
+// Qt's model tester over the fixture's model, its complaints collected as the test's failures.
+class FileListModel : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        s_complaints.clear();
+        s_forward = qInstallMessageHandler(&Collect);
+        m_tester = std::make_unique<QAbstractItemModelTester>(
+            &model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    }
+    void TearDown() override
+    {
+        m_tester.reset();
+        qInstallMessageHandler(s_forward);
+        EXPECT_EQ(s_complaints.join(QLatin1Char('\n')).toStdString(), "");
+    }
+
+    TFileListModel model;
+
+private:
+    static void Collect(QtMsgType type, const QMessageLogContext& context, const QString& message)
+    {
+        if (qstrcmp(context.category, "qt.modeltest") == 0)
+            s_complaints << message;
+        else if (s_forward)
+            s_forward(type, context, message);
+    }
+    static inline QStringList s_complaints;
+    static inline QtMessageHandler s_forward = nullptr;
+    std::unique_ptr<QAbstractItemModelTester> m_tester;
+};
+
 TFileEntry Entry(const char* folder, const char* file)
 {
     return {QString::fromLatin1(file), QString::fromLatin1(folder), QStringLiteral("1"), QStringLiteral("d")};
@@ -19,9 +57,8 @@ QStringList Files(const TFileListModel& model)
 }
 } // namespace
 
-TEST(FileListModel, EveryChangeKeepsTheDuplicateRuleRight)
+TEST_F(FileListModel, EveryChangeKeepsTheDuplicateRuleRight)
 {
-    TFileListModel model;
     EXPECT_TRUE(model.Append(Entry("/m/", "a")));
     EXPECT_TRUE(model.Append(Entry("/m/", "b")));
     EXPECT_TRUE(model.Append(Entry("/m/", "c")));
@@ -46,40 +83,36 @@ TEST(FileListModel, EveryChangeKeepsTheDuplicateRuleRight)
     EXPECT_TRUE(model.Append(Entry("/x/", "c")));
 }
 
-TEST(FileListModel, ManyScatteredRowsGoInOneStep)
+TEST_F(FileListModel, ManyScatteredRowsGoInOneStep)
 {
-    TFileListModel model;
     for (int i = 0; i < 300; ++i)
         model.Append(Entry("/m/", qPrintable(QStringLiteral("f%1").arg(i))));
     QList<int> even;
     for (int i = 0; i < 300; i += 2)
         even << i;
-    int resets = 0;
-    QObject::connect(&model, &QAbstractItemModel::modelReset, &model, [&] { ++resets; });
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
     model.RemoveRows(even);
-    EXPECT_EQ(resets, 1);
+    EXPECT_EQ(resets.count(), 1);
     EXPECT_EQ(model.Count(), 150);
     EXPECT_EQ(model.Entry(0).File, QStringLiteral("f1"));
     EXPECT_TRUE(model.Append(Entry("/m/", "f0")));
     EXPECT_FALSE(model.Append(Entry("/m/", "f1")));
 }
 
-TEST(FileListModel, ANewRowOrderIsOneLayoutChangeThatCarriesPersistentIndexes)
+TEST_F(FileListModel, ANewRowOrderIsOneLayoutChangeThatCarriesPersistentIndexes)
 {
-    TFileListModel model;
     for (const char* f : {"a", "b", "c"})
         model.Append(Entry("/m/", f));
     const QPersistentModelIndex b(model.index(1, 2));
-    int layouts = 0;
-    QObject::connect(&model, &QAbstractItemModel::layoutChanged, &model, [&] { ++layouts; });
+    QSignalSpy layouts(&model, &QAbstractItemModel::layoutChanged);
     model.ApplyRowOrder({2, 0, 1});
     EXPECT_EQ(Files(model), (QStringList{QStringLiteral("c"), QStringLiteral("a"), QStringLiteral("b")}));
-    EXPECT_EQ(layouts, 1);
+    EXPECT_EQ(layouts.count(), 1);
     EXPECT_EQ(b.row(), 2);
     EXPECT_EQ(b.column(), 2);
     // Not a permutation: nothing changes.
     model.ApplyRowOrder({0, 0, 1});
     model.ApplyRowOrder({0, 1});
     EXPECT_EQ(Files(model), (QStringList{QStringLiteral("c"), QStringLiteral("a"), QStringLiteral("b")}));
-    EXPECT_EQ(layouts, 1);
+    EXPECT_EQ(layouts.count(), 1);
 }

@@ -3,6 +3,7 @@
 #include "OutputInterpreter.h"
 #include "ResStr.h"
 
+#include "ProgressLine.h"
 #include "QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -39,33 +40,18 @@ private:
     }
 };
 
-// A progress line with the four fields placed in their columns.
-QString ProgressLine(const QString& file, const QString& fileTime, const QString& batch, const QString& batchTime)
-{
-    QString line = QStringLiteral("Status:");
-    line += file.rightJustified(7, QLatin1Char(' '));           // 8-14
-    line += QStringLiteral("%          ");                       // 15-25
-    line += fileTime.rightJustified(9, QLatin1Char(' '));       // 26-34
-    line += QString(16, QLatin1Char(' '));                       // 35-50
-    line += batch.rightJustified(5, QLatin1Char(' '));          // 51-55
-    line += QString(11, QLatin1Char(' '));                       // 56-66
-    line += batchTime.rightJustified(9, QLatin1Char(' '));      // 67-75
-    return line;
-}
-
 struct OutputInterpreterTest : ::testing::Test {
-    std::int32_t filesToEncode = 0;
-    std::int32_t filesDone = 0;
-    QStringList log;
-    bool error = false;
-    QString currentFile;
-    double filePercent = 0;
-    double batchPercent = 0;
+    TBatchState state;
+    std::int32_t& filesToEncode = state.FilesToEncode;
+    std::int32_t& filesDone = state.FilesDone;
+    QStringList& log = state.Log;
+    bool& error = state.ErrorOccurred;
+    QString& currentFile = state.CurrentFile;
+    double& filePercent = state.FilePercent;
+    double& batchPercent = state.BatchPercent;
     qint64 now = 0;
     RecordingDisplay display;
-    TOutputInterpreter interpreter{
-        TBatchFields{filesToEncode, filesDone, log, error, currentFile, filePercent, batchPercent},
-        [this] { return now; }};
+    TOutputInterpreter interpreter{state, [this] { return now; }};
 
     OutputInterpreterTest() { interpreter.SetDecimalSeparator(QStringLiteral(".")); }
     void Line(const QString& line) { interpreter.HandleLine(line, &display); }

@@ -24,7 +24,7 @@ protected:
         target.SetAcceptorControl(&list);
         target.OnDrop = [this](TUOTextTarget*, QWidget*, const QString& text, int, int) { drops << text; };
         list.show();
-        ASSERT_TRUE(SpinUntil([&] { return list.windowHandle() && list.windowHandle()->isExposed(); }, 20000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return list.windowHandle() && list.windowHandle()->isExposed(); }, 20000));
     }
 
     // Runs the drag source against the middle of the list; what its drag returned.
@@ -35,7 +35,7 @@ protected:
         source.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         source.start(QStringLiteral(TW_DRAG_SOURCE),
                      QStringList{QString::number(at.x()), QString::number(at.y()), offered} + files);
-        EXPECT_TRUE(SpinUntil([&] { return source.state() == QProcess::NotRunning; }, 60000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return source.state() == QProcess::NotRunning; }, 60000));
         return QString::fromUtf8(source.readAllStandardOutput()).trimmed();
     }
 
@@ -67,7 +67,7 @@ TEST_F(FileDrop, TheSourceHearsCopyWheneverItOffersCopyAndNeverMove)
         EXPECT_EQ(DragFrom(QLatin1String(c.offered), files), QLatin1String(c.answer)) << c.offered;
         // The source may end before this side has read its drop off the X connection.
         if (c.delivers)
-            SpinUntil([&] { return !drops.isEmpty(); }, 20000);
+            (void)QTest::qWaitFor([&] { return !drops.isEmpty(); }, 20000);
         EXPECT_EQ(drops, c.delivers ? QStringList{delivered} : QStringList()) << c.offered;
     }
 }

@@ -37,7 +37,7 @@ MockBus::MockBus(const QString& mockTemplate, const QString& service)
     if (!FMock.waitForStarted(10000))
         return;
     QDBusConnection bus = Connection();
-    Ready = SpinUntil([&] {
+    Ready = QTest::qWaitFor([&] {
         return FMock.state() != QProcess::Running
             || (bus.isConnected() && bus.interface()->isServiceRegistered(service).value());
     }, 20000) && FMock.state() == QProcess::Running;
@@ -66,7 +66,7 @@ QDBusMessage CallOnBus(QDBusConnection bus, const QString& service, const QStrin
     QDBusMessage m = QDBusMessage::createMethodCall(service, path, iface, method);
     m.setArguments(args);
     QDBusPendingCall pending = bus.asyncCall(m, 10000);
-    SpinUntil([&] { return pending.isFinished(); }, 15000);
+    (void)QTest::qWaitFor([&] { return pending.isFinished(); }, 15000);
     return pending.reply();
 }
 

@@ -1,11 +1,8 @@
 #pragma once
-// Waiting in tests by running the event loop: until a condition holds (the time given only
-// guards against hangs), or for a while when a test checks that something does NOT happen.
-#include <functional>
+// Waiting in tests runs the event loop through Qt's own QTest::qWaitFor (until a condition
+// holds; the time given only guards against hangs) and QTest::qWait (for a while, when a test
+// checks that something does NOT happen).
+#include <QtCore/qtestsupport_core.h>
 
-// Spins the event loop until `done` holds; false when the hang guard ran out first.
-// Conditions that other threads change are looked at every few milliseconds.
-bool SpinUntil(const std::function<bool()>& done, int guardMs = 60000);
-
-// Spins the event loop for `ms` milliseconds.
-void SpinFor(int ms);
+// The hang guard of a wait that has no bound of its own.
+constexpr int WaitGuardMs = 60000;

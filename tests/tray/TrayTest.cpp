@@ -6,7 +6,6 @@
 #include "TrayController.h"
 
 #include "ConsoleIO.h"
-#include "Globals.h"
 
 #include "Dialogs.h"
 #include "MockBus.h"
@@ -50,7 +49,7 @@ using namespace wintest;
 namespace {
 bool TrayHostUp()
 {
-    static const bool up = SpinUntil([] { return TRxTrayIcon::Available(); }, 20000);
+    static const bool up = QTest::qWaitFor([] { return TRxTrayIcon::Available(); }, 20000);
     return up;
 }
 
@@ -88,7 +87,7 @@ QString HoverToolTip()
     QToolTip::hideText();
     QHelpEvent hover(QEvent::ToolTip, QPoint(4, 4), w->mapToGlobal(QPoint(4, 4)));
     QApplication::sendEvent(w, &hover);
-    SpinUntil([] { return QToolTip::isVisible(); }, 3000);
+    (void)QTest::qWaitFor([] { return QToolTip::isVisible(); }, 3000);
     const QString text = QToolTip::isVisible() ? QToolTip::text() : QString();
     QToolTip::hideText();
     return text;
@@ -118,7 +117,7 @@ TEST_F(TrayTest, TheIconShowsOnlyWhileActiveWithTheHintCutForItsTooltip)
     icon.SetActive(true);
     EXPECT_TRUE(icon.Active());
     EXPECT_EQ(icon.SystemTrayIcon()->toolTip(), QString(63, QLatin1Char('A')));
-    EXPECT_TRUE(SpinUntil([&] { return IconPixelsOnScreen() > before + 20; })) << "the icon never appeared";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return IconPixelsOnScreen() > before + 20; }, WaitGuardMs)) << "the icon never appeared";
     EXPECT_EQ(HoverToolTip(), QString(63, QLatin1Char('A')));
 
     // A change shows at once on the shown icon.
@@ -130,13 +129,13 @@ TEST_F(TrayTest, TheIconShowsOnlyWhileActiveWithTheHintCutForItsTooltip)
 
     icon.SetActive(false);
     EXPECT_FALSE(icon.Active());
-    EXPECT_TRUE(SpinUntil([&] { return IconPixelsOnScreen() <= before; })) << "the icon stayed";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return IconPixelsOnScreen() <= before; }, WaitGuardMs)) << "the icon stayed";
 
     // Shown again, it carries the hint set while it was away.
     icon.SetHint(QStringLiteral("Finished encoding"));
     icon.SetActive(true);
     EXPECT_EQ(icon.SystemTrayIcon()->toolTip(), QStringLiteral("Finished encoding"));
-    EXPECT_TRUE(SpinUntil([&] { return IconPixelsOnScreen() > before + 20; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return IconPixelsOnScreen() > before + 20; }, WaitGuardMs));
     icon.SetActive(false);
 }
 
@@ -144,9 +143,10 @@ TEST_F(TrayTest, DuringARunTheWindowsHideToTheTrayAndComeBackWhileTheRunGoesOn)
 {
     TempProgramFolder folder;
     ScriptedMessageBoxes boxes;
-    TFormMain main;
+    TSettings settings;
+    TFormMain main(settings);
     main.show();
-    ASSERT_TRUE(SpinUntil([&] { return main.isVisible(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main.isVisible(); }, WaitGuardMs));
     EXPECT_FALSE(main.Tray->RxTrayIcon1->Active());
     EXPECT_EQ(main.Tray->RxTrayIcon1->Hint(), QStringLiteral("Encoding in progress"));
 
@@ -172,12 +172,12 @@ TEST_F(TrayTest, DuringARunTheWindowsHideToTheTrayAndComeBackWhileTheRunGoesOn)
         [&] { Click(form->TrayButton); },
         [&] {
             hidden();
-            ASSERT_TRUE(SpinUntil([] { return TrayIconWidget() != nullptr; }));
+            ASSERT_TRUE(QTest::qWaitFor([] { return TrayIconWidget() != nullptr; }, WaitGuardMs));
             // A right click on the icon opens the menu; its second item names the running batch.
             QWidget* iconWidget = TrayIconWidget();
             Mouse(iconWidget, QEvent::MouseButtonPress, QPoint(4, 4), Qt::RightButton, Qt::RightButton);
             Mouse(iconWidget, QEvent::MouseButtonRelease, QPoint(4, 4), Qt::RightButton, Qt::NoButton);
-            EXPECT_TRUE(SpinUntil([&] { return main.Tray->PopupMenuTray->isVisible(); }));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return main.Tray->PopupMenuTray->isVisible(); }, WaitGuardMs));
             EXPECT_EQ(main.Tray->MenuItemTrayExit->text(), QStringLiteral("Stop encoding"));
             EXPECT_EQ(main.Tray->MenuItemTrayShow->text(), QStringLiteral("Show"));
             main.Tray->PopupMenuTray->hide();
@@ -236,9 +236,10 @@ TEST_F(TrayTest, DuringARunTheWindowsHideToTheTrayAndComeBackWhileTheRunGoesOn)
 TEST_F(TrayTest, ExitTonewrightClosesTheMainWindowEvenWhileItIsHidden)
 {
     TempProgramFolder folder;
-    TFormMain main;
+    TSettings settings;
+    TFormMain main(settings);
     main.show();
-    ASSERT_TRUE(SpinUntil([&] { return main.isVisible(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main.isVisible(); }, WaitGuardMs));
     // Hidden in the tray after a run: the close must still reach the window.
     main.Tray->RxTrayIcon1->SetActive(true);
     main.hide();
@@ -281,10 +282,11 @@ TEST_F(TrayTest, ABatchThatEndsWhileHiddenInTheTraySaysSoInAMessage)
     ASSERT_TRUE(QSystemTrayIcon::supportsMessages());
     TempProgramFolder folder;
     ScriptedMessageBoxes boxes;
-    TFormMain main;
+    TSettings settings;
+    TFormMain main(settings);
     main.show();
-    ASSERT_TRUE(SpinUntil([&] { return main.isVisible(); }));
-    GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main.isVisible(); }, WaitGuardMs));
+    settings.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
     main.AddFile(QStringLiteral("/a/x.wav"));
     // The user hides the windows once the encoder is at work.
     const auto handle = main.Batch->GUI2Console1->OnLine;
@@ -297,24 +299,23 @@ TEST_F(TrayTest, ABatchThatEndsWhileHiddenInTheTraySaysSoInAMessage)
         qputenv("FAKE_BLADEENC_SCRIPT_TEXT", script);
         main.ActionList1Update();
         wintest::Part(main, "ActionEncode")->trigger();
-        SpinUntil([&] { return !main.Batch->GUI2Console1->Running(); });
+        (void)QTest::qWaitFor([&] { return !main.Batch->GUI2Console1->Running(); }, WaitGuardMs);
     };
 
     encode("print Files to encode: 1\nprint Encoding: /a/x.wav\nprint Completed. Encoding time: 0:00:01\n");
     EXPECT_FALSE(main.isVisible()) << "the windows stay hidden after the batch";
-    EXPECT_TRUE(SpinUntil([] { return BalloonTexts().contains(QStringLiteral("Tonewright: encoding finished")); }))
+    EXPECT_TRUE(QTest::qWaitFor([] { return BalloonTexts().contains(QStringLiteral("Tonewright: encoding finished")); }, WaitGuardMs))
         << BalloonTexts().join(QLatin1Char('|')).toStdString();
 
     // An encoder line nobody knows: the batch ends with an error, and the message says so.
     boxes.Answer(IDNO);
     encode("print Files to encode: 1\nprint something else\n");
-    EXPECT_TRUE(SpinUntil([] {
+    EXPECT_TRUE(QTest::qWaitFor([] {
         return BalloonTexts().contains(QStringLiteral("Tonewright: encoding finished with errors"));
-    })) << BalloonTexts().join(QLatin1Char('|')).toStdString();
+    }, WaitGuardMs)) << BalloonTexts().join(QLatin1Char('|')).toStdString();
 
     main.Tray->RxTrayIcon1DblClick();
     qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
-    GlobalVars = TGlobalVars{};
 }
 
 namespace {
@@ -388,16 +389,16 @@ TEST_F(DISABLED_StatusNotifierChild, TheIconRegistersAndOffersItsCutToolTip)
     EXPECT_TRUE(RegisteredItems(bus).isEmpty()) << "nothing shows before the icon is active";
     icon.SetActive(true);
     QStringList items;
-    ASSERT_TRUE(SpinUntil([&] { return !(items = RegisteredItems(bus)).isEmpty(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !(items = RegisteredItems(bus)).isEmpty(); }, WaitGuardMs));
     const QString service = items.constFirst();
     EXPECT_EQ(ItemToolTip(bus, service), QString(63, QLatin1Char('A')));
 
     icon.SetHint(QStringLiteral("Track 1.wav: 12.3%, Batch: 4.1%|x"));
-    EXPECT_TRUE(SpinUntil([&] { return ItemToolTip(bus, service) == QStringLiteral("Track 1.wav: 12.3%, Batch: 4.1%"); }))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ItemToolTip(bus, service) == QStringLiteral("Track 1.wav: 12.3%, Batch: 4.1%"); }, WaitGuardMs))
         << ItemToolTip(bus, service).toStdString();
 
     icon.SetActive(false);
-    EXPECT_TRUE(SpinUntil([&] { return !bus.interface()->isServiceRegistered(service).value(); }))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !bus.interface()->isServiceRegistered(service).value(); }, WaitGuardMs))
         << "the item must leave the desktop";
 }
 
@@ -408,19 +409,20 @@ TEST_F(DISABLED_StatusNotifierChild, ActivateOnTheItemBringsTheHiddenWindowsBack
     EXPECT_TRUE(TRxTrayIcon::StatusNotifierHost());
 
     TempProgramFolder folder;
-    TFormMain main;
+    TSettings settings;
+    TFormMain main(settings);
     main.show();
-    ASSERT_TRUE(SpinUntil([&] { return main.isVisible(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main.isVisible(); }, WaitGuardMs));
     // The mock keeps the registrations of earlier tests: this icon's is the one that comes next.
     const qsizetype before = RegisteredItems(bus).size();
     main.Tray->HideToTray();
     ASSERT_FALSE(main.isVisible());
     QStringList items;
-    ASSERT_TRUE(SpinUntil([&] { return (items = RegisteredItems(bus)).size() > before; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (items = RegisteredItems(bus)).size() > before; }, WaitGuardMs));
     const QDBusMessage reply = CallOnBus(bus, items.constLast(), QStringLiteral("/StatusNotifierItem"),
                                    QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Activate"), {0, 0});
     EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
-    EXPECT_TRUE(SpinUntil([&] { return main.isVisible(); })) << "the windows stay hidden";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return main.isVisible(); }, WaitGuardMs)) << "the windows stay hidden";
     EXPECT_FALSE(main.Tray->RxTrayIcon1->Active());
 }
 

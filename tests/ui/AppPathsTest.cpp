@@ -1,5 +1,6 @@
 // Where the settings file and the log go, and which start arguments become list entries.
 #include "AppPaths.h"
+#include "QtPrinters.h"
 #include "TempProgramFolder.h"
 #include "Globals.h"
 
@@ -8,11 +9,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-static void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 // Points XDG_CONFIG_HOME at `value` for the life of the object.
@@ -47,11 +43,10 @@ TEST(SettingsPlace, BesideAWritableProgramElseInTheUsersFolderCreatedOnDemand)
     EXPECT_TRUE(QFileInfo(user).isDir());
     // The default encoder stays beside the program.
     EXPECT_EQ(DefaultBladeEncPath(), folder.File(QStringLiteral("plain-file/BladeEnc")));
-    GlobalVars = TGlobalVars{};
-    SetDefaultSettings();
-    EXPECT_FALSE(LoadSettings());
-    EXPECT_TRUE(LoadSettings()) << "written to the user's folder and found there again";
-    GlobalVars = TGlobalVars{};
+    TSettings settings;
+    SetDefaultSettings(settings);
+    EXPECT_FALSE(LoadSettings(settings));
+    EXPECT_TRUE(LoadSettings(settings)) << "written to the user's folder and found there again";
 }
 
 TEST(SettingsPlace, AnInstalledProgramKeepsItsFilesInTheUsersFolderEvenWhereItMayWrite)

@@ -7,7 +7,7 @@
 #include "ResStr.h"
 #include "Spin.h"
 #include "TempProgramFolder.h"
-#include "Globals.h"
+#include "Settings.h"
 #include "Progress.h"
 
 #include <QCheckBox>
@@ -48,8 +48,7 @@ class BatchRunSeam : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        GlobalVars = TGlobalVars{};
-        GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
+        settings.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
         run.ShutdownComputer = [this] { ++shutdowns; };
         TGUI2Console* runner = run.GUI2Console1;
         runner->OnLine = [this](TGUI2Console* s, const QByteArray& l) { run.Line(s, l); };
@@ -58,16 +57,16 @@ protected:
     }
     void TearDown() override
     {
-        SpinUntil([&] { return !run.GUI2Console1->Running(); }, 20000);
+        (void)QTest::qWaitFor([&] { return !run.GUI2Console1->Running(); }, 20000);
         qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
-        GlobalVars = TGlobalVars{};
     }
     static void Script(const QByteArray& text) { qputenv("FAKE_BLADEENC_SCRIPT_TEXT", text); }
 
     TempProgramFolder folder;
     ScriptedUser user;
     QObject owner;
-    TBatchRun run{&owner, user};
+    TSettings settings;
+    TBatchRun run{&owner, user, settings};
     int shutdowns = 0;
 };
 } // namespace
@@ -91,13 +90,13 @@ TEST_F(BatchRunSeam, AFailedBatchAsksAboutTheLogAndNeverCountsDown)
     EXPECT_EQ(user.Asked, QStringList{ResStr::ErrorViewLog});
     EXPECT_EQ(user.Countdowns, 0);
     EXPECT_EQ(shutdowns, 0);
-    EXPECT_EQ(GlobalVars.Log.constLast(), QStringLiteral("Error: the encoder ended with exit status 1 after 0 of 2 files"));
+    EXPECT_EQ(run.Log().constLast(), QStringLiteral("Error: the encoder ended with exit status 1 after 0 of 2 files"));
 }
 
 TEST_F(BatchRunSeam, NothingToEncodeOrNoEncoderIsANoticeAndNoRun)
 {
     run.Execute({});
-    GlobalVars.BladeEncPath = folder.File(QStringLiteral("missing"));
+    settings.BladeEncPath = folder.File(QStringLiteral("missing"));
     run.Execute({QStringLiteral("/a/x.wav")});
     ASSERT_EQ(user.Asked.size(), 2);
     EXPECT_EQ(user.Asked[0], ResStr::NoFilesToEncode);
@@ -124,7 +123,7 @@ TEST(LongList, RunsSplitAtTheSystemsArgumentLimitEachStart)
         runner.OnDone = [&](TGUI2Console*) { done = true; };
         runner.SetCommand(BuildEncoderCommandLine(program, QString(), run));
         runner.Start();
-        EXPECT_TRUE(SpinUntil([&] { return done && !runner.Running(); }));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done && !runner.Running(); }, WaitGuardMs));
         return errors;
     };
 

@@ -14,6 +14,7 @@
 #include "MainWindowParts.h"
 #include "TrayController.h"
 #include "OutputInterpreter.h"
+#include "ProgressLine.h"
 #include "QtPrinters.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
@@ -93,6 +94,7 @@ class BatchRun : public ::testing::Test {
 protected:
     TempProgramFolder folder;
     ScriptedMessageBoxes boxes;
+    TSettings settings;
     std::unique_ptr<TFormMain> main;
     // Per delivered line: the line, and the display right after it was handled.
     QList<QByteArray> lines;
@@ -105,10 +107,9 @@ protected:
     {
         qunsetenv("FAKE_BLADEENC_SCRIPT");
         qunsetenv("FAKE_BLADEENC_ARGS_OUT");
-        GlobalVars = TGlobalVars{};
-        main = std::make_unique<TFormMain>();
+        main = std::make_unique<TFormMain>(settings);
         main->show();
-        GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
+        settings.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
         main->Batch->ShutdownComputer = [this] { ++shutdowns; };
         main->Batch->OutputInterpreter().SetDecimalSeparator(QStringLiteral("."));
 
@@ -145,9 +146,8 @@ protected:
         qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
         qunsetenv("FAKE_BLADEENC_ARGS_OUT");
         if (main)
-            SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
+            (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs);
         main.reset();
-        GlobalVars = TGlobalVars{};
     }
 
     Shot Capture() const
@@ -189,15 +189,11 @@ protected:
     QByteArray LogFileBytes() const { return folder.Read(QStringLiteral("Tonewright.log")); }
 };
 
-// A progress line of the sample batch: the four fields in their columns.
-QByteArray ProgressLine(const char* file, const char* fileTime, const char* batch, const char* batchTime)
+// A progress line of the sample batch, as the encoder writes it.
+QByteArray ProgressBytes(const char* file, const char* fileTime, const char* batch, const char* batchTime)
 {
-    QByteArray line = "Status:";
-    line += QByteArray(file).rightJustified(7, ' ') + "%          ";
-    line += QByteArray(fileTime).rightJustified(9, ' ') + QByteArray(16, ' ');
-    line += QByteArray(batch).rightJustified(5, ' ') + QByteArray(11, ' ');
-    line += QByteArray(batchTime).rightJustified(9, ' ');
-    return line;
+    return ProgressLine(QLatin1String(file), QLatin1String(fileTime), QLatin1String(batch), QLatin1String(batchTime))
+        .toLatin1();
 }
 
 // A two-file sample batch: its lines, each with the time (in tenths of seconds) it arrives at.
@@ -215,9 +211,9 @@ std::vector<TimedLine> SampleBatch()
         {2, "Encoding: /Music/Track 1.wav"},
         {2, "Input: 44.1 kHz stereo"},
         {2, "Output: 160 kBit stereo"},
-        {100, ProgressLine("12.3", "0:01:05", "4.1", "0:26:40")},
-        {103, ProgressLine("12.8", "0:01:03", "4.3", "0:26:30")},
-        {106, ProgressLine("13.0", "0:01:02", "4.4", "0:26:20")},
+        {100, ProgressBytes("12.3", "0:01:05", "4.1", "0:26:40")},
+        {103, ProgressBytes("12.8", "0:01:03", "4.3", "0:26:30")},
+        {106, ProgressBytes("13.0", "0:01:02", "4.4", "0:26:20")},
         {750, "Completed. Encoding time: 0:01:05"},
         {751, "Encoding: /Rec/b.aif"},
         {1150, "Completed. Encoding time: 0:00:40"},
@@ -325,15 +321,15 @@ TEST_F(BatchRun, SampleBatchStepByStepThenYesShowsAndSavesTheLog)
     // The hint keeps the last processed progress line until the end.
     EXPECT_EQ(shots[12].Hint, QStringLiteral("Track 1.wav: 13.0%, Batch: 4.4%"));
 
-    EXPECT_EQ(GlobalVars.FilesToEncode, 2);
-    EXPECT_EQ(GlobalVars.FilesDone, 2);
-    EXPECT_EQ(GlobalVars.CurrentFile, QStringLiteral("b.aif"));
-    EXPECT_TRUE(GlobalVars.ErrorOccurred);
+    EXPECT_EQ(main->Batch->State().FilesToEncode, 2);
+    EXPECT_EQ(main->Batch->State().FilesDone, 2);
+    EXPECT_EQ(main->Batch->State().CurrentFile, QStringLiteral("b.aif"));
+    EXPECT_TRUE(main->Batch->State().ErrorOccurred);
 
     // Ten lines logged, shown in the log window, saved after it closed.
     const QByteArray expected = LoggedLinesOf(example);
-    EXPECT_EQ(GlobalVars.Log.size(), 10);
-    EXPECT_EQ(shownLog, GlobalVars.Log);
+    EXPECT_EQ(main->Batch->Log().size(), 10);
+    EXPECT_EQ(shownLog, main->Batch->Log());
     EXPECT_EQ(LogFileBytes(), expected);
     EXPECT_EQ(boxes.Asked().size(), 1u);
     EXPECT_EQ(main->Batch->ProgressForm, nullptr);
@@ -360,9 +356,9 @@ TEST_F(BatchRun, AFailedBatchSavesItsLogWhateverTheAnswer)
         EXPECT_EQ(onDiskAtQuestion, expected);
         EXPECT_EQ(LogFileBytes(), expected);
         // The run log holds this batch for "Last Log", also after a restart.
-        EXPECT_EQ(LoadLogFile(folder.File(QStringLiteral("Tonewright.log"))), GlobalVars.Log);
+        EXPECT_EQ(LoadLogFile(folder.File(QStringLiteral("Tonewright.log"))), main->Batch->Log());
         EXPECT_EQ(main->Batch->ProgressForm, nullptr);
-        SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
+        (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs);
     }
     EXPECT_EQ(boxes.Asked().size(), 3u);
     EXPECT_EQ(shutdowns, 0);
@@ -376,7 +372,7 @@ TEST_F(BatchRun, LogFileHoldsTheBytesTheEncoderWrote)
     Script("print Files to encode: 1\nprint Encoding: /a/caf\xe9.wav\nprint Completed. Encoding time: 0:00:01\n");
     AddFiles({QStringLiteral("/a/caf\u00e9.wav")});
     Encode();
-    EXPECT_FALSE(GlobalVars.ErrorOccurred);
+    EXPECT_FALSE(main->Batch->State().ErrorOccurred);
     EXPECT_TRUE(boxes.Asked().empty());
     EXPECT_EQ(LogFileBytes(), lines);
 }
@@ -390,11 +386,11 @@ TEST_F(BatchRun, CommandLineReachesTheEncoderInTheListsOrder)
     const QString encoder = folder.File(QStringLiteral("my tools/Blade Enc"));
     ASSERT_TRUE(QDir().mkpath(folder.File(QStringLiteral("my tools"))));
     ASSERT_TRUE(QFile::copy(QString::fromUtf8(TW_FAKE_BLADEENC), encoder));
-    GlobalVars.BladeEncPath = encoder;
-    GlobalVars.Bitrate = 160;
-    GlobalVars.Crc = true;
-    GlobalVars.Mp3Flags = mfCopy;
-    GlobalVars.Priority = 1;
+    settings.BladeEncPath = encoder;
+    settings.Bitrate = 160;
+    settings.Crc = true;
+    settings.Mp3Flags = mfCopy;
+    settings.Priority = 1;
 
     const QStringList names = {QStringLiteral("c \"quoted\" \\\".wav"), QStringLiteral("a b.wav"),
                                QStringLiteral("b\\ Ünïcödé.aif")};
@@ -460,11 +456,11 @@ TEST_F(BatchRun, AbortQuestionNoKeepsRunningYesEndsWithCancelAndNoCountdown)
     EXPECT_EQ(main->Batch->ProgressForm, nullptr);
     EXPECT_EQ(boxes.Asked().size(), 2u);
     // Stopped without an error: the log is saved, nothing more is asked.
-    EXPECT_FALSE(GlobalVars.ErrorOccurred);
+    EXPECT_FALSE(main->Batch->State().ErrorOccurred);
     EXPECT_EQ(LogFileBytes(),
               QByteArray("Files to encode: 1\r\nEncoding: /a/long.wav\r\nStopped by the user after 0 of 1 files.\r\n"));
     // The encoder was killed: the run ends long before its minute of sleep.
-    EXPECT_TRUE(SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); }, 30000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, 30000));
     EXPECT_EQ(main->Tray->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
     EXPECT_EQ(shutdowns, 0);
 }
@@ -483,7 +479,7 @@ TEST_F(BatchRun, BatchEndingWhileTheAbortQuestionIsOpenClosesWithCancel)
             QTimer::singleShot(0, main.get(), [&, answer] {
                 boxes.OnNextBox([&](const AskedMessage&) {
                     // The question stays open until the run has ended.
-                    finishedWhileAsking = SpinUntil([&] { return main->Batch->ProgressForm->Finished; });
+                    finishedWhileAsking = QTest::qWaitFor([&] { return main->Batch->ProgressForm->Finished; }, WaitGuardMs);
                 });
                 boxes.Answer(answer);
                 main->Batch->ProgressForm->ButtonCancel->click();
@@ -499,7 +495,7 @@ TEST_F(BatchRun, BatchEndingWhileTheAbortQuestionIsOpenClosesWithCancel)
         EXPECT_EQ(lines.size(), 3) << answer;
         EXPECT_EQ(main->Batch->ProgressForm, nullptr);
         EXPECT_FALSE(LogFileBytes().isEmpty());
-        SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
+        (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs);
     }
     EXPECT_EQ(boxes.Asked().size(), 2u);
     EXPECT_EQ(shutdowns, 0);
@@ -533,7 +529,7 @@ TEST_F(BatchRun, CleanBatchWithShutdownTickedCountsDownAndShutsDownOnce)
         countdown->Button1->click();
         cancelled = true;
     });
-    SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
+    (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs);
     lines.clear();
     Encode();
     EXPECT_TRUE(cancelled);
@@ -543,8 +539,8 @@ TEST_F(BatchRun, CleanBatchWithShutdownTickedCountsDownAndShutsDownOnce)
 
 TEST_F(BatchRun, CleanBatchWithTheRealEncoder)
 {
-    GlobalVars.BladeEncPath = QString::fromUtf8(TW_BLADEENC);
-    GlobalVars.Bitrate = 128;
+    settings.BladeEncPath = QString::fromUtf8(TW_BLADEENC);
+    settings.Bitrate = 128;
     const QStringList names = {QStringLiteral("one.wav"), QStringLiteral("two tone.wav"), QStringLiteral("drei ä.wav")};
     for (const QString& n : names) {
         folder.Write(QStringLiteral("music/") + n, SineWav(700));
@@ -558,35 +554,35 @@ TEST_F(BatchRun, CleanBatchWithTheRealEncoder)
         EXPECT_TRUE(mp3.isFile() && mp3.size() > 1000) << mp3.filePath().toStdString();
     }
     EXPECT_TRUE(boxes.Asked().empty());
-    EXPECT_FALSE(GlobalVars.ErrorOccurred) << GlobalVars.Log.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(GlobalVars.FilesDone, 3);
+    EXPECT_FALSE(main->Batch->State().ErrorOccurred) << main->Batch->Log().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(main->Batch->State().FilesDone, 3);
     // The log file holds the run log.
     QByteArray expected;
-    for (const QString& l : GlobalVars.Log)
+    for (const QString& l : main->Batch->Log())
         expected += l.toUtf8() + "\r\n";
-    EXPECT_FALSE(GlobalVars.Log.isEmpty());
+    EXPECT_FALSE(main->Batch->Log().isEmpty());
     EXPECT_EQ(LogFileBytes(), expected);
-    EXPECT_TRUE(GlobalVars.Log.contains(QStringLiteral("Encoding: ") + folder.File(QStringLiteral("music/drei ä.wav"))));
+    EXPECT_TRUE(main->Batch->Log().contains(QStringLiteral("Encoding: ") + folder.File(QStringLiteral("music/drei ä.wav"))));
     // Idle again, the list as it was.
     EXPECT_EQ(main->Batch->ProgressForm, nullptr);
-    EXPECT_TRUE(SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs));
     EXPECT_EQ(main->FileEntries(), before);
     EXPECT_EQ(main->Tray->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
 }
 
 TEST_F(BatchRun, TheProgressWindowShowsTheRealEncodersVariableBitrateLevel)
 {
-    GlobalVars.BladeEncPath = QString::fromUtf8(TW_BLADEENC);
-    GlobalVars.Bitrate = 320;
-    GlobalVars.Vbr = 2;
-    GlobalVars.Mono = true;
+    settings.BladeEncPath = QString::fromUtf8(TW_BLADEENC);
+    settings.Bitrate = 320;
+    settings.Vbr = 2;
+    settings.Mono = true;
     folder.Write(QStringLiteral("music/v.wav"), SineWav(300));
     main->AddFile(folder.File(QStringLiteral("music/v.wav")));
     Encode();
-    SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
+    (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs);
 
-    EXPECT_FALSE(GlobalVars.ErrorOccurred) << GlobalVars.Log.join(QLatin1Char('\n')).toStdString();
-    EXPECT_TRUE(GlobalVars.Log.contains(QStringLiteral("Output: VBR quality 2 mono")));
+    EXPECT_FALSE(main->Batch->State().ErrorOccurred) << main->Batch->Log().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(main->Batch->Log().contains(QStringLiteral("Output: VBR quality 2 mono")));
     bool shown = false;
     for (const Shot& shot : shots)
         shown = shown || shot.Output == QStringLiteral("Outputformat: VBR quality 2 mono");
@@ -596,14 +592,14 @@ TEST_F(BatchRun, TheProgressWindowShowsTheRealEncodersVariableBitrateLevel)
 
 TEST_F(BatchRun, MissingEncoderOrEmptyListStartsNothing)
 {
-    GlobalVars.Log = QStringList{QStringLiteral("kept")};
+    main->Batch->SetLog(QStringList{QStringLiteral("kept")});
     AddFiles({QStringLiteral("/a/x.wav")});
     const QString missing = folder.File(QStringLiteral("gone/Blade Enc"));
-    GlobalVars.BladeEncPath = missing;
+    settings.BladeEncPath = missing;
     boxes.Answer(IDOK);
     Encode();
     // A folder where the encoder should be counts as missing too.
-    GlobalVars.BladeEncPath = folder.Path();
+    settings.BladeEncPath = folder.Path();
     boxes.Answer(IDOK);
     Encode();
     ASSERT_EQ(boxes.Asked().size(), 2u);
@@ -614,7 +610,7 @@ TEST_F(BatchRun, MissingEncoderOrEmptyListStartsNothing)
     EXPECT_EQ(boxes.Asked()[0].Caption, QStringLiteral("Hint"));
     EXPECT_EQ(boxes.Asked()[0].Flags, unsigned(MB_OK | MB_ICONWARNING));
 
-    GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
+    settings.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
     main->FileList->Clear();
     boxes.Answer(IDOK);
     main->Batch->Execute({}); // the command itself is disabled with an empty list
@@ -625,7 +621,7 @@ TEST_F(BatchRun, MissingEncoderOrEmptyListStartsNothing)
 
     EXPECT_FALSE(main->Batch->GUI2Console1->Running());
     EXPECT_TRUE(lines.isEmpty());
-    EXPECT_EQ(GlobalVars.Log, QStringList{QStringLiteral("kept")});
+    EXPECT_EQ(main->Batch->Log(), QStringList{QStringLiteral("kept")});
     EXPECT_TRUE(LogFileBytes().isEmpty());
     for (QWidget* w : QApplication::topLevelWidgets())
         EXPECT_EQ(qobject_cast<TFormProgress*>(w), nullptr);
@@ -635,15 +631,15 @@ TEST_F(BatchRun, EncoderThatCannotStartOffersTheRunnersError)
 {
     // A file that exists but cannot be executed.
     folder.Write(QStringLiteral("BladeEnc"), "not a program");
-    GlobalVars.BladeEncPath = folder.File(QStringLiteral("BladeEnc"));
+    settings.BladeEncPath = folder.File(QStringLiteral("BladeEnc"));
     AddFiles({QStringLiteral("/a/x.wav")});
     boxes.Answer(IDNO);
     Encode();
     ASSERT_EQ(boxes.Asked().size(), 1u);
     EXPECT_EQ(boxes.Asked()[0].Caption, QStringLiteral("Error"));
-    ASSERT_EQ(GlobalVars.Log.size(), 1);
-    EXPECT_TRUE(GlobalVars.Log[0].startsWith(QStringLiteral("Error: Error Creating Process  Error Code :")))
-        << GlobalVars.Log[0].toStdString();
+    ASSERT_EQ(main->Batch->Log().size(), 1);
+    EXPECT_TRUE(main->Batch->Log()[0].startsWith(QStringLiteral("Error: Error Creating Process  Error Code :")))
+        << main->Batch->Log()[0].toStdString();
     EXPECT_EQ(main->Batch->ProgressForm, nullptr);
 }
 
@@ -672,7 +668,7 @@ TEST_F(BatchRun, LogThatCannotBeSavedIsReportedAndTheProgramGoesOn)
     // The next batch runs normally.
     beforeLine = {};
     ASSERT_TRUE(QDir(folder.File(QStringLiteral("Tonewright.log"))).removeRecursively());
-    SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
+    (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs);
     Encode();
     EXPECT_EQ(LogFileBytes(), QByteArray("Files to encode: 1\r\nEncoding: /a/x.wav\r\nCompleted. Encoding time: 0:00:01\r\n"));
     EXPECT_EQ(shutdowns, 0);
@@ -695,15 +691,15 @@ TEST_F(BatchRun, NextBatchRightAfterAnAbortStartsCleanly)
     Script("print Files to encode: 1\nprint Encoding: /a/x.wav\nprint Completed. Encoding time: 0:00:01\n");
     Encode();
     EXPECT_EQ(lines.size(), 3);
-    EXPECT_FALSE(GlobalVars.ErrorOccurred) << GlobalVars.Log.join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(GlobalVars.Log.size(), 3);
+    EXPECT_FALSE(main->Batch->State().ErrorOccurred) << main->Batch->Log().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(main->Batch->Log().size(), 3);
     EXPECT_EQ(boxes.Asked().size(), 1u);
 }
 
 TEST_F(BatchRun, LastLogShowsTheRunLogAndChangesNothing)
 {
     folder.Write(QStringLiteral("Tonewright.log"), "a\r\nb\r\n");
-    GlobalVars.Log = QStringList{QStringLiteral("first"), QStringLiteral("second line")};
+    main->Batch->SetLog(QStringList{QStringLiteral("first"), QStringLiteral("second line")});
     QString shown;
     OnWindow<TFormLog>(main.get(), [&](TFormLog* log) {
         shown = log->MemoLog->toPlainText();
@@ -713,7 +709,7 @@ TEST_F(BatchRun, LastLogShowsTheRunLogAndChangesNothing)
     wintest::Part(*main, "ActionViewLog")->trigger();
     EXPECT_EQ(shown, QStringLiteral("first\nsecond line"));
     EXPECT_EQ(LogFileBytes(), QByteArray("a\r\nb\r\n"));
-    EXPECT_EQ(GlobalVars.Log.size(), 2);
+    EXPECT_EQ(main->Batch->Log().size(), 2);
 }
 
 TEST_F(BatchRun, AnEncoderThatCrashesFailsOrEndsEarlyFailsTheBatchAndNeverShutsDown)
@@ -747,12 +743,12 @@ TEST_F(BatchRun, AnEncoderThatCrashesFailsOrEndsEarlyFailsTheBatchAndNeverShutsD
         Encode();
         ASSERT_EQ(boxes.Asked().size(), asked + 1);
         EXPECT_EQ(boxes.Asked().back().Text, ResStr::ErrorViewLog);
-        EXPECT_TRUE(GlobalVars.ErrorOccurred);
-        ASSERT_FALSE(GlobalVars.Log.isEmpty());
-        EXPECT_EQ(GlobalVars.Log.constLast(), c.Expected);
-        EXPECT_EQ(GlobalVars.Log.count(c.Expected), 1);
-        EXPECT_EQ(LoadLogFile(folder.File(QStringLiteral("Tonewright.log"))), GlobalVars.Log);
-        SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
+        EXPECT_TRUE(main->Batch->State().ErrorOccurred);
+        ASSERT_FALSE(main->Batch->Log().isEmpty());
+        EXPECT_EQ(main->Batch->Log().constLast(), c.Expected);
+        EXPECT_EQ(main->Batch->Log().count(c.Expected), 1);
+        EXPECT_EQ(LoadLogFile(folder.File(QStringLiteral("Tonewright.log"))), main->Batch->Log());
+        (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs);
         lines.clear();
     }
     EXPECT_EQ(shutdowns, 0);
@@ -771,13 +767,13 @@ TEST_F(BatchRun, TheEndOfAStoppedRunIsNoError)
             });
     };
     Encode();
-    EXPECT_TRUE(SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs));
     EXPECT_EQ(main->Batch->GUI2Console1->ChildEnd().Kind, TChildEnd::ceSignaled);
-    EXPECT_FALSE(GlobalVars.ErrorOccurred) << GlobalVars.Log.join(QLatin1Char('|')).toStdString();
+    EXPECT_FALSE(main->Batch->State().ErrorOccurred) << main->Batch->Log().join(QLatin1Char('|')).toStdString();
     // The log says the batch was stopped, and where; a crash would not have that last line.
     const QStringList expected{QStringLiteral("Files to encode: 2"), QStringLiteral("Encoding: /a/x.wav"),
                                QStringLiteral("Stopped by the user after 0 of 2 files.")};
-    EXPECT_EQ(GlobalVars.Log, expected);
+    EXPECT_EQ(main->Batch->Log(), expected);
     EXPECT_EQ(LoadLogFile(folder.File(QStringLiteral("Tonewright.log"))), expected);
     EXPECT_EQ(boxes.Asked().size(), 1u);
 }
@@ -821,7 +817,7 @@ TEST_F(BatchRun, ABatchKeepsTheComputerAwakeUntilItCompletesIsStoppedOrFails)
                                    QStringLiteral("Encoding 2 files"), QStringLiteral("block")};
     std::vector<QStringList> heldWhileRunning;
     const auto lookAtLocks = [&] {
-        SpinUntil([&] { return !logind.Inhibitors().empty(); }, 5000);
+        (void)QTest::qWaitFor([&] { return !logind.Inhibitors().empty(); }, 5000);
         for (const QStringList& lock : logind.Inhibitors())
             heldWhileRunning.push_back(lock);
     };
@@ -836,7 +832,7 @@ TEST_F(BatchRun, ABatchKeepsTheComputerAwakeUntilItCompletesIsStoppedOrFails)
     };
     Encode();
     EXPECT_EQ(heldWhileRunning, std::vector<QStringList>{sleepLock});
-    EXPECT_TRUE(SpinUntil([&] { return logind.Inhibitors().empty(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return logind.Inhibitors().empty(); }, WaitGuardMs));
 
     // Stopped by the user.
     heldWhileRunning.clear();
@@ -853,32 +849,32 @@ TEST_F(BatchRun, ABatchKeepsTheComputerAwakeUntilItCompletesIsStoppedOrFails)
     };
     Encode();
     EXPECT_EQ(heldWhileRunning, std::vector<QStringList>{sleepLock});
-    EXPECT_TRUE(SpinUntil([&] { return logind.Inhibitors().empty(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return logind.Inhibitors().empty(); }, WaitGuardMs));
 
     // Fails: the encoder cannot start.
     beforeLine = {};
-    SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
+    (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs);
     logind.Mock(QStringLiteral("ClearCalls"));
     folder.Write(QStringLiteral("BladeEnc"), "not a program");
-    GlobalVars.BladeEncPath = folder.File(QStringLiteral("BladeEnc"));
+    settings.BladeEncPath = folder.File(QStringLiteral("BladeEnc"));
     // Given back when the run ends, before the questions after it.
     size_t locksAtTheQuestion = 99;
     boxes.OnNextBox([&](const AskedMessage&) {
-        SpinUntil([&] { return logind.Inhibitors().empty(); }, 5000);
+        (void)QTest::qWaitFor([&] { return logind.Inhibitors().empty(); }, 5000);
         locksAtTheQuestion = logind.Inhibitors().size();
     });
     boxes.Answer(IDNO);
     Encode();
-    EXPECT_TRUE(GlobalVars.ErrorOccurred);
+    EXPECT_TRUE(main->Batch->State().ErrorOccurred);
     EXPECT_EQ(locksAtTheQuestion, 0u);
     EXPECT_EQ(logind.CallsOf(QStringLiteral("Inhibit")).size(), 1u);
-    EXPECT_TRUE(SpinUntil([&] { return logind.Inhibitors().empty(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return logind.Inhibitors().empty(); }, WaitGuardMs));
 }
 
 TEST_F(BatchRun, SourcesTheBatchDeletedLeaveTheList)
 {
-    GlobalVars.BladeEncPath = QString::fromUtf8(TW_BLADEENC);
-    GlobalVars.DeleteSource = true;
+    settings.BladeEncPath = QString::fromUtf8(TW_BLADEENC);
+    settings.DeleteSource = true;
     folder.Write(QStringLiteral("music/a.wav"), SineWav(300));
     folder.Write(QStringLiteral("music/b.wav"), SineWav(300));
     folder.Write(QStringLiteral("music/not audio.wav"), "not a wav file at all");
@@ -904,9 +900,9 @@ TEST_F(BatchRun, AListPastTheArgumentLimitRunsTheEncoderSeveralTimesUnderOneWind
     for (int i = 1; i <= 6; ++i)
         files << QStringLiteral("/a/%1.wav").arg(i);
     const QString encoder = QString::fromUtf8(TW_FAKE_BLADEENC);
-    const qint64 fixed = ArgumentCost(encoder) + 8 + [] {
+    const qint64 fixed = ArgumentCost(encoder) + 8 + [this] {
         qint64 c = 0;
-        for (const QString& o : TBatchRun::BuildEncoderOptions().split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        for (const QString& o : BuildEncoderOptions(settings).split(QLatin1Char(' '), Qt::SkipEmptyParts))
             c += ArgumentCost(o);
         return c;
     }();
@@ -925,12 +921,12 @@ TEST_F(BatchRun, AListPastTheArgumentLimitRunsTheEncoderSeveralTimesUnderOneWind
     EXPECT_EQ(starts, 3);
     ASSERT_EQ(windows.size(), 3);
     EXPECT_EQ(windows[0], windows[2]) << "one progress window for the whole list";
-    EXPECT_FALSE(GlobalVars.ErrorOccurred) << GlobalVars.Log.join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(GlobalVars.FilesDone, 6);
-    EXPECT_EQ(GlobalVars.FilesToEncode, 6);
+    EXPECT_FALSE(main->Batch->State().ErrorOccurred) << main->Batch->Log().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(main->Batch->State().FilesDone, 6);
+    EXPECT_EQ(main->Batch->State().FilesToEncode, 6);
     // The log holds every run.
-    EXPECT_EQ(GlobalVars.Log.count(QStringLiteral("Files to encode: 2")), 3);
-    EXPECT_EQ(LoadLogFile(folder.File(QStringLiteral("Tonewright.log"))), GlobalVars.Log);
+    EXPECT_EQ(main->Batch->Log().count(QStringLiteral("Files to encode: 2")), 3);
+    EXPECT_EQ(LoadLogFile(folder.File(QStringLiteral("Tonewright.log"))), main->Batch->Log());
     // The window said "finished" only once, after the last run: the title the last line set.
     ASSERT_FALSE(shots.empty());
     EXPECT_EQ(shots.back().Title, ResStr::ProgressEncodingFinished);
@@ -957,9 +953,9 @@ TEST_F(BatchRun, StopEndsEveryRunOfASplitList)
             });
     };
     Encode();
-    SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); });
+    (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs);
     QCoreApplication::processEvents(); // the runner's end, which would start a next run
     EXPECT_EQ(starts, 1);
-    EXPECT_FALSE(GlobalVars.ErrorOccurred) << GlobalVars.Log.join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(GlobalVars.Log.constLast(), QStringLiteral("Stopped by the user after 1 of 6 files."));
+    EXPECT_FALSE(main->Batch->State().ErrorOccurred) << main->Batch->Log().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(main->Batch->Log().constLast(), QStringLiteral("Stopped by the user after 1 of 6 files."));
 }

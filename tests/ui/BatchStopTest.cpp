@@ -9,7 +9,6 @@
 #include "Spin.h"
 #include "TempProgramFolder.h"
 #include "WavFile.h"
-#include "Globals.h"
 #include "Progress.h"
 
 #include <QCoreApplication>
@@ -36,10 +35,10 @@ TEST(BatchStop, StoppedMidFileLeavesNothingButTheSource)
     TempProgramFolder folder;
     ScriptedMessageBoxes boxes;
     qputenv("BLADEENC_NO_O_TMPFILE", "1");
-    GlobalVars = TGlobalVars{};
-    auto main = std::make_unique<TFormMain>();
+    TSettings settings;
+    auto main = std::make_unique<TFormMain>(settings);
     main->show();
-    GlobalVars.BladeEncPath = QString::fromUtf8(TW_BLADEENC);
+    settings.BladeEncPath = QString::fromUtf8(TW_BLADEENC);
 
     // Two minutes of sound: seconds of work for the encoder, so the stop lands mid-file.
     QByteArray pcm(44100 * 4 * 120, '\0');
@@ -67,15 +66,14 @@ TEST(BatchStop, StoppedMidFileLeavesNothingButTheSource)
 
     main->ActionList1Update();
     wintest::Part(*main, "ActionEncode")->trigger();
-    SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); }, 30000);
+    (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, 30000);
     qunsetenv("BLADEENC_NO_O_TMPFILE");
 
     ASSERT_TRUE(sawTemporary) << "the encoder wrote no named temporary file";
-    ASSERT_FALSE(GlobalVars.Log.join(QLatin1Char('\n')).contains(QStringLiteral("Completed.")))
+    ASSERT_FALSE(main->Batch->Log().join(QLatin1Char('\n')).contains(QStringLiteral("Completed.")))
         << "the file was done before the stop";
     EXPECT_FALSE(main->Batch->GUI2Console1->Running());
     EXPECT_EQ(Entries(music).join(QLatin1Char('|')).toStdString(), "long.wav");
     EXPECT_EQ(boxes.Asked().size(), 1u);
     main.reset();
-    GlobalVars = TGlobalVars{};
 }

@@ -8,7 +8,6 @@
 #include "ScriptedDialogs.h"
 #include "Spin.h"
 #include "TempProgramFolder.h"
-#include "Globals.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,14 +21,14 @@ class EncoderPath : public ::testing::Test {
 protected:
     TempProgramFolder folder;
     ScriptedMessageBoxes boxes;
+    TSettings settings;
     std::unique_ptr<TFormMain> main;
     QString oldCurrent = QDir::currentPath();
     QByteArray oldPath = qgetenv("PATH");
 
     void SetUp() override
     {
-        GlobalVars = TGlobalVars{};
-        main = std::make_unique<TFormMain>();
+        main = std::make_unique<TFormMain>(settings);
         main->show();
         main->AddFile(QStringLiteral("/a/x.wav"));
         qputenv("FAKE_BLADEENC_SCRIPT_TEXT",
@@ -44,9 +43,8 @@ protected:
         QDir::setCurrent(oldCurrent);
         qputenv("PATH", oldPath);
         qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
-        SpinUntil([&] { return !main->Batch->GUI2Console1->Running(); }, 20000);
+        (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, 20000);
         main.reset();
-        GlobalVars = TGlobalVars{};
     }
 
     // Puts the scripted encoder at `relative` in the test folder under the name tw-bare-encoder.
@@ -58,7 +56,7 @@ protected:
 
     void Encode()
     {
-        GlobalVars.BladeEncPath = QStringLiteral("tw-bare-encoder");
+        settings.BladeEncPath = QStringLiteral("tw-bare-encoder");
         main->ActionList1Update();
         wintest::Part(*main, "ActionEncode")->trigger();
     }
@@ -76,7 +74,7 @@ TEST_F(EncoderPath, ABareNameInTheWorkingFolderOnlyIsNotFound)
               "The file \"tw-bare-encoder\" couldn't be found.\r\nPlease go to the options and specify the correct "
               "location of BladeEnc.");
     EXPECT_FALSE(main->Batch->GUI2Console1->Running());
-    EXPECT_TRUE(GlobalVars.Log.isEmpty());
+    EXPECT_TRUE(main->Batch->Log().isEmpty());
 }
 
 TEST_F(EncoderPath, ABareNameInAFolderOfPathIsCheckedAndStarted)
@@ -85,7 +83,7 @@ TEST_F(EncoderPath, ABareNameInAFolderOfPathIsCheckedAndStarted)
     qputenv("PATH", QFile::encodeName(folder.File(QStringLiteral("bin"))) + ':' + oldPath);
     Encode();
     EXPECT_TRUE(boxes.Asked().empty());
-    EXPECT_FALSE(GlobalVars.ErrorOccurred) << GlobalVars.Log.join(QLatin1Char('\n')).toStdString();
-    ASSERT_FALSE(GlobalVars.Log.isEmpty());
-    EXPECT_EQ(GlobalVars.Log.last().toStdString(), "Completed. Encoding time: 0:00:01");
+    EXPECT_FALSE(main->Batch->State().ErrorOccurred) << main->Batch->Log().join(QLatin1Char('\n')).toStdString();
+    ASSERT_FALSE(main->Batch->Log().isEmpty());
+    EXPECT_EQ(main->Batch->Log().last().toStdString(), "Completed. Encoding time: 0:00:01");
 }

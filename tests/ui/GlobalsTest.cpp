@@ -14,15 +14,12 @@
 namespace {
 class Settings : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        GlobalVars = TGlobalVars();
-        SetDefaultSettings();
-    }
+    void SetUp() override { SetDefaultSettings(settings); }
     QByteArray Ini() const { return folder.Read(QStringLiteral("tonewright.ini")); }
     void WriteIni(const QByteArray& content) const { folder.Write(QStringLiteral("tonewright.ini"), content); }
 
     TempProgramFolder folder;
+    TSettings settings;
 };
 } // namespace
 
@@ -58,47 +55,47 @@ TEST(SettingsTables, BitratesAndPriorityNames)
 
 TEST_F(Settings, FirstLoadCreatesTheFileFromTheDefaults)
 {
-    EXPECT_FALSE(LoadSettings());
+    EXPECT_FALSE(LoadSettings(settings));
     EXPECT_EQ(Ini(), DefaultSettingsText(folder.Path()));
-    EXPECT_TRUE(LoadSettings());
-    EXPECT_EQ(GlobalVars.BladeEncPath, folder.File(QStringLiteral("BladeEnc")));
+    EXPECT_TRUE(LoadSettings(settings));
+    EXPECT_EQ(settings.BladeEncPath, folder.File(QStringLiteral("BladeEnc")));
 }
 
 TEST_F(Settings, SaveThenLoadRoundTripsEveryField)
 {
-    GlobalVars.BladeEncPath = QStringLiteral("/usr/local/bin/Blade Enc (ü)");
-    GlobalVars.Bitrate = 320;
-    GlobalVars.Priority = 5;
-    GlobalVars.Mono = true;
-    GlobalVars.Crc = false;
-    GlobalVars.DeleteSource = true;
-    GlobalVars.Mp3Flags = mfCopy | mfCopyright;
-    SaveSettings();
-    const TGlobalVars saved = GlobalVars;
+    settings.BladeEncPath = QStringLiteral("/usr/local/bin/Blade Enc (ü)");
+    settings.Bitrate = 320;
+    settings.Priority = 5;
+    settings.Mono = true;
+    settings.Crc = false;
+    settings.DeleteSource = true;
+    settings.Mp3Flags = mfCopy | mfCopyright;
+    SaveSettings(settings);
+    const TSettings saved = settings;
 
-    GlobalVars = TGlobalVars();
-    SetDefaultSettings();
-    EXPECT_TRUE(LoadSettings());
-    EXPECT_EQ(GlobalVars.BladeEncPath, saved.BladeEncPath);
-    EXPECT_EQ(GlobalVars.Bitrate, 320);
-    EXPECT_EQ(GlobalVars.Priority, 5);
-    EXPECT_TRUE(GlobalVars.Mono);
-    EXPECT_FALSE(GlobalVars.Crc);
-    EXPECT_TRUE(GlobalVars.DeleteSource);
-    EXPECT_EQ(GlobalVars.Mp3Flags, mfCopy | mfCopyright);
+    settings = TSettings();
+    SetDefaultSettings(settings);
+    EXPECT_TRUE(LoadSettings(settings));
+    EXPECT_EQ(settings.BladeEncPath, saved.BladeEncPath);
+    EXPECT_EQ(settings.Bitrate, 320);
+    EXPECT_EQ(settings.Priority, 5);
+    EXPECT_TRUE(settings.Mono);
+    EXPECT_FALSE(settings.Crc);
+    EXPECT_TRUE(settings.DeleteSource);
+    EXPECT_EQ(settings.Mp3Flags, mfCopy | mfCopyright);
 }
 
 TEST_F(Settings, MalformedValuesKeepWhatWasHeld)
 {
-    GlobalVars.Bitrate = 192;
-    GlobalVars.Mono = true;
-    GlobalVars.Crc = true;
+    settings.Bitrate = 192;
+    settings.Mono = true;
+    settings.Crc = true;
     WriteIni("[System]\nBitrate=fast\nPriority=259\n[Flags]\nMono=yes\nCrc=\n");
-    EXPECT_TRUE(LoadSettings());
-    EXPECT_EQ(GlobalVars.Bitrate, 192);
-    EXPECT_EQ(GlobalVars.Priority, 3); // low 8 bits of 259
-    EXPECT_TRUE(GlobalVars.Mono);
-    EXPECT_TRUE(GlobalVars.Crc);
+    EXPECT_TRUE(LoadSettings(settings));
+    EXPECT_EQ(settings.Bitrate, 192);
+    EXPECT_EQ(settings.Priority, 3); // low 8 bits of 259
+    EXPECT_TRUE(settings.Mono);
+    EXPECT_TRUE(settings.Crc);
     // The file is not repaired.
     EXPECT_EQ(Ini(), QByteArray("[System]\nBitrate=fast\nPriority=259\n[Flags]\nMono=yes\nCrc=\n"));
 }
@@ -106,18 +103,18 @@ TEST_F(Settings, MalformedValuesKeepWhatWasHeld)
 TEST_F(Settings, NumbersInEveryNotation)
 {
     WriteIni("[System]\nBitrate=0x80\nPriority=-1\n[Flags]\nMono=2\nCrc=0\nDelete=$1\n");
-    GlobalVars.Crc = true;
-    EXPECT_TRUE(LoadSettings());
-    EXPECT_EQ(GlobalVars.Bitrate, 128);
-    EXPECT_EQ(GlobalVars.Priority, 255);
-    EXPECT_TRUE(GlobalVars.Mono);
-    EXPECT_FALSE(GlobalVars.Crc);
-    EXPECT_TRUE(GlobalVars.DeleteSource);
+    settings.Crc = true;
+    EXPECT_TRUE(LoadSettings(settings));
+    EXPECT_EQ(settings.Bitrate, 128);
+    EXPECT_EQ(settings.Priority, 255);
+    EXPECT_TRUE(settings.Mono);
+    EXPECT_FALSE(settings.Crc);
+    EXPECT_TRUE(settings.DeleteSource);
 
     WriteIni("[System]\nBitrate=$80\n");
-    GlobalVars.Bitrate = 1;
-    LoadSettings();
-    EXPECT_EQ(GlobalVars.Bitrate, 128);
+    settings.Bitrate = 1;
+    LoadSettings(settings);
+    EXPECT_EQ(settings.Bitrate, 128);
 }
 
 TEST_F(Settings, VbrIsALevelOrOff)
@@ -136,42 +133,42 @@ TEST_F(Settings, VbrIsALevelOrOff)
     };
     for (const Case& c : cases) {
         WriteIni(QByteArray("[System]\nBitrate=160\n") + c.line);
-        GlobalVars.Vbr = c.held;
-        EXPECT_TRUE(LoadSettings());
-        EXPECT_EQ(GlobalVars.Vbr, c.read) << c.line;
-        EXPECT_EQ(GlobalVars.Bitrate, 160);
+        settings.Vbr = c.held;
+        EXPECT_TRUE(LoadSettings(settings));
+        EXPECT_EQ(settings.Vbr, c.read) << c.line;
+        EXPECT_EQ(settings.Bitrate, 160);
     }
-    GlobalVars.Vbr = 7;
-    SaveSettings();
-    GlobalVars.Vbr = VbrOff;
-    EXPECT_TRUE(LoadSettings());
-    EXPECT_EQ(GlobalVars.Vbr, 7);
+    settings.Vbr = 7;
+    SaveSettings(settings);
+    settings.Vbr = VbrOff;
+    EXPECT_TRUE(LoadSettings(settings));
+    EXPECT_EQ(settings.Vbr, 7);
 }
 
 TEST_F(Settings, MissingHeaderFlagsSectionClearsTheFlags)
 {
-    GlobalVars.Mp3Flags = mfOriginal | mfCopy | mfPrivate | mfCopyright;
+    settings.Mp3Flags = mfOriginal | mfCopy | mfPrivate | mfCopyright;
     WriteIni("[System]\nBitrate=128\n");
-    LoadSettings();
-    EXPECT_EQ(GlobalVars.Mp3Flags, 0);
+    LoadSettings(settings);
+    EXPECT_EQ(settings.Mp3Flags, 0);
 
     WriteIni("[MP3FLAGS]\nprivate=1\nOriginal=7\nCopy=0\n");
-    LoadSettings();
-    EXPECT_EQ(GlobalVars.Mp3Flags, mfPrivate | mfOriginal);
+    LoadSettings(settings);
+    EXPECT_EQ(settings.Mp3Flags, mfPrivate | mfOriginal);
 }
 
 TEST_F(Settings, EmptyEncoderPathIsTakenAsItIs)
 {
     WriteIni("[System]\nBladeEnc=\n");
-    LoadSettings();
-    EXPECT_EQ(GlobalVars.BladeEncPath, QString());
+    LoadSettings(settings);
+    EXPECT_EQ(settings.BladeEncPath, QString());
 }
 
 TEST_F(Settings, SaveKeepsForeignLinesAndTheToolbarSection)
 {
     WriteIni("[Toolbar]\nLayout=2\n[System]\n; my encoder\nBladeEnc=/old\nExtra=keep\n");
-    GlobalVars.BladeEncPath = QStringLiteral("/new");
-    SaveSettings();
+    settings.BladeEncPath = QStringLiteral("/new");
+    SaveSettings(settings);
     EXPECT_EQ(Ini(), QByteArray("[Toolbar]\nLayout=2\n[System]\n; my encoder\nBladeEnc=/new\nExtra=keep\n"
                                 "Bitrate=128\nVBR=-1\nPriority=1\n[Flags]\nMono=0\nCrc=0\nDelete=0\n"
                                 "[Mp3Flags]\nOriginal=0\nCopy=0\nPrivate=0\nCopyright=0\n"));
@@ -196,9 +193,9 @@ TEST_F(Settings, AFolderThatCannotBeWrittenRaisesAndKeepsTheOldFile)
     const QString expected = QStringLiteral("Unable to write to ") + folder.File(QStringLiteral("tonewright.ini"));
     {
         FileSizeLimit limit(8);
-        GlobalVars.Bitrate = 64;
+        settings.Bitrate = 64;
         try {
-            SaveSettings();
+            SaveSettings(settings);
             ADD_FAILURE() << "SaveSettings should have failed";
         } catch (const Exception& e) {
             EXPECT_EQ(e.Message(), expected);
@@ -214,16 +211,16 @@ TEST_F(Settings, AFolderThatCannotBeWrittenRaisesAndKeepsTheOldFile)
     EXPECT_EQ(Ini(), old);
     EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     // The record keeps what was set.
-    EXPECT_EQ(GlobalVars.Bitrate, 64);
+    EXPECT_EQ(settings.Bitrate, 64);
 }
 
 TEST_F(Settings, AFolderWhereTheFileMustGoRaisesOnFirstStart)
 {
     ASSERT_TRUE(QDir().mkpath(folder.File(QStringLiteral("tonewright.ini/x"))));
     // Something stands there, so the load takes the defaults; any write then fails.
-    EXPECT_TRUE(LoadSettings());
-    EXPECT_EQ(GlobalVars.Bitrate, 128);
-    EXPECT_THROW(SaveSettings(), Exception);
+    EXPECT_TRUE(LoadSettings(settings));
+    EXPECT_EQ(settings.Bitrate, 128);
+    EXPECT_THROW(SaveSettings(settings), Exception);
     EXPECT_TRUE(QDir(folder.File(QStringLiteral("tonewright.ini/x"))).exists());
 }
 
@@ -231,7 +228,7 @@ TEST_F(Settings, FirstStartInAFolderThatCannotBeWrittenRaises)
 {
     FileSizeLimit limit(8);
     try {
-        LoadSettings();
+        LoadSettings(settings);
         ADD_FAILURE() << "LoadSettings should have failed";
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), QStringLiteral("Unable to write to ") + folder.File(QStringLiteral("tonewright.ini")));
@@ -241,9 +238,9 @@ TEST_F(Settings, FirstStartInAFolderThatCannotBeWrittenRaises)
 
 TEST_F(Settings, TheSettingsFilesErrorsReachTheUserInTheProgramsWords)
 {
-    GlobalVars.BladeEncPath = QStringLiteral("/x\n[Flags]\nMono=1");
+    settings.BladeEncPath = QStringLiteral("/x\n[Flags]\nMono=1");
     try {
-        SaveSettings();
+        SaveSettings(settings);
         ADD_FAILURE() << "a line break was saved";
     } catch (const EIniFileError&) {
         ADD_FAILURE() << "the settings file's own error reached the window";
@@ -266,18 +263,18 @@ TEST_F(Settings, TheToolbarKeysReadWithTheOthersAndAreWrittenOnlyOnTheirOwn)
         {"[Toolbar]\nLayout=x\nVisible=maybe\n", 3, true},
     };
     for (const Case& c : cases) {
-        GlobalVars = TGlobalVars();
+        settings = TSettings();
         WriteIni(QByteArray("[System]\nBitrate=64\n") + c.Text);
-        EXPECT_TRUE(LoadSettings());
-        EXPECT_EQ(GlobalVars.ToolbarLayout, c.Layout) << c.Text;
-        EXPECT_EQ(GlobalVars.ToolbarVisible, c.Visible) << c.Text;
+        EXPECT_TRUE(LoadSettings(settings));
+        EXPECT_EQ(settings.ToolbarLayout, c.Layout) << c.Text;
+        EXPECT_EQ(settings.ToolbarVisible, c.Visible) << c.Text;
     }
 
     WriteIni("");
-    GlobalVars.ToolbarLayout = 1;
-    SaveSettings();
+    settings.ToolbarLayout = 1;
+    SaveSettings(settings);
     EXPECT_FALSE(Ini().contains("Layout")) << Ini().toStdString();
-    SaveSettingOf(&GlobalVars.ToolbarLayout);
+    SaveSettingOf(settings, &settings.ToolbarLayout);
     EXPECT_TRUE(Ini().endsWith("[Toolbar]\nLayout=1\n")) << Ini().toStdString();
     EXPECT_FALSE(Ini().contains("Visible"));
 }

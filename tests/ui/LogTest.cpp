@@ -4,7 +4,6 @@
 #include "Dialogs.h"
 #include "QtPrinters.h"
 #include "WindowTestSupport.h"
-#include "Globals.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -38,8 +37,8 @@ TEST(LogWindow, ShowsTheLinesItIsGivenAndTypingChangesNothing)
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Tonewright Log"));
     const QStringList lines{QStringLiteral("Blade's MP3 Encoder"), QStringLiteral("  indented <b>&amp;</b>"),
                             QString(), QStringLiteral("Done.")};
-    GlobalVars.Log = lines;
-    form.SetLines(GlobalVars.Log);
+    QStringList given = lines;
+    form.SetLines(given);
     EXPECT_EQ(form.MemoLog->toPlainText().split(QLatin1Char('\n')), lines);
 
     form.show();
@@ -50,11 +49,10 @@ TEST(LogWindow, ShowsTheLinesItIsGivenAndTypingChangesNothing)
     form.MemoLog->selectAll();
     Key(form.MemoLog, Qt::Key_Y, QStringLiteral("y"));
     EXPECT_EQ(form.MemoLog->toPlainText().split(QLatin1Char('\n')), lines);
-    EXPECT_EQ(GlobalVars.Log, lines);
+    EXPECT_EQ(given, lines);
 
     form.SetLines({QStringLiteral("other")});
     EXPECT_EQ(form.MemoLog->toPlainText(), QStringLiteral("other"));
-    GlobalVars.Log.clear();
 }
 
 TEST(LogWindow, KeepsOkCentredAndTheMemoFillingTheWindowWhenResized)

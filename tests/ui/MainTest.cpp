@@ -11,7 +11,6 @@
 #include "RxTrayIcon.h"
 #include "ScriptedDialogs.h"
 #include "TempProgramFolder.h"
-#include "Globals.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -94,12 +93,11 @@ QStringList CheckedIn(const QMenu* menu)
 
 class MainWindow : public ::testing::Test {
 protected:
-    void SetUp() override { GlobalVars = TGlobalVars(); }
     void TearDown() override { form.reset(); }
 
     TFormMain& Create()
     {
-        form = std::make_unique<TFormMain>();
+        form = std::make_unique<TFormMain>(settings);
         return *form;
     }
     TFormMain& CreateShown()
@@ -144,6 +142,7 @@ protected:
     TempProgramFolder folder;
     ScriptedMessageBoxes boxes;
     ScriptedFileDialogs dialogs;
+    TSettings settings;
     std::unique_ptr<TFormMain> form;
 };
 } // namespace
@@ -155,9 +154,9 @@ TEST_F(MainWindow, FirstStartWritesTheSettingsAndTheRestoredLayout)
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Tonewright 1.2"));
     EXPECT_EQ(wintest::Part<QLabel>(*form, "StatusPanelProduct")->text(), QStringLiteral("Tonewright 1.2"));
     EXPECT_EQ(CountText(), QStringLiteral("No files"));
-    EXPECT_EQ(GlobalVars.BladeEncPath, folder.File(QStringLiteral("BladeEnc")));
-    EXPECT_EQ(GlobalVars.Bitrate, 128);
-    EXPECT_EQ(GlobalVars.Priority, 1);
+    EXPECT_EQ(settings.BladeEncPath, folder.File(QStringLiteral("BladeEnc")));
+    EXPECT_EQ(settings.Bitrate, 128);
+    EXPECT_EQ(settings.Priority, 1);
     EXPECT_TRUE(Act("ActionToolbarBoth")->isChecked());
     EXPECT_EQ(Bar()->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
     EXPECT_TRUE(Act("ActionToolbar")->isChecked());
@@ -169,7 +168,7 @@ TEST_F(MainWindow, StartReadsTheSettingsAndTheStoredLayout)
 {
     folder.Write(QStringLiteral("tonewright.ini"), "[System]\nBitrate=256\n[Toolbar]\nLayout=2\nVisible=0\n");
     Create();
-    EXPECT_EQ(GlobalVars.Bitrate, 256);
+    EXPECT_EQ(settings.Bitrate, 256);
     EXPECT_TRUE(Act("ActionToolbarCaptions")->isChecked());
     EXPECT_EQ(Bar()->toolButtonStyle(), Qt::ToolButtonTextOnly);
     EXPECT_FALSE(Act("ActionToolbar")->isChecked());
@@ -191,16 +190,15 @@ TEST_F(MainWindow, ThePreviousLogIsReadBackAndEnablesLastLog)
 {
     folder.Write(QStringLiteral("Tonewright.log"), "line one\r\nline two\n");
     Create();
-    EXPECT_EQ(GlobalVars.Log, (QStringList{QStringLiteral("line one"), QStringLiteral("line two")}));
+    EXPECT_EQ(form->Batch->Log(), (QStringList{QStringLiteral("line one"), QStringLiteral("line two")}));
     Idle();
     EXPECT_TRUE(Act("ActionViewLog")->isEnabled());
 }
 
 TEST_F(MainWindow, WithoutALogLastLogIsGreyed)
 {
-    GlobalVars.Log = QStringList{QStringLiteral("stale")};
     Create();
-    EXPECT_TRUE(GlobalVars.Log.isEmpty());
+    EXPECT_TRUE(form->Batch->Log().isEmpty());
     Idle();
     EXPECT_FALSE(Act("ActionViewLog")->isEnabled());
 }
@@ -217,7 +215,7 @@ TEST_F(MainWindow, AStartThatCannotWriteShowsTheErrorAndSkipsTheRest)
     EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("Unable to write to ") + folder.File(QStringLiteral("tonewright.ini")));
     EXPECT_EQ(boxes.Asked()[0].Caption, QStringLiteral("Error"));
     // The log is read after the settings: skipped.
-    EXPECT_TRUE(GlobalVars.Log.isEmpty());
+    EXPECT_TRUE(form->Batch->Log().isEmpty());
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Tonewright 1.2"));
     EXPECT_FALSE(QFileInfo::exists(folder.File(QStringLiteral("tonewright.ini"))));
 }
@@ -483,7 +481,7 @@ TEST_F(MainWindow, EveryVisibleMenuEntryHasAMnemonicOrAShortcutAndNoMenuRepeatsA
 TEST_F(MainWindow, TheShortcutOfACommandThatBecameDisabledDoesNothing)
 {
     CreateShown();
-    GlobalVars.BladeEncPath = folder.ExePath(); // an encoder that exists: Encode would get as far as the list
+    settings.BladeEncPath = folder.ExePath(); // an encoder that exists: Encode would get as far as the list
     folder.Write(QStringLiteral("tonewright"), "#!/bin/sh\n");
     Fill({QStringLiteral("a")});
     Idle();

@@ -5,7 +5,6 @@
 #include "TempProgramFolder.h"
 #include "WebFileInfo.h"
 #include "About.h"
-#include "Globals.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,10 +15,10 @@
 
 TEST(MainHelp, WebFileInfo1IsConfiguredForTheProductPage)
 {
-    GlobalVars = TGlobalVars();
     TempProgramFolder folder;
     ScriptedMessageBoxes boxes;
-    TFormMain form;
+    TSettings settings;
+    TFormMain form(settings);
     ASSERT_NE(form.WebFileInfo1, nullptr);
     const TWebFileInfo& wfi = *form.WebFileInfo1;
     EXPECT_EQ(wfi.parent(), &form);
@@ -35,10 +34,10 @@ TEST(MainHelp, WebFileInfo1IsConfiguredForTheProductPage)
 
 TEST(MainHelp, AboutOpensTheAboutBoxModallyOverTheWindow)
 {
-    GlobalVars = TGlobalVars();
     TempProgramFolder folder;
     ScriptedMessageBoxes boxes;
-    TFormMain form;
+    TSettings settings;
+    TFormMain form(settings);
     form.show();
     QString title;
     bool scrolling = false;

@@ -44,19 +44,19 @@ class Options : public ::testing::Test {
 protected:
     TempProgramFolder folder;
     ScriptedMessageBoxes boxes;
+    TSettings settings;
 
     void SetUp() override
     {
-        SetDefaultSettings();
-        GlobalVars.BladeEncPath = QStringLiteral("/opt/enc/BladeEnc");
+        SetDefaultSettings(settings);
+        settings.BladeEncPath = QStringLiteral("/opt/enc/BladeEnc");
     }
-    void TearDown() override { GlobalVars = TGlobalVars{}; }
 
-    // A dialog loaded from GlobalVars, shown (not modal) so that its OK closes it.
+    // A dialog loaded from `settings`, shown (not modal) so that its OK closes it.
     std::unique_ptr<TFormOptions> Loaded()
     {
         auto dialog = std::make_unique<TFormOptions>(nullptr);
-        dialog->Load();
+        dialog->Load(settings);
         dialog->show();
         return dialog;
     }
@@ -95,7 +95,7 @@ QList<QByteArray> ArgumentsOfABatch(TFormMain& main, const QString& argsOut, con
     main.AddFile(file);
     main.ActionList1Update();
     wintest::Part(main, "ActionEncode")->trigger();
-    SpinUntil([&] { return !main.Batch->GUI2Console1->Running(); });
+    (void)QTest::qWaitFor([&] { return !main.Batch->GUI2Console1->Running(); }, WaitGuardMs);
     qunsetenv("FAKE_BLADEENC_ARGS_OUT");
     qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
 
@@ -110,10 +110,10 @@ QList<QByteArray> ArgumentsOfABatch(TFormMain& main, const QString& argsOut, con
 
 TEST_F(Options, LoadShowsTheTableEntriesAndStoreWritesThemBack)
 {
-    GlobalVars.Bitrate = 128;
-    GlobalVars.Priority = 4;
-    GlobalVars.Crc = true;
-    GlobalVars.Mp3Flags = mfCopy | mfCopyright;
+    settings.Bitrate = 128;
+    settings.Priority = 4;
+    settings.Crc = true;
+    settings.Mp3Flags = mfCopy | mfCopyright;
     auto d = Loaded();
     EXPECT_EQ(d->RxSliderBitrate->Value(), 9);
     EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("128 kBit"));
@@ -129,26 +129,26 @@ TEST_F(Options, LoadShowsTheTableEntriesAndStoreWritesThemBack)
     EXPECT_EQ(ticked(), (QList<bool>{false, true, false, false, true, false, true}));
 
     // Values in no table entry show the defaults, and OK stores them untouched.
-    GlobalVars.Bitrate = 100;
-    GlobalVars.Priority = 9;
+    settings.Bitrate = 100;
+    settings.Priority = 9;
     d = Loaded();
     EXPECT_EQ(d->RxSliderBitrate->Value(), 8);
     EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("112 kBit"));
     EXPECT_EQ(d->LabelPriority->text(), QStringLiteral("Normal"));
     d->CheckBoxPrivate->setChecked(true);
     d->CheckBoxCopy->setChecked(false);
-    d->Store();
-    EXPECT_EQ(GlobalVars.Bitrate, 112);
-    EXPECT_EQ(GlobalVars.Priority, 3);
-    EXPECT_EQ(GlobalVars.Mp3Flags, mfPrivate | mfCopyright);
-    EXPECT_TRUE(GlobalVars.Crc);
-    EXPECT_EQ(GlobalVars.BladeEncPath, QStringLiteral("/opt/enc/BladeEnc"));
+    d->Store(settings);
+    EXPECT_EQ(settings.Bitrate, 112);
+    EXPECT_EQ(settings.Priority, 3);
+    EXPECT_EQ(settings.Mp3Flags, mfPrivate | mfCopyright);
+    EXPECT_TRUE(settings.Crc);
+    EXPECT_EQ(settings.BladeEncPath, QStringLiteral("/opt/enc/BladeEnc"));
 }
 
 TEST_F(Options, TheOkCheckAsksOnlyAboutANewPathNotNamedBladeEnc)
 {
     // The stored path, whatever its name: no question.
-    GlobalVars.BladeEncPath = QStringLiteral("/opt/enc/lame");
+    settings.BladeEncPath = QStringLiteral("/opt/enc/lame");
     auto d = Loaded();
     d->ButtonOK->click();
     // Named BladeEnc in other letters: no question.
@@ -185,15 +185,15 @@ TEST_F(Options, TheOkCheckAsksOnlyAboutANewPathNotNamedBladeEnc)
     boxes.Answer(IDYES);
     d->ButtonOK->click();
     EXPECT_EQ(boxes.Asked().size(), 4u);
-    d->Store();
-    EXPECT_EQ(GlobalVars.BladeEncPath, QString());
+    d->Store(settings);
+    EXPECT_EQ(settings.BladeEncPath, QString());
 }
 
 TEST_F(Options, PathsWithBlanksAreShownQuotedAndReadBackWhole)
 {
     const QString existing = folder.File(QStringLiteral("my tools/Blade Enc"));
     folder.Write(QStringLiteral("my tools/Blade Enc"), "x");
-    GlobalVars.BladeEncPath = existing;
+    settings.BladeEncPath = existing;
     auto d = Loaded();
     EXPECT_EQ(d->EditBladeEnc->text(), QLatin1Char('"') + existing + QLatin1Char('"'));
     EXPECT_EQ(d->BladeEncPath(), existing);
@@ -236,14 +236,14 @@ TEST_F(Options, EveryLinuxPathButADoubleQuoteIsAFileName)
     d->ButtonOK->click();
     EXPECT_TRUE(boxes.Asked().empty());
     EXPECT_EQ(d->result(), QDialog::Accepted);
-    d->Store();
-    EXPECT_EQ(GlobalVars.BladeEncPath, bracketed);
+    d->Store(settings);
+    EXPECT_EQ(settings.BladeEncPath, bracketed);
 }
 
 TEST_F(Options, BrowseStartsAtThePathShowsTheChoiceAndRemembersItsFolder)
 {
     ScriptedFileDialogs files;
-    GlobalVars.BladeEncPath = folder.File(QStringLiteral("BladeEnc"));
+    settings.BladeEncPath = folder.File(QStringLiteral("BladeEnc"));
     auto d = Loaded();
     const QString chosen = folder.File(QStringLiteral("new dir/BladeEnc"));
     files.AnswerOpen({chosen});
@@ -298,7 +298,7 @@ TEST_F(Options, NothingIsCutOrOverlapsAndOnlyTheCaptionsAreBold)
 {
     for (std::int32_t vbr : {VbrOff, 0}) {
         SCOPED_TRACE(vbr);
-        GlobalVars.Vbr = vbr;
+        settings.Vbr = vbr;
         auto d = Loaded();
         EXPECT_GE(d->width(), 330);
         EXPECT_GE(d->height(), 301);
@@ -339,8 +339,8 @@ TEST_F(Options, SlidersAndTheTrayButtonSpeakToAssistiveTechnology)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        GlobalVars.Bitrate = 128;
-        GlobalVars.Vbr = c.vbr;
+        settings.Bitrate = 128;
+        settings.Vbr = c.vbr;
         auto d = Loaded();
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(d.get()->*c.slider);
         ASSERT_NE(a, nullptr);
@@ -364,10 +364,10 @@ TEST_F(Options, SlidersAndTheTrayButtonSpeakToAssistiveTechnology)
 
 TEST_F(Options, CancelAfterChangingEverythingLeavesSettingsAndFileAlone)
 {
-    TFormMain main;
+    TFormMain main(settings);
     const QByteArray before = folder.Read(QStringLiteral("tonewright.ini"));
     ASSERT_FALSE(before.isEmpty());
-    const TGlobalVars saved = GlobalVars;
+    const TSettings saved = settings;
     WhenOptionsShow(main, [](TFormOptions& d) {
         for (QCheckBox* c : d.findChildren<QCheckBox*>())
             c->click();
@@ -378,16 +378,16 @@ TEST_F(Options, CancelAfterChangingEverythingLeavesSettingsAndFileAlone)
     });
     wintest::Part(main, "ActionOptions")->trigger();
     EXPECT_EQ(folder.Read(QStringLiteral("tonewright.ini")), before);
-    EXPECT_EQ(GlobalVars.BladeEncPath, saved.BladeEncPath);
-    EXPECT_EQ(GlobalVars.Bitrate, saved.Bitrate);
-    EXPECT_EQ(GlobalVars.Priority, saved.Priority);
-    EXPECT_EQ(GlobalVars.Mp3Flags, saved.Mp3Flags);
-    EXPECT_EQ(GlobalVars.Mono, saved.Mono);
+    EXPECT_EQ(settings.BladeEncPath, saved.BladeEncPath);
+    EXPECT_EQ(settings.Bitrate, saved.Bitrate);
+    EXPECT_EQ(settings.Priority, saved.Priority);
+    EXPECT_EQ(settings.Mp3Flags, saved.Mp3Flags);
+    EXPECT_EQ(settings.Mono, saved.Mono);
 }
 
 TEST_F(Options, EveryStoredPathOpensTheDialogAlsoOneTheEditorCannotQuote)
 {
-    TFormMain main;
+    TFormMain main(settings);
     const struct {
         const char* stored;
         const char* shown;
@@ -398,7 +398,7 @@ TEST_F(Options, EveryStoredPathOpensTheDialogAlsoOneTheEditorCannotQuote)
         {"/opt/a\"b/BladeEnc", "/opt/a\"b/BladeEnc"}, // shown as it is, to be mended
     };
     for (const auto& c : cases) {
-        GlobalVars.BladeEncPath = QString::fromUtf8(c.stored);
+        settings.BladeEncPath = QString::fromUtf8(c.stored);
         QString shownPath = QStringLiteral("(no dialog)");
         WhenOptionsShow(main, [&](TFormOptions& d) {
             shownPath = d.EditBladeEnc->text();
@@ -416,7 +416,7 @@ TEST_F(Options, EveryStoredPathOpensTheDialogAlsoOneTheEditorCannotQuote)
     });
     wintest::Part(main, "ActionOptions")->trigger();
     EXPECT_TRUE(boxes.Asked().empty());
-    EXPECT_EQ(GlobalVars.BladeEncPath, QStringLiteral("/opt/ab/BladeEnc"));
+    EXPECT_EQ(settings.BladeEncPath, QStringLiteral("/opt/ab/BladeEnc"));
 }
 
 TEST_F(Options, ChangesMadeInTheDialogGoThroughTheSettingsFileOntoTheEncodersCommandLine)
@@ -448,10 +448,10 @@ TEST_F(Options, ChangesMadeInTheDialogGoThroughTheSettingsFileOntoTheEncodersCom
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        TFormMain main;
+        TFormMain main(settings);
         main.show();
-        SetDefaultSettings();
-        GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
+        SetDefaultSettings(settings);
+        settings.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
         WhenOptionsShow(main, [&](TFormOptions& d) {
             c.change(d);
             d.ButtonOK->click();
@@ -459,9 +459,9 @@ TEST_F(Options, ChangesMadeInTheDialogGoThroughTheSettingsFileOntoTheEncodersCom
         wintest::Part(main, "ActionOptions")->trigger();
 
         // What the next start reads is what the encoder gets.
-        SetDefaultSettings();
-        ASSERT_TRUE(LoadSettings());
-        EXPECT_EQ(GlobalVars.Bitrate, c.bitrate);
+        SetDefaultSettings(settings);
+        ASSERT_TRUE(LoadSettings(settings));
+        EXPECT_EQ(settings.Bitrate, c.bitrate);
         const QList<QByteArray> args = ArgumentsOfABatch(main, folder.File(QStringLiteral("args")), QStringLiteral("/music/a b.wav"));
         EXPECT_EQ(args, c.args + QList<QByteArray>{"/music/a b.wav"});
         EXPECT_TRUE(boxes.Asked().empty());
@@ -486,8 +486,8 @@ TEST_F(Options, VariableBitrateLevelsLoadShowAndStore)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored);
-        GlobalVars.Bitrate = 128;
-        GlobalVars.Vbr = c.stored;
+        settings.Bitrate = 128;
+        settings.Vbr = c.stored;
         auto d = Loaded();
         EXPECT_EQ(d->RadioButtonVbr->isChecked(), c.vbrChosen);
         EXPECT_EQ(d->RadioButtonCbr->isChecked(), !c.vbrChosen);
@@ -495,14 +495,14 @@ TEST_F(Options, VariableBitrateLevelsLoadShowAndStore)
         EXPECT_EQ(d->RxSliderBitrate->isVisible(), !c.vbrChosen);
         EXPECT_EQ(d->RxSliderVbr->Value(), c.position);
         EXPECT_EQ(d->LabelBitrate->text(), QString::fromUtf8(c.label));
-        d->Store();
-        EXPECT_EQ(GlobalVars.Vbr, c.storedBack);
-        EXPECT_EQ(GlobalVars.Bitrate, 128);
+        d->Store(settings);
+        EXPECT_EQ(settings.Vbr, c.storedBack);
+        EXPECT_EQ(settings.Bitrate, 128);
     }
 
     // Switching keeps each slider's place; the label and caption follow the chosen one.
-    GlobalVars.Vbr = VbrOff;
-    GlobalVars.Bitrate = 192;
+    settings.Vbr = VbrOff;
+    settings.Bitrate = 192;
     auto d = Loaded();
     d->RadioButtonVbr->click();
     EXPECT_EQ(d->LabelCurrentBitrate->text(), QStringLiteral("Current level:"));
@@ -511,19 +511,19 @@ TEST_F(Options, VariableBitrateLevelsLoadShowAndStore)
     EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("V6, about 115 kBit"));
     d->RxSliderBitrate->SetValue(1);  // out of sight: the label stays with the level
     EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("V6, about 115 kBit"));
-    d->Store();
-    EXPECT_EQ(GlobalVars.Vbr, 6);
+    d->Store(settings);
+    EXPECT_EQ(settings.Vbr, 6);
     d->RadioButtonCbr->click();
     EXPECT_EQ(d->LabelCurrentBitrate->text(), QStringLiteral("Current bitrate:"));
     EXPECT_EQ(d->LabelBitrate->text(), QStringLiteral("32 kBit"));
-    d->Store();
-    EXPECT_EQ(GlobalVars.Vbr, VbrOff);
-    EXPECT_EQ(GlobalVars.Bitrate, 32);
+    d->Store(settings);
+    EXPECT_EQ(settings.Vbr, VbrOff);
+    EXPECT_EQ(settings.Bitrate, 32);
 }
 
 TEST_F(Options, TheLevelSliderTakesTheBitrateSlidersKeys)
 {
-    GlobalVars.Vbr = 0;
+    settings.Vbr = 0;
     auto d = Loaded();
     // Left is the smaller file, as on the bitrate slider; Home the smallest.
     Key(d->RxSliderVbr, Qt::Key_Left);

@@ -39,7 +39,8 @@ void DismissNextMessageBox(QObject* context)
 TEST(ProgramLifetime, AMessageBoxClosingWhileEveryWindowIsHiddenLeavesTheProgramRunningUntilExit)
 {
     TempProgramFolder folder;
-    auto main = std::make_unique<TFormMain>();
+    TSettings settings;
+    auto main = std::make_unique<TFormMain>(settings);
     main->show();
     bool survivedTheBox = false;
     int answer = 0;

@@ -12,7 +12,6 @@
 #include "ScriptedDialogs.h"
 #include "TempProgramFolder.h"
 #include "WindowTestSupport.h"
-#include "Globals.h"
 #include "Progress.h"
 
 #include <QLayout>
@@ -130,7 +129,7 @@ TEST(ShutdownCountdown, TheRealTimerTicksOncePerSecond)
     // Hang guard only: the count must move within a generous time, not at a precise moment.
     QWidget owner;
     TFormShutdown form(&owner);
-    SpinUntil([&] { return form.SecondsLeft != 30; }, 15000);
+    (void)QTest::qWaitFor([&] { return form.SecondsLeft != 30; }, 15000);
     EXPECT_LT(form.SecondsLeft, 30);
     EXPECT_EQ(form.LabelTimeLeft->text(), QString::number(form.SecondsLeft));
 }
@@ -155,9 +154,10 @@ TEST(DISABLED_ShutdownChild, CleanBatchCountdownThenShutdown)
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", bus);
     TempProgramFolder folder;
     ScriptedMessageBoxes boxes; // none may show
-    TFormMain main;
+    TSettings settings;
+    TFormMain main(settings);
     main.show();
-    GlobalVars.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
+    settings.BladeEncPath = QString::fromUtf8(TW_FAKE_BLADEENC);
     qputenv("FAKE_BLADEENC_SCRIPT_TEXT", "print Files to encode: 1\nprint Encoding: /a/x.wav\n"
                                          "print Completed. Encoding time: 0:00:01\n");
     main.AddFile(QStringLiteral("/a/x.wav"));
@@ -202,7 +202,6 @@ TEST(DISABLED_ShutdownChild, CleanBatchCountdownThenShutdown)
         EXPECT_EQ(boxes.Asked()[0].Caption, QStringLiteral("Error"));
     }
     qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
-    GlobalVars = TGlobalVars{};
 }
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include "DesktopActivation.h"
 
+#include "QtPrinters.h"
 #include "Spin.h"
 
 #include <QCoreApplication>
@@ -20,11 +21,6 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
-
-static void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 class SingleInstance : public ::testing::Test {
@@ -45,7 +41,7 @@ protected:
     // Processes events until `count` hand-overs arrived (a hang guard ends the wait).
     bool WaitForHandOvers(size_t count)
     {
-        SpinUntil([&] { return received.size() >= count; }, 10000);
+        (void)QTest::qWaitFor([&] { return received.size() >= count; }, 10000);
         return received.size() == count;
     }
     void Collect(TSingleInstance& running)
@@ -223,13 +219,13 @@ TEST_F(SingleInstance, ClientsThatSendGarbageTooMuchOrNothingAreDroppedWithoutHa
     ::shutdown(garbage, SHUT_WR);
     // The running program reads the garbage to its end and closes the connection.
     char byte;
-    EXPECT_TRUE(SpinUntil([&] { return ::recv(garbage, &byte, 1, 0) == 0; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ::recv(garbage, &byte, 1, 0) == 0; }, 10000));
 
     // A message without end larger than any list of file names: the running program hangs up.
     const QByteArray chunk(64 * 1024, 'x');
     qint64 sent = 0;
     bool hungUp = false;
-    SpinUntil([&] {
+    (void)QTest::qWaitFor([&] {
         const ssize_t n = ::send(flood, chunk.constData(), size_t(chunk.size()), MSG_NOSIGNAL);
         sent += qMax<ssize_t>(n, 0);
         hungUp = n < 0 && errno != EAGAIN && errno != EWOULDBLOCK;
@@ -254,7 +250,7 @@ TEST_F(SingleInstance, ManyConnectionsAtOnceAreTakenAFewAtATime)
         ASSERT_GE(fd, 0) << i;
         idle.push_back(fd);
     }
-    EXPECT_TRUE(SpinUntil([&] { return running.OpenConnections() == 8; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return running.OpenConnections() == 8; }, 10000));
     for (int i = 0; i < 20; ++i)
         QCoreApplication::processEvents();
     EXPECT_EQ(running.OpenConnections(), 8) << "the rest wait in the queue";

@@ -21,10 +21,10 @@ TEST(SleepInhibitor, ALockGrantedAfterTheReleaseIsGivenBackAndARefusalIsNoLock)
     {
         TSleepInhibitor lock(1);
         lock.Release();
-        ASSERT_TRUE(SpinUntil([&] { return logind.CallsOf(QStringLiteral("Inhibit")).size() == 1; }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return logind.CallsOf(QStringLiteral("Inhibit")).size() == 1; }, 10000));
         QCoreApplication::processEvents();
         EXPECT_FALSE(lock.Held());
-        EXPECT_TRUE(SpinUntil([&] { return logind.Inhibitors().empty(); }, 10000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return logind.Inhibitors().empty(); }, 10000));
     }
 
     // A logind that refuses: no lock, nothing reported.
@@ -37,7 +37,7 @@ TEST(SleepInhibitor, ALockGrantedAfterTheReleaseIsGivenBackAndARefusalIsNoLock)
     ASSERT_EQ(added.type(), QDBusMessage::ReplyMessage) << added.errorMessage().toStdString();
     logind.Mock(QStringLiteral("ClearCalls"));
     TSleepInhibitor refused(4);
-    ASSERT_TRUE(SpinUntil([&] { return logind.CallsOf(QStringLiteral("Inhibit")).size() == 1; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return logind.CallsOf(QStringLiteral("Inhibit")).size() == 1; }, 10000));
     QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
     EXPECT_FALSE(refused.Held());
     EXPECT_EQ(TSleepInhibitor::Reason(1), QStringLiteral("Encoding 1 file"));

@@ -2,7 +2,6 @@
 #include "Main.h"
 #include "ScriptedDialogs.h"
 #include "TempProgramFolder.h"
-#include "Globals.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -18,7 +17,6 @@ TEST(Start, RemovesTemporaryFilesThatAKilledSaveLeftBehind)
 {
     TempProgramFolder folder;
     ScriptedMessageBoxes boxes;
-    GlobalVars = TGlobalVars{};
     const QStringList old = {QStringLiteral(".tonewright.ini.Ab12Cd"), QStringLiteral(".Tonewright.log.x9Y8z7")};
     const QString young = QStringLiteral(".tonewright.ini.Young1");
     const timespec then{::time(nullptr) - 120, 0};
@@ -29,11 +27,11 @@ TEST(Start, RemovesTemporaryFilesThatAKilledSaveLeftBehind)
     }
     folder.Write(young, "a save in progress");
 
-    auto main = std::make_unique<TFormMain>();
+    TSettings settings;
+    auto main = std::make_unique<TFormMain>(settings);
     for (const QString& name : old)
         EXPECT_FALSE(QFileInfo::exists(folder.File(name))) << name.toStdString();
     EXPECT_TRUE(QFileInfo::exists(folder.File(young)));
     EXPECT_TRUE(QFileInfo::exists(folder.File(QStringLiteral("tonewright.ini"))));
     main.reset();
-    GlobalVars = TGlobalVars{};
 }

@@ -367,7 +367,7 @@ TEST(WebFileInfoDownload, CancelAndACutDownloadLeaveTheOldFileAlone)
                   QStringLiteral("Error occurred while downloading update.\nError: \"Connection aborted on request.\""));
         EXPECT_TRUE(unchanged());
     }
-    ASSERT_TRUE(SpinUntil([&] { return server.Accepted() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.Accepted() == 1; }, WaitGuardMs));
     {
         ScriptedMessageBoxes boxes;
         EXPECT_FALSE(wfi.DownloadUpdate(dir.path() + QLatin1Char('/'))); // a folder: the URL's name is added

@@ -69,7 +69,7 @@ struct Client {
         Cli.SetURL(url);
         Cli.StartGet();
         EXPECT_EQ(Done, before) << "completion must not be reported from inside StartGet";
-        return SpinUntil([&] { return Done > before; }, guardMs);
+        return QTest::qWaitFor([&] { return Done > before; }, guardMs);
     }
     int Count(const std::string& e) const { return static_cast<int>(std::count(Events.begin(), Events.end(), e)); }
 };
@@ -233,7 +233,7 @@ TEST(HttpGet, BusyClientRefusesASecondRequestAndANewOneMayStartFromDone)
         client.Cli.SetURL(Local(server.Port(), "/b"));
         client.Cli.StartGet();
     };
-    ASSERT_TRUE(SpinUntil([&] { return client.Done == 2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client.Done == 2; }, WaitGuardMs));
     EXPECT_EQ(server.Requests().size(), 2);
     EXPECT_EQ(client.Body.data(), QByteArray("firstfirst"));
 
@@ -379,7 +379,7 @@ TEST(HttpResponse, ErrorStatusClosesAtOnce)
     EXPECT_EQ(client.DoneError, 0);
     EXPECT_EQ(client.Count("HeaderEnd"), 0);
     EXPECT_EQ(client.Cli.ReceivedHeaders(), QStringList{QStringLiteral("HTTP/1.0 404 Not Found")});
-    ASSERT_TRUE(SpinUntil([&] { return server.ScriptsDone(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.ScriptsDone(); }, WaitGuardMs));
     EXPECT_TRUE(clientClosed.load());
 }
 
@@ -479,18 +479,18 @@ TEST(HttpAbort, WhileLookingUpEndsWithoutWaitingForTheSocket)
     EXPECT_EQ(client.Cli.State(), httpDnsLookup);
     client.Cli.Abort();
     EXPECT_EQ(client.Done, 0); // reported later, not from inside Abort
-    ASSERT_TRUE(SpinUntil([&] { return client.Done == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client.Done == 1; }, WaitGuardMs));
     EXPECT_EQ(client.Cli.StatusCode(), 404);
     EXPECT_EQ(client.Cli.ReasonPhrase(), QStringLiteral("Connection aborted on request"));
     EXPECT_EQ(client.DoneError, 3);
     EXPECT_EQ(client.Cli.RequestDoneError(), 3);
-    SpinFor(200);
+    QTest::qWait(200);
     EXPECT_EQ(client.Done, 1);
     EXPECT_EQ(server.Accepted(), 0);
     EXPECT_EQ(client.Count("SessionConnected"), 0);
 
     client.Cli.Abort(); // ready: nothing happens
-    SpinFor(50);
+    QTest::qWait(50);
     EXPECT_EQ(client.Done, 1);
 }
 
@@ -509,7 +509,7 @@ TEST(HttpAbort, WhileReceivingClosesAndEnds)
     EXPECT_EQ(client.Cli.ReasonPhrase(), QStringLiteral("Connection aborted on request"));
     EXPECT_EQ(client.DoneError, 3);
     EXPECT_EQ(client.Done, 1);
-    ASSERT_TRUE(SpinUntil([&] { return server.ScriptsDone(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.ScriptsDone(); }, WaitGuardMs));
     EXPECT_TRUE(clientClosed.load());
 }
 
@@ -522,7 +522,7 @@ TEST(HttpAbort, WhileConnectingAndDestroyingMidRequest)
     EXPECT_EQ(client.Cli.State(), httpDnsLookupDone);
     client.Cli.Abort();
     EXPECT_EQ(client.Done, 0);
-    ASSERT_TRUE(SpinUntil([&] { return client.Done == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client.Done == 1; }, WaitGuardMs));
     EXPECT_EQ(client.Cli.ReasonPhrase(), QStringLiteral("Connection aborted on request"));
     EXPECT_EQ(client.Count("SessionConnected"), 0);
 
@@ -538,11 +538,11 @@ TEST(HttpAbort, WhileConnectingAndDestroyingMidRequest)
     doomed->OnStateChange = [&](QObject*) { ++events; };
     doomed->SetURL(Local(silent.Port(), "/y"));
     doomed->StartGet();
-    ASSERT_TRUE(SpinUntil([&] { return doomed->State() == httpWaitingHeader; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return doomed->State() == httpWaitingHeader; }, WaitGuardMs));
     events = 0;
     doomed.reset();
-    ASSERT_TRUE(SpinUntil([&] { return closedSeen.load() >= 1; }));
-    SpinFor(50);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closedSeen.load() >= 1; }, WaitGuardMs));
+    QTest::qWait(50);
     EXPECT_EQ(events, 0);
 }
 
@@ -559,7 +559,7 @@ TEST(HttpTimeout, ASilentServerEndsTheRequest)
     EXPECT_EQ(client.Cli.ReasonPhrase(), QStringLiteral("Connection timed out"));
     EXPECT_EQ(client.DoneError, WSAETIMEDOUT);
     EXPECT_EQ(client.Done, 1);
-    ASSERT_TRUE(SpinUntil([&] { return server.ScriptsDone(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.ScriptsDone(); }, WaitGuardMs));
     EXPECT_TRUE(clientClosed.load());
 }
 
@@ -690,8 +690,8 @@ TEST(HttpPost, SendsTheStreamInBlocks)
     client.Cli.OnSendEnd = [&](QObject*) { client.Events.push_back("SendEnd"); };
     client.Cli.SetURL(Local(server.Port(), "/form"));
     client.Cli.StartPost();
-    ASSERT_TRUE(SpinUntil([&] { return client.Done == 1; }));
-    ASSERT_TRUE(SpinUntil([&] { return server.ScriptsDone(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client.Done == 1; }, WaitGuardMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.ScriptsDone(); }, WaitGuardMs));
     EXPECT_EQ(header, QByteArray("POST /form HTTP/1.0\r\nContent-Type: application/x-www-form-urlencoded\r\n"
                                  "Host: 127.0.0.1\r\nContent-Length: 20000\r\n\r\n"));
     EXPECT_TRUE(body == payload);
@@ -924,7 +924,7 @@ TEST(HttpAbort, FromTheStateChangeBeforeConnectingStopsTheRequest)
                 client.Cli.Abort();
         };
         ASSERT_TRUE(client.Get(Local(server.Port(), "/x")));
-        SpinFor(100);
+        QTest::qWait(100);
         SCOPED_TRACE(at);
         EXPECT_EQ(client.Done, 1);
         EXPECT_EQ(client.Cli.StatusCode(), 404);
@@ -953,9 +953,9 @@ TEST(HttpAbort, DestroyingTheClientInsideDocDataEndsCleanly)
     cli->OnRequestDone = [&](QObject*, THttpRequest, std::uint16_t) { done = true; };
     cli->SetURL(Local(server.Port(), "/doc"));
     cli->StartGet();
-    ASSERT_TRUE(SpinUntil([&] { return blocks > 0; }));
-    ASSERT_TRUE(SpinUntil([&] { return server.ScriptsDone(); }));
-    SpinFor(50);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return blocks > 0; }, WaitGuardMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.ScriptsDone(); }, WaitGuardMs));
+    QTest::qWait(50);
     EXPECT_EQ(blocks, 1);
     EXPECT_FALSE(done);
     EXPECT_EQ(body.data(), QByteArray()); // nothing written by a client that is gone
@@ -1113,7 +1113,7 @@ TEST(HttpEvents, AHandlerErrorAtAnyStepEndsTheRequestAtOnce)
         c.Arm(client);
         client.Cli.SetURL(Local(server.Port(), "/"));
         EXPECT_NO_THROW(client.Cli.StartGet());
-        ASSERT_TRUE(SpinUntil([&] { return client.Done > 0; }, 3000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return client.Done > 0; }, 3000));
         EXPECT_EQ(client.Cli.StatusCode(), 404);
         EXPECT_EQ(client.Cli.ReasonPhrase(), QStringLiteral("boom"));
         EXPECT_EQ(seen, QStringList{QStringLiteral("boom")});
@@ -1131,6 +1131,6 @@ TEST(HttpAbort, DestroyingTheClientInsideOnCommandIsSafe)
     };
     cli->SetURL(Local(server.Port(), "/"));
     cli->StartGet();
-    ASSERT_TRUE(SpinUntil([&] { return cli == nullptr; }));
-    SpinFor(50);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cli == nullptr; }, WaitGuardMs));
+    QTest::qWait(50);
 }

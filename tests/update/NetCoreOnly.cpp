@@ -36,7 +36,7 @@ int main(int argc, char* argv[])
     cli.OnRequestDone = [&](QObject*, THttpRequest, std::uint16_t) { done = true; };
     cli.SetURL(QStringLiteral("http://127.0.0.1:%1/").arg(server.Port()));
     cli.StartGet();
-    if (!SpinUntil([&] { return done; }) || cli.StatusCode() != 200 || body.data() != "hi") {
+    if (!QTest::qWaitFor([&] { return done; }, WaitGuardMs) || cli.StatusCode() != 200 || body.data() != "hi") {
         std::fprintf(stderr, "the loopback GET failed: %d %s\n", cli.StatusCode(), qPrintable(cli.ReasonPhrase()));
         return 1;
     }

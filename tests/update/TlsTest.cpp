@@ -46,7 +46,7 @@ struct Fetch {
     {
         Cli.SetURL(url);
         Cli.StartGet();
-        return SpinUntil([&] { return Done > 0; }, 15000);
+        return QTest::qWaitFor([&] { return Done > 0; }, 15000);
     }
 };
 
@@ -101,14 +101,14 @@ TEST(TlsSocket, VerifiesTheChainAndTheName)
         s.SetAddr(QStringLiteral("127.0.0.1"));
         s.SetPort(QString::number(server.Port()));
         s.Connect();
-        ASSERT_TRUE(SpinUntil([&] { return connected >= 0; }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return connected >= 0; }, WaitGuardMs));
         if (c.Error.isEmpty()) {
             EXPECT_EQ(connected, 0) << s.TlsError().toStdString();
-            ASSERT_TRUE(SpinUntil([&] { return received == "hello"; }));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return received == "hello"; }, WaitGuardMs));
         } else {
             EXPECT_EQ(connected, WSAESECUREFAILED);
             EXPECT_EQ(s.TlsError(), c.Error);
-            EXPECT_TRUE(SpinUntil([&] { return s.State() == wsClosed; }));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return s.State() == wsClosed; }, WaitGuardMs));
             EXPECT_TRUE(received.isEmpty());
         }
         s.Close();

@@ -113,14 +113,14 @@ TEST(WSocketLookup, NameIsAnsweredLaterOnTheOwningThread)
     log.Attach(s);
     s.LookupHost(QStringLiteral("localhost"));
     EXPECT_TRUE(log.Events.empty());
-    ASSERT_TRUE(SpinUntil([&] { return !log.Events.empty(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !log.Events.empty(); }, WaitGuardMs));
     EXPECT_EQ(log.Events, std::vector<std::string>{"DnsLookupDone 0"});
     EXPECT_EQ(s.DnsResult(), QStringLiteral("127.0.0.1"));
     EXPECT_TRUE(s.DnsResultList().contains(QStringLiteral("127.0.0.1")));
 
     log.Events.clear();
     s.LookupHost(UnresolvableHost());
-    ASSERT_TRUE(SpinUntil([&] { return !log.Events.empty(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !log.Events.empty(); }, WaitGuardMs));
     ASSERT_EQ(log.Events.size(), 1u);
     EXPECT_NE(log.Events[0], "DnsLookupDone 0");
     EXPECT_TRUE(s.DnsResult().isEmpty());
@@ -134,7 +134,7 @@ TEST(WSocketLookup, CancelReportsInterruptionAndDropsTheAnswer)
     s.LookupHost(QStringLiteral("localhost"));
     s.CancelLookup();
     EXPECT_EQ(log.Events, std::vector<std::string>{"DnsLookupDone 10004"});
-    SpinFor(300); // the helper's answer, if it came, must not be reported
+    QTest::qWait(300); // the helper's answer, if it came, must not be reported
     EXPECT_EQ(log.Events, std::vector<std::string>{"DnsLookupDone 10004"});
     EXPECT_TRUE(s.DnsResult().isEmpty());
 
@@ -152,7 +152,7 @@ TEST(WSocketLookup, DestroyingWithALookupPendingIsSafe)
         s.reset();
         EXPECT_EQ(answers, 0);
     }
-    SpinFor(200);
+    QTest::qWait(200);
 }
 
 TEST(WSocketLookup, EmptyNameIsAnError)
@@ -205,7 +205,7 @@ TEST(WSocketConnect, ConnectsSendsAndClosesWithTheEventsInOrder)
     ConnectTo(s, server.Port());
     EXPECT_EQ(s.State(), wsConnecting);
     EXPECT_TRUE(log.Events.empty()); // even a connection made at once is reported later
-    ASSERT_TRUE(SpinUntil([&] { return log.Has("SessionConnected 0"); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.Has("SessionConnected 0"); }, WaitGuardMs));
     EXPECT_EQ(s.State(), wsConnected);
     EXPECT_EQ(states, (std::vector<std::pair<int, int>>{{wsClosed, wsOpened}, {wsOpened, wsConnecting}, {wsConnecting, wsConnected}}));
 
@@ -221,12 +221,12 @@ TEST(WSocketConnect, ConnectsSendsAndClosesWithTheEventsInOrder)
     EXPECT_EQ(ThrownMessage([&] { s.Connect(); }), QStringLiteral("Connect: Socket already in use"));
 
     EXPECT_EQ(s.Send("hello", 5), 5);
-    ASSERT_TRUE(SpinUntil([&] { return log.Has("DataSent 0"); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.Has("DataSent 0"); }, WaitGuardMs));
     s.Close();
     EXPECT_EQ(log.Count("SessionClosed 0"), 1);
     s.Close(); // a second close reports nothing more
     EXPECT_EQ(log.Count("SessionClosed 0"), 1);
-    ASSERT_TRUE(SpinUntil([&] { return server.ScriptsDone(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.ScriptsDone(); }, WaitGuardMs));
     EXPECT_EQ(got, QByteArray("hello"));
 
     // Address and port must be given again before the next connection.
@@ -248,7 +248,7 @@ TEST(WSocketConnect, RefusedConnectionReportsTheErrorThenTheClosure)
     log.Attach(s);
     ConnectTo(s, port);
     EXPECT_TRUE(log.Events.empty());
-    ASSERT_TRUE(SpinUntil([&] { return log.Has("SessionClosed 0"); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.Has("SessionClosed 0"); }, WaitGuardMs));
     EXPECT_EQ(log.Events, (std::vector<std::string>{"SessionConnected 10061", "SessionClosed 0"}));
     EXPECT_EQ(s.State(), wsClosed);
     EXPECT_EQ(WSocketErrorDesc(10061), QStringLiteral("Connection refused"));
@@ -266,18 +266,18 @@ TEST(WSocketSend, FourThousandBytesGoOutWithOneDataSentAfterSendReturns)
     SocketLog log;
     log.Attach(s);
     ConnectTo(s, server.Port());
-    ASSERT_TRUE(SpinUntil([&] { return log.Has("SessionConnected 0"); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.Has("SessionConnected 0"); }, WaitGuardMs));
 
     QByteArray data(4000, '\0');
     for (int i = 0; i < data.size(); ++i)
         data[i] = static_cast<char>('A' + i % 26 + (i / 1514));
     EXPECT_EQ(s.Send(data.constData(), data.size()), 4000);
     EXPECT_FALSE(log.Has("DataSent 0")); // never from inside Send
-    ASSERT_TRUE(SpinUntil([&] { return log.Has("DataSent 0"); }));
-    SpinFor(100);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.Has("DataSent 0"); }, WaitGuardMs));
+    QTest::qWait(100);
     EXPECT_EQ(log.Count("DataSent 0"), 1);
     s.Close();
-    ASSERT_TRUE(SpinUntil([&] { return server.ScriptsDone(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.ScriptsDone(); }, WaitGuardMs));
     EXPECT_EQ(got, data);
 }
 
@@ -297,7 +297,7 @@ TEST(WSocketSend, DataTheSystemDoesNotTakeAtOnceFollowsOnWriteEvents)
     SocketLog log;
     log.Attach(s);
     ConnectTo(s, server.Port());
-    ASSERT_TRUE(SpinUntil([&] { return log.Has("SessionConnected 0"); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.Has("SessionConnected 0"); }, WaitGuardMs));
 
     QByteArray data(total, '\0');
     for (int i = 0; i < total; ++i)
@@ -305,11 +305,11 @@ TEST(WSocketSend, DataTheSystemDoesNotTakeAtOnceFollowsOnWriteEvents)
     EXPECT_EQ(s.Send(data.constData(), total), total);
     clientSent = true;
     clientSent.notify_all();
-    ASSERT_TRUE(SpinUntil([&] { return log.Has("DataSent 0"); }, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.Has("DataSent 0"); }, 60000));
     // Closing resets the connection and drops what the system still holds: wait first.
-    ASSERT_TRUE(SpinUntil([&] { return serverGotAll.load(); }, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return serverGotAll.load(); }, 60000));
     s.Close();
-    ASSERT_TRUE(SpinUntil([&] { return server.ScriptsDone(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.ScriptsDone(); }, WaitGuardMs));
     EXPECT_EQ(log.Count("DataSent 0"), 1);
     EXPECT_TRUE(got == data);
 }
@@ -334,7 +334,7 @@ TEST(WSocketReceive, DataWaitingWhenThePeerClosesComesBeforeTheClosure)
     // Not spinning until the server has sent everything and closed, so the closure is
     // already known when the first data is handled.
     sent.wait(false);
-    ASSERT_TRUE(SpinUntil([&] { return log.Has("SessionClosed 0"); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.Has("SessionClosed 0"); }, WaitGuardMs));
     EXPECT_EQ(log.Received, data);
     EXPECT_EQ(log.Events, (std::vector<std::string>{"SessionConnected 0", "DataAvailable", "SessionClosed 0"}));
     EXPECT_EQ(s.State(), wsClosed);
@@ -361,7 +361,7 @@ TEST(WSocketReceive, ReadCountAndWaitingBytes)
     };
     ConnectTo(s, server.Port());
     sent.wait(false);
-    ASSERT_TRUE(SpinUntil([&] { return s.ReadCount() == 300; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.ReadCount() == 300; }, WaitGuardMs));
     EXPECT_EQ(waitingSeen, 100);
     char buf[10];
     EXPECT_LT(s.Receive(buf, sizeof buf), 0);
@@ -382,7 +382,7 @@ TEST(WSocketSend, SendingToAResetPeerEndsTheConnectionWithoutKillingTheProgram)
     SocketLog log;
     log.Attach(s);
     ConnectTo(s, server.Port());
-    ASSERT_TRUE(SpinUntil([&] { return log.Has("SessionConnected 0"); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.Has("SessionConnected 0"); }, WaitGuardMs));
     s.Send("x", 1);
     reset.wait(false);
     // The reset has reached this side's socket once it reports an error or end of data.
@@ -396,7 +396,7 @@ TEST(WSocketSend, SendingToAResetPeerEndsTheConnectionWithoutKillingTheProgram)
     const QByteArray more(5000, 'y');
     for (int i = 0; i < 5 && s.State() == wsConnected; ++i)
         s.Send(more.constData(), more.size());
-    ASSERT_TRUE(SpinUntil([&] { return s.State() == wsClosed; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.State() == wsClosed; }, WaitGuardMs));
     EXPECT_TRUE(log.Has("SessionClosed 10054")) << log.Events.back();
 }
 
@@ -435,7 +435,7 @@ TEST(WSocketConnect, ReachesAnIPv6Address)
     s.SetAddr(s.DnsResult());
     s.SetPort(QString::number(ntohs(addr.sin6_port)));
     s.Connect();
-    ASSERT_TRUE(SpinUntil([&] { return log.Has("SessionConnected 0"); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.Has("SessionConnected 0"); }, WaitGuardMs));
     const int peer = ::accept(listener, nullptr, nullptr);
     EXPECT_GE(peer, 0);
     s.Close();

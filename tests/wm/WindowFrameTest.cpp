@@ -40,7 +40,7 @@ protected:
         owner.resize(536, 374);
         owner.move(100, 100);
         owner.show();
-        ASSERT_TRUE(SpinUntil([&] { return !FrameMarginsOf(&owner).isNull(); }))
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !FrameMarginsOf(&owner).isNull(); }, WaitGuardMs))
             << "no window manager framed the owner (openbox, scripts/install-deps)";
     }
 
@@ -50,11 +50,11 @@ protected:
     {
         QRect frame;
         QTimer::singleShot(0, window, [&] {
-            SpinUntil([&] {
+            (void)QTest::qWaitFor([&] {
                 return window->isVisible() && !FrameMarginsOf(window).isNull()
                        && window->frameGeometry().topLeft()
                               == CenteredPosition(owner.frameGeometry(), window->frameGeometry().size());
-            });
+            }, WaitGuardMs);
             frame = window->frameGeometry();
             close();
         });
@@ -102,12 +102,13 @@ TEST_F(WindowFrames, TheProgressWindowIsCentredByItsFrame)
 TEST(MainWindowFrame, TheMainWindowIs536By374WithItsFrameOrWiderForItsColumnsAndCentredOnTheScreenByIt)
 {
     TempProgramFolder folder;
-    TFormMain main;
+    TSettings settings;
+    TFormMain main(settings);
     main.show();
     const QRect area = main.screen()->availableGeometry();
     const QSize outer(std::max(536, main.WidthForColumns()), 374);
     const QRect expected(CenteredPosition(area, outer), outer);
-    EXPECT_TRUE(SpinUntil([&] { return !FrameMarginsOf(&main).isNull() && main.frameGeometry() == expected; }, 10000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !FrameMarginsOf(&main).isNull() && main.frameGeometry() == expected; }, 10000))
         << "framed at " << main.frameGeometry().x() << "," << main.frameGeometry().y() << " "
         << main.frameGeometry().width() << "x" << main.frameGeometry().height();
     EXPECT_LT(main.height(), 374) << "the client area is the outer size less the frame";
@@ -143,13 +144,13 @@ TEST(LaunchActivation, ALaterStartsLaunchIsEndedOnTheRootWindowAndItsWindowActiv
     other.resize(200, 100);
     other.show();
     other.activateWindow();
-    ASSERT_TRUE(SpinUntil([&] { return other.isActiveWindow(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return other.isActiveWindow(); }, 10000));
 
     const QByteArray id = "tw-test launch \"42\"_TIME0";
     ActivateForLaunch(&window, id);
 
     QByteArray received;
-    EXPECT_TRUE(SpinUntil([&] {
+    EXPECT_TRUE(QTest::qWaitFor([&] {
         while (xcb_generic_event_t* event = xcb_poll_for_event(launcher)) {
             if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE) {
                 const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
@@ -163,5 +164,5 @@ TEST(LaunchActivation, ALaterStartsLaunchIsEndedOnTheRootWindowAndItsWindowActiv
         return received.contains('\0');
     }, 10000));
     EXPECT_EQ(received.left(received.indexOf('\0')), QByteArray("remove: ID=\"tw-test launch \\\"42\\\"_TIME0\""));
-    EXPECT_TRUE(SpinUntil([&] { return window.isActiveWindow(); }, 10000)) << "the window was not activated";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.isActiveWindow(); }, 10000)) << "the window was not activated";
 }
