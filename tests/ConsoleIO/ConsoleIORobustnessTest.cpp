@@ -28,7 +28,7 @@ TEST(ConsoleRobustness, TwoHundredStartStopCyclesLeaveNoChildAndNoDescriptor)
         if (cycle % 3 == 1)
             (void)QTest::qWaitFor([&] { return !r->Lines.empty(); }, WaitGuardMs);
         c.Stop();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !c.Running(); }, WaitGuardMs)) << cycle;
+        ASSERT_TRUE(WaitForIdle(c)) << cycle;
         ASSERT_EQ(r->Done, cycle + 1);
         ASSERT_EQ(r->Events.back(), "done");
         ASSERT_TRUE(r->Matching("error:").empty()) << r->Matching("error:").front();

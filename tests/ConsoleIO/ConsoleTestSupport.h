@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QStringList>
 
 #include <dirent.h>
@@ -89,11 +90,20 @@ inline std::shared_ptr<EventRecord> Record(TGUI2Console& console)
     return r;
 }
 
-// Starts a run and spins until the runner is idle again.
+// Runs the event loop until the runner is idle. Woken by the runner's Idle signal rather than
+// QTest::qWaitFor: the worker waits for the main thread at every line, and qWaitFor's 10 ms naps
+// between looks would hold up a stream of lines.
+inline bool WaitForIdle(TGUI2Console& console, int guardMs = 60000)
+{
+    QSignalSpy idle(&console, &TGUI2Console::Idle);
+    return !console.Running() || idle.wait(guardMs);
+}
+
+// Starts a run and waits until the runner is idle again.
 inline bool RunToEnd(TGUI2Console& console, int guardMs = 60000)
 {
     console.Start();
-    return QTest::qWaitFor([&] { return !console.Running(); }, guardMs);
+    return WaitForIdle(console, guardMs);
 }
 
 // The processes whose parent is this test process (zombies included).

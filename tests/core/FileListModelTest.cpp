@@ -81,6 +81,13 @@ TEST_F(FileListModel, EveryChangeKeepsTheDuplicateRuleRight)
     model.Clear();
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_TRUE(model.Append(Entry("/x/", "c")));
+
+    // Neighbouring rows go in one removal.
+    EXPECT_TRUE(model.Append(Entry("/x/", "d")));
+    EXPECT_TRUE(model.Append(Entry("/x/", "e")));
+    model.RemoveRows({1, 0});
+    EXPECT_EQ(Files(model), QStringList{QStringLiteral("e")});
+    EXPECT_TRUE(model.Append(Entry("/x/", "c")));
 }
 
 TEST_F(FileListModel, ManyScatteredRowsGoInOneStep)
