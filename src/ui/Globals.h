@@ -43,7 +43,7 @@ void SetDefaultSettings();
 // them and returns false. Raises "Unable to write to %1" when that creation fails. The settings
 // file's own errors (EIniFileError) reach callers of these functions as the window's texts.
 bool LoadSettings();
-// Writes the eleven settings keys of sections "System", "Flags" and "Mp3Flags" in one atomic
+// Writes the settings keys of sections "System", "Flags", "Mp3Flags" and "Output" in one atomic
 // replacement of the file. Raises "Unable to write to %1" on failure.
 void SaveSettings();
 // Writes the key of one field of GlobalVars (&GlobalVars.ToolbarLayout), keeping the rest of the

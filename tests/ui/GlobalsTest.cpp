@@ -73,6 +73,9 @@ TEST_F(Settings, SaveThenLoadRoundTripsEveryField)
     GlobalVars.Crc = false;
     GlobalVars.DeleteSource = true;
     GlobalVars.Mp3Flags = mfCopy | mfCopyright;
+    GlobalVars.OutputFolder = QStringLiteral("/srv/mp3 [ü]");
+    GlobalVars.KeepSubfolders = true;
+    GlobalVars.SkipExisting = true;
     SaveSettings();
     const TGlobalVars saved = GlobalVars;
 
@@ -86,6 +89,9 @@ TEST_F(Settings, SaveThenLoadRoundTripsEveryField)
     EXPECT_FALSE(GlobalVars.Crc);
     EXPECT_TRUE(GlobalVars.DeleteSource);
     EXPECT_EQ(GlobalVars.Mp3Flags, mfCopy | mfCopyright);
+    EXPECT_EQ(GlobalVars.OutputFolder, saved.OutputFolder);
+    EXPECT_TRUE(GlobalVars.KeepSubfolders);
+    EXPECT_TRUE(GlobalVars.SkipExisting);
 }
 
 TEST_F(Settings, MalformedValuesKeepWhatWasHeld)
@@ -174,7 +180,8 @@ TEST_F(Settings, SaveKeepsForeignLinesAndTheToolbarSection)
     SaveSettings();
     EXPECT_EQ(Ini(), QByteArray("[Toolbar]\nLayout=2\n[System]\n; my encoder\nBladeEnc=/new\nExtra=keep\n"
                                 "Bitrate=128\nVBR=-1\nPriority=1\n[Flags]\nMono=0\nCrc=0\nDelete=0\n"
-                                "[Mp3Flags]\nOriginal=0\nCopy=0\nPrivate=0\nCopyright=0\n"));
+                                "[Mp3Flags]\nOriginal=0\nCopy=0\nPrivate=0\nCopyright=0\n"
+                                "[Output]\nFolder=\nKeepSubfolders=0\nSkipExisting=0\n"));
     EXPECT_EQ(ReadIniInteger(QStringLiteral("toolbar"), QStringLiteral("layout"), 0), 2);
 }
 
