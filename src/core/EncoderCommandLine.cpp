@@ -81,30 +81,22 @@ QString EncoderPathItem(const QString& encoderPath)
     return NeedsQuotes(encoderPath) ? QuoteCommandLineArgument(encoderPath) : encoderPath;
 }
 
-namespace {
-bool EndsInMp3(const QString& path)
-{
-    return path.endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive);
-}
-} // namespace
-
 QStringList EncoderFileArguments(const QStringList& files)
 {
-    QStringList arguments;
-    for (qsizetype i = 0; i < files.size(); ++i) {
-        arguments << files.at(i);
-        if (i + 1 < files.size() && EndsInMp3(files.at(i + 1)))
-            arguments << Mp3PathFor(files.at(i));
-    }
-    return arguments;
+    return TOutputPlan(files, {}, false).Arguments();
 }
 
 QString BuildEncoderCommandLine(const QString& encoderPath, const QString& options, const QStringList& files)
 {
+    return BuildRunCommandLine(encoderPath, options, EncoderFileArguments(files));
+}
+
+QString BuildRunCommandLine(const QString& encoderPath, const QString& options, const QStringList& arguments)
+{
     QString line = EncoderPathItem(encoderPath) + options;
-    for (const QString& file : EncoderFileArguments(files)) {
+    for (const QString& argument : arguments) {
         line += QLatin1Char(' ');
-        line += QuoteCommandLineArgument(file);
+        line += QuoteCommandLineArgument(argument);
     }
     return line;
 }
@@ -114,26 +106,27 @@ qint64 ArgumentCost(const QString& argument)
     return QFile::encodeName(argument).size() + 1 + qint64(sizeof(char*));
 }
 
-QList<QStringList> SplitIntoRuns(const QString& encoderPath, const QString& options, const QStringList& files,
-                                 qint64 room)
+QList<QList<QStringList>> SplitIntoRuns(const QString& encoderPath, const QString& options, const QStringList& leading,
+                                        const QList<QStringList>& groups, qint64 room)
 {
     qint64 fixed = ArgumentCost(encoderPath);
     for (const QString& option : options.split(QLatin1Char(' '), Qt::SkipEmptyParts))
         fixed += ArgumentCost(option);
+    for (const QString& argument : leading)
+        fixed += ArgumentCost(argument);
     fixed += qint64(sizeof(char*)); // the null pointer that ends the list
 
-    QList<QStringList> runs;
+    QList<QList<QStringList>> runs;
     qint64 used = 0;
-    for (qsizetype i = 0; i < files.size(); ++i) {
-        const QString& file = files.at(i);
-        // With the MP3 named for it when a listed MP3 follows (an over-estimate at a run's end).
-        const qint64 cost = ArgumentCost(file)
-                            + (i + 1 < files.size() && EndsInMp3(files.at(i + 1)) ? ArgumentCost(Mp3PathFor(file)) : 0);
+    for (const QStringList& group : groups) {
+        qint64 cost = 0;
+        for (const QString& argument : group)
+            cost += ArgumentCost(argument);
         if (runs.isEmpty() || (!runs.last().isEmpty() && used + cost > room)) {
-            runs.append(QStringList());
+            runs.append(QList<QStringList>());
             used = fixed;
         }
-        runs.last().append(file);
+        runs.last().append(group);
         used += cost;
     }
     return runs;

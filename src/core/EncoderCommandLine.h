@@ -30,14 +30,18 @@ QStringList EncoderFileArguments(const QStringList& files);
 // The whole command line: the encoder's path, the options, then each file's arguments, in the
 // given order, after one blank and quoted.
 QString BuildEncoderCommandLine(const QString& encoderPath, const QString& options, const QStringList& files);
+// The same with the arguments after the options taken as they are, each after one blank and quoted.
+QString BuildRunCommandLine(const QString& encoderPath, const QString& options, const QStringList& arguments);
 
 // What one argument takes of the kernel's argument space when a child is started: its bytes
 // in the file-name encoding, its terminating NUL and the pointer to it.
 qint64 ArgumentCost(const QString& argument);
 
-// The files in runs of the encoder, in list order, each run as many files as fit: the command
-// line of each run (the encoder's path, the options, the run's files) takes at most `room`
-// bytes of argument space (ArgumentCost). A file that does not fit even alone gets a run of its
-// own, whose start then fails with the system's reason. No runs for no files.
-QList<QStringList> SplitIntoRuns(const QString& encoderPath, const QString& options, const QStringList& files,
-                                 qint64 room);
+// The file groups (each file's arguments: a source, or a source and its MP3, as
+// TOutputPlan::FileGroups gives them) in runs of the encoder, in list order, each run as many
+// whole groups as fit: the command line of each run (the encoder's path, the options, `leading`,
+// which every run carries, such as "-OUTDIR=", and the run's groups) takes at most `room` bytes
+// of argument space (ArgumentCost). A group that does not fit even alone gets a run of its own,
+// whose start then fails with the system's reason. No runs for no groups.
+QList<QList<QStringList>> SplitIntoRuns(const QString& encoderPath, const QString& options, const QStringList& leading,
+                                        const QList<QStringList>& groups, qint64 room);

@@ -81,6 +81,9 @@ inline const QString TonewrightHomepageUrl = QStringLiteral("https://www.tonewri
 inline const QString EncoderNotFound = QStringLiteral(
     "The file \"%1\" couldn't be found.\r\nPlease go to the options and specify the correct location of BladeEnc.");
 inline const QString NoFilesToEncode = QStringLiteral("There are no files to encode!");
+// Skip-existing: one log line per file left out (source, its MP3), and the word when none is left.
+inline const QString LogSkippedExisting = QStringLiteral("Skipped %1: its MP3 %2 already exists.");
+inline const QString AllMp3sExist = QStringLiteral("Every listed file's MP3 already exists: there is nothing to encode.");
 inline const QString ErrorViewLog = QStringLiteral("At least one error occurred. Do you want to view the log?");
 inline const QString CannotCreateFile = QStringLiteral("Cannot create file %1");
 inline const QString LogErrorPrefix = QStringLiteral("Error: ");
@@ -161,6 +164,20 @@ inline const QString OptionsBrowseFilter = QStringLiteral("BladeEnc|BladeEnc|All
 inline const QString OptionsNotBladeEnc = QStringLiteral(
     "The file you've selected isn't named \"BladeEnc\".\r\nAre you sure that you've selected the right file?");
 inline const QString InvalidFileName = QStringLiteral("Invalid file name - %1");
+// The output group; each mnemonic is unique in the dialog.
+inline const QString OptionsOutput = QStringLiteral("Output");
+inline const QString OptionsSaveMp3Files = QStringLiteral("Save MP3 files");
+inline const QString OptionsBesideSources = QStringLiteral("&beside their sources");
+inline const QString OptionsInFolder = QStringLiteral("in this &folder:");
+inline const QString OptionsOutputBrowse = QStringLiteral("Bro&wse...");
+inline const QString OptionsOutputBrowseTitle = QStringLiteral("Choose the folder for the MP3 files");
+inline const QString OptionsKeepSubfolders = QStringLiteral("&Keep the source folders below it");
+inline const QString OptionsSkipExisting = QStringLiteral("&Skip files whose MP3 already exists");
+// Why a chosen output folder is refused at OK (the folder, and for the last two the part that fails).
+inline const QString OutputFolderEmpty = QStringLiteral("Please enter the folder the MP3 files are saved in.");
+inline const QString OutputFolderNotAbsolute = QStringLiteral("The output folder must be a full path from /: %1");
+inline const QString OutputFolderBlocked = QStringLiteral("The output folder %1 cannot be created: %2 is not a folder.");
+inline const QString OutputFolderNotWritable = QStringLiteral("The output folder %1 cannot be created or written: %2 is not writable.");
 
 // --- installed program: the sleep lock during a batch, the tray's word at its end ---
 inline const QString InhibitReasonOneFile = QStringLiteral("Encoding 1 file");

@@ -97,6 +97,9 @@ const std::vector<TSettingKey>& SettingKeys()
         Mp3Flag<mfCopy>("Copy"),
         Mp3Flag<mfPrivate>("Private"),
         Mp3Flag<mfCopyright>("Copyright"),
+        Plain<&TSettings::OutputFolder>("Output", "Folder"),
+        Plain<&TSettings::KeepSubfolders>("Output", "KeepSubfolders"),
+        Plain<&TSettings::SkipExisting>("Output", "SkipExisting"),
         Plain<&TSettings::ToolbarLayout>("Toolbar", "Layout", true),
         Plain<&TSettings::ToolbarVisible>("Toolbar", "Visible", true),
     };

@@ -1,6 +1,6 @@
 #pragma once
 // The settings record and its keys in the settings file: sections "System", "Flags",
-// "Mp3Flags" and "Toolbar". QtCore only.
+// "Mp3Flags", "Output" and "Toolbar". QtCore only.
 #include <QString>
 
 #include <cstdint>
@@ -30,6 +30,9 @@ struct TSettings {
     bool Crc = false;
     bool DeleteSource = false;
     std::uint8_t Mp3Flags = 0; // set of TMp3Flag
+    QString OutputFolder;        // where the MP3s go; empty: beside their sources
+    bool KeepSubfolders = false; // below OutputFolder, each source's folder below the list's shared one
+    bool SkipExisting = false;   // files whose MP3 exists are left out of a batch
     // Written on their own when the user changes them, not with the others.
     std::int32_t ToolbarLayout = 3; // 1 icons, 2 captions, 3 both; another value changes nothing
     bool ToolbarVisible = true;
@@ -42,7 +45,7 @@ struct TSettings {
 // four MPEG flags, which read as off, and a VBR that is neither a level nor VbrOff, which reads
 // as off (the constant bitrate, not a level the encoder would refuse).
 void ReadSettings(const TIniFile& ini, TSettings& settings);
-// Writes the keys of sections "System", "Flags" and "Mp3Flags" into `ini` (UpdateFile stores
+// Writes the keys of sections "System", "Flags", "Mp3Flags" and "Output" into `ini` (UpdateFile stores
 // them); the toolbar's keys are written on their own.
 void WriteSettings(TIniFile& ini, const TSettings& settings);
 // Writes the key(s) of one field of `settings`, given by its address: &settings.ToolbarLayout.

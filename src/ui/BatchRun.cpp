@@ -9,6 +9,7 @@
 #include "Log.h"
 #include "LogFile.h"
 #include "OutputInterpreter.h"
+#include "OutputPlan.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
 #include "Shutdown.h"
@@ -61,6 +62,13 @@ void WaitForRunnerIdle(TGUI2Console& runner)
     wake.start(20);
     while (runner.Running() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
+}
+
+// Saves the batch's log; the error to raise once the questions are over when that fails, else empty.
+QString SaveBatchLog(const QStringList& log)
+{
+    const QString logPath = LogFilePath();
+    return SaveLogFile(logPath, log) ? QString() : ResStr::CannotCreateFile.arg(logPath);
 }
 
 } // namespace
@@ -163,17 +171,42 @@ void TBatchRun::Execute(const QStringList& files)
         m_user.Ask(ResStr::NoFilesToEncode, ResStr::CaptionHint, MB_OK | MB_ICONWARNING);
         return;
     }
+    m_deletedSources.clear();
+    m_skippedSources.clear();
+    TOutputPlan plan(files, m_settings.OutputFolder, m_settings.KeepSubfolders);
+    QStringList skipLines;
+    if (m_settings.SkipExisting) {
+        const TOutputPlan whole = plan;
+        plan = whole.WithoutExistingMp3s(&m_skippedSources);
+        // The skipped files come in list order: one walk finds each one's MP3.
+        qsizetype at = 0;
+        for (const QString& source : m_skippedSources) {
+            while (whole.Sources().at(at) != source)
+                ++at;
+            skipLines << ResStr::LogSkippedExisting.arg(source, whole.Mp3Paths().at(at));
+        }
+        if (plan.Sources().isEmpty()) {
+            m_state.ErrorOccurred = false;
+            m_state.Log = skipLines;
+            const QString unsaved = SaveBatchLog(m_state.Log);
+            m_user.Ask(ResStr::AllMp3sExist, ResStr::CaptionHint, MB_OK | MB_ICONINFORMATION);
+            if (!unsaved.isEmpty())
+                throw Exception(unsaved);
+            return;
+        }
+    }
     m_encoder = encoder;
     m_options = BuildEncoderOptions(m_settings);
-    m_runs = SplitIntoRuns(m_encoder, m_options, files, ArgumentSpace ? ArgumentSpace() : ChildArgumentSpace());
+    m_leading = plan.Option().isEmpty() ? QStringList() : QStringList{plan.Option()};
+    m_runs = SplitIntoRuns(m_encoder, m_options, m_leading, plan.FileGroups(),
+                           ArgumentSpace ? ArgumentSpace() : ChildArgumentSpace());
     m_nextRun = 0;
     m_filesBefore = 0;
-    m_listFiles = int(files.size());
+    m_listFiles = int(plan.Sources().size());
     m_startWhenIdle = false;
-    m_deletedSources.clear();
     QStringList existing; // the sources the encoder may delete
     if (m_settings.DeleteSource)
-        for (const QString& file : files)
+        for (const QString& file : plan.Sources())
             if (QFileInfo::exists(file))
                 existing << file;
     GUI2Console1->SetPriority(m_settings.Priority <= tpTimeCritical ? TThreadPriority(m_settings.Priority)
@@ -190,7 +223,7 @@ void TBatchRun::Execute(const QStringList& files)
     });
 
     m_state.ErrorOccurred = false;
-    m_state.Log.clear();
+    m_state.Log = skipLines;
     // The counts describe this batch only: an encoder that never announces its files must not be
     // judged by the previous batch's.
     m_state.FilesToEncode = 0;
@@ -199,7 +232,7 @@ void TBatchRun::Execute(const QStringList& files)
     // A runner still busy refuses the start with an error event and will report no end: then
     // there is no run to wait for.
     const bool refused = GUI2Console1->Running();
-    TSleepInhibitor keepAwake(int(files.size())); // given back at the end, also when a step fails
+    TSleepInhibitor keepAwake(m_listFiles); // given back at the end, also when a step fails
     StartNextRun();
     m_user.SetTrayHint(ResStr::TrayStarting);
 
@@ -218,14 +251,13 @@ void TBatchRun::Execute(const QStringList& files)
     m_user.BatchEnded(result, m_state.ErrorOccurred);
 
     // The log of every batch is kept, whatever the user answers below.
-    const QString logPath = LogFilePath();
-    const bool saved = SaveLogFile(logPath, m_state.Log);
+    const QString unsaved = SaveBatchLog(m_state.Log);
     if (m_state.ErrorOccurred) {
         if (m_user.Ask(ResStr::ErrorViewLog, ResStr::CaptionError, MB_YESNOCANCEL | MB_ICONERROR) == IDYES)
             m_user.ShowLog(m_state.Log);
     }
-    if (!saved)
-        throw Exception(ResStr::CannotCreateFile.arg(logPath));
+    if (!unsaved.isEmpty())
+        throw Exception(unsaved);
     if (m_state.ErrorOccurred)
         return;
     if (progress->CheckBoxShutdown->isChecked() && result != IDCANCEL && m_user.CountDown() && ShutdownComputer)
@@ -234,11 +266,14 @@ void TBatchRun::Execute(const QStringList& files)
 
 void TBatchRun::StartNextRun()
 {
-    const QStringList& files = m_runs.at(m_nextRun++);
-    const int inRun = int(files.size());
+    const QList<QStringList>& groups = m_runs.at(m_nextRun++);
+    const int inRun = int(groups.size());
     m_outputInterpreter->BeginRun({m_filesBefore, inRun, m_listFiles - m_filesBefore - inRun});
     m_filesBefore += inRun;
-    GUI2Console1->SetCommand(BuildEncoderCommandLine(m_encoder, m_options, files));
+    QStringList arguments = m_leading;
+    for (const QStringList& group : groups)
+        arguments += group;
+    GUI2Console1->SetCommand(BuildRunCommandLine(m_encoder, m_options, arguments));
     GUI2Console1->Start();
 }
 

@@ -72,11 +72,15 @@ public:
     TBatchRun(QObject* owner, IBatchUser& user, const TSettings& settings);
     ~TBatchRun() override;
 
-    // Runs the encoder over `files` and returns when the batch and the dialogs after it are
-    // over: once, or, when the command line would pass the system's limit, several times in a
-    // row, each run over as many files as fit, in list order, under one progress window. A
-    // second call while a batch runs does nothing.
+    // Runs the encoder over `files` (absolute paths) and returns when the batch and the dialogs
+    // after it are over: once, or, when the command line would pass the system's limit, several
+    // times in a row, each run over as many files as fit, in list order, under one progress
+    // window. The MP3s go where the output settings say (TOutputPlan); with SkipExisting, files
+    // whose MP3 exists are left out with a log line each, and when that leaves none, nothing runs
+    // and the user is told. A second call while a batch runs does nothing.
     void Execute(const QStringList& files);
+    // The files the last batch left out because their MP3 existed.
+    const QStringList& SkippedSources() const { return m_skippedSources; }
     // The files of the last batch that the batch deleted (the delete-source setting): they
     // existed when it began and are gone at its end.
     const QStringList& DeletedSources() const { return m_deletedSources; }
@@ -108,8 +112,10 @@ private:
     void StartNextRun();
     void RunnerIdle();
 
-    // The running batch: its runs, the next one to start, and how many files the list holds.
-    QList<QStringList> m_runs;
+    // The running batch: its runs (each its file groups, after the arguments every run carries),
+    // the next one to start, and how many files the encoder is given.
+    QList<QList<QStringList>> m_runs;
+    QStringList m_leading;
     qsizetype m_nextRun = 0;
     int m_filesBefore = 0; // files of the runs already started
     int m_listFiles = 0;
@@ -117,6 +123,7 @@ private:
     QString m_options;
     bool m_startWhenIdle = false; // a run has ended well and the next waits for the runner
     QStringList m_deletedSources;
+    QStringList m_skippedSources;
 
     IBatchUser& m_user;
     const TSettings& m_settings;

@@ -30,6 +30,11 @@ SaveFileHook& SaveHook()
     static SaveFileHook hook;
     return hook;
 }
+FolderHook& ChooseFolderHook()
+{
+    static FolderHook hook;
+    return hook;
+}
 
 int RealMessageBox(const QString& text, const QString& caption, unsigned flags)
 {
@@ -156,6 +161,23 @@ OpenFilesHook SetOpenFilesHook(OpenFilesHook hook)
 SaveFileHook SetSaveFileHook(SaveFileHook hook)
 {
     return std::exchange(SaveHook(), std::move(hook));
+}
+
+QString ShowFolderDialog(const FileDialogRequest& request)
+{
+    if (ChooseFolderHook())
+        return ChooseFolderHook()(request);
+    QFileDialog dialog(request.Parent, request.Title, request.InitialDir);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+FolderHook SetFolderHook(FolderHook hook)
+{
+    return std::exchange(ChooseFolderHook(), std::move(hook));
 }
 
 QStringList ToQtFilters(const QString& filter)

@@ -57,6 +57,12 @@ QString ShowSaveFileDialog(const FileDialogRequest& request);
 OpenFilesHook SetOpenFilesHook(OpenFilesHook hook);
 SaveFileHook SetSaveFileHook(SaveFileHook hook);
 
+// The folder chooser: Parent, Title and InitialDir of the request count. Returns the chosen
+// folder, or an empty text when the user cancelled.
+using FolderHook = std::function<QString(const FileDialogRequest&)>;
+QString ShowFolderDialog(const FileDialogRequest& request);
+FolderHook SetFolderHook(FolderHook hook);
+
 // "Audio-Files|*.wav;*.aif" becomes Qt's "Audio-Files (*.wav *.aif)" list. A name that already
 // shows its patterns in brackets ("Wave-Files (*.wav)|*.wav") shows them once.
 QStringList ToQtFilters(const QString& filter);

@@ -30,7 +30,7 @@ void SetDefaultSettings(TSettings& settings);
 // them and returns false. Raises "Unable to write to %1" when that creation fails. The settings
 // file's own errors (EIniFileError) reach callers of these functions as the window's texts.
 bool LoadSettings(TSettings& settings);
-// Writes the eleven settings keys of sections "System", "Flags" and "Mp3Flags" in one atomic
+// Writes the settings keys of sections "System", "Flags", "Mp3Flags" and "Output" in one atomic
 // replacement of the file. Raises "Unable to write to %1" on failure.
 void SaveSettings(const TSettings& settings);
 // Writes the key of one field of `settings` (&settings.ToolbarLayout), keeping the rest of the

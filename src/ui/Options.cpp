@@ -9,6 +9,8 @@
 #include "Globals.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -35,6 +37,7 @@ constexpr int RowHeights[] = {97, 89, 49};
 constexpr QSize ButtonSize{75, 23};
 constexpr int PathEditWidth = 297;
 constexpr int PathEditHeight = 21;
+constexpr int OutputEditWidth = 160;
 
 QLabel* NewLabel(const QString& text, QWidget* parent, Qt::Alignment alignment = Qt::AlignLeft)
 {
@@ -104,7 +107,9 @@ TFormOptions::TFormOptions(QWidget* owner) : QDialog(owner)
     const QList<QWidget*> order = {RadioButtonCbr,    RadioButtonVbr, RxSliderBitrate, RxSliderVbr,
                                    RxSliderPriority,  CheckBoxOriginal, CheckBoxCopy,  CheckBoxPrivate,
                                    CheckBoxCopyright, CheckBoxMono,   CheckBoxCrc,     CheckBoxDelete,
-                                   EditBladeEnc,      ButtonOK,       ButtonCancel};
+                                   EditBladeEnc,      RadioButtonBeside, RadioButtonFolder, EditOutputFolder,
+                                   ButtonOutputBrowse, CheckBoxKeepSubfolders, CheckBoxSkipExisting,
+                                   ButtonOK,       ButtonCancel};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order.at(i), order.at(i + 1));
     CheckBoxOriginal->setFocus();
@@ -116,6 +121,8 @@ TFormOptions::TFormOptions(QWidget* owner) : QDialog(owner)
     RxSliderVbr->SetValue(1);
     RadioButtonCbr->setChecked(true);
     BitrateModeChange();
+    RadioButtonBeside->setChecked(true);
+    OutputModeChange();
 }
 
 void TFormOptions::CreateControls()
@@ -193,8 +200,35 @@ void TFormOptions::CreateControls()
     pathLayout->setContentsMargins(8, 0, 8, 4);
     pathLayout->addWidget(EditBladeEnc);
 
+    GroupBoxOutput = group(ResStr::OptionsOutput, PanelTop);
+    LabelSaveMp3Files = NewLabel(ResStr::OptionsSaveMp3Files, GroupBoxOutput);
+    RadioButtonBeside = new QRadioButton(ResStr::OptionsBesideSources, GroupBoxOutput);
+    RadioButtonFolder = new QRadioButton(ResStr::OptionsInFolder, GroupBoxOutput);
+    EditOutputFolder = new QLineEdit(GroupBoxOutput);
+    EditOutputFolder->setMinimumSize(OutputEditWidth, PathEditHeight);
+    EditOutputFolder->setAccessibleName(ResStr::OptionsOutput);
+    ButtonOutputBrowse = new QPushButton(ResStr::OptionsOutputBrowse, GroupBoxOutput);
+    ButtonOutputBrowse->setAutoDefault(false);
+    CheckBoxKeepSubfolders = new QCheckBox(ResStr::OptionsKeepSubfolders, GroupBoxOutput);
+    CheckBoxSkipExisting = new QCheckBox(ResStr::OptionsSkipExisting, GroupBoxOutput);
+    auto* outputGrid = new QGridLayout(GroupBoxOutput);
+    outputGrid->setContentsMargins(8, 0, 8, 4);
+    outputGrid->setHorizontalSpacing(6);
+    outputGrid->setVerticalSpacing(2);
+    outputGrid->addWidget(LabelSaveMp3Files, 0, 0);
+    outputGrid->addWidget(RadioButtonBeside, 0, 1, 1, 3);
+    outputGrid->addWidget(RadioButtonFolder, 1, 1);
+    outputGrid->addWidget(EditOutputFolder, 1, 2);
+    outputGrid->addWidget(ButtonOutputBrowse, 1, 3);
+    outputGrid->addWidget(CheckBoxKeepSubfolders, 2, 2, 1, 2);
+    outputGrid->addWidget(CheckBoxSkipExisting, 3, 0, 1, 4);
+    outputGrid->setColumnStretch(2, 1);
+    connect(RadioButtonFolder, &QRadioButton::toggled, this, [this] { RunGuarded([this] { OutputModeChange(); }); });
+    connect(ButtonOutputBrowse, &QPushButton::clicked, this, [this] { RunGuarded([this] { OutputBrowseClick(); }); });
+
     // Everything inside the group boxes is regular; only their captions are bold.
-    for (QGroupBox* box : {GroupBoxBitrate, GroupBoxPriority, GroupBoxOptions, GroupBoxFlags, GroupBoxBladeEnc})
+    for (QGroupBox* box :
+         {GroupBoxBitrate, GroupBoxPriority, GroupBoxOptions, GroupBoxFlags, GroupBoxBladeEnc, GroupBoxOutput})
         for (QWidget* child : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             child->setFont(regular);
 
@@ -238,6 +272,7 @@ void TFormOptions::ArrangeControls()
     grid->addWidget(GroupBoxOptions, 1, 0);
     grid->addWidget(GroupBoxFlags, 1, 1);
     grid->addWidget(GroupBoxBladeEnc, 2, 0, 1, 2);
+    grid->addWidget(GroupBoxOutput, 3, 0, 1, 2);
     for (int column : {0, 1}) {
         grid->setColumnMinimumWidth(column, ColumnWidth);
         grid->setColumnStretch(column, 1);
@@ -291,6 +326,11 @@ void TFormOptions::Load(const TSettings& settings)
         SetBladeEncPath(g.BladeEncPath);
     else
         EditBladeEnc->setText(g.BladeEncPath);
+    (g.OutputFolder.isEmpty() ? RadioButtonBeside : RadioButtonFolder)->setChecked(true);
+    EditOutputFolder->setText(g.OutputFolder);
+    CheckBoxKeepSubfolders->setChecked(g.KeepSubfolders);
+    CheckBoxSkipExisting->setChecked(g.SkipExisting);
+    OutputModeChange();
 }
 
 void TFormOptions::Store(TSettings& settings) const
@@ -313,6 +353,9 @@ void TFormOptions::Store(TSettings& settings) const
     g.Vbr = RadioButtonVbr->isChecked() ? VbrLevelAtPosition(RxSliderVbr->Value()) : VbrOff;
     g.Priority = static_cast<std::uint8_t>(RxSliderPriority->Value());
     g.BladeEncPath = BladeEncPath();
+    g.OutputFolder = RadioButtonFolder->isChecked() ? QDir::cleanPath(EditOutputFolder->text()) : QString();
+    g.KeepSubfolders = CheckBoxKeepSubfolders->isChecked();
+    g.SkipExisting = CheckBoxSkipExisting->isChecked();
 }
 
 void TFormOptions::SetBladeEncPath(const QString& path)
@@ -330,6 +373,15 @@ QString TFormOptions::BladeEncPath() const
 
 void TFormOptions::ButtonOKClick()
 {
+    // First, so that a confirmed encoder name is not asked about again after this is mended.
+    if (RadioButtonFolder->isChecked()) {
+        const QString problem = OutputFolderProblem(EditOutputFolder->text());
+        if (!problem.isEmpty()) {
+            ShowMessageBox(problem, ResStr::CaptionError, MB_OK | MB_ICONERROR);
+            EditOutputFolder->setFocus();
+            return;
+        }
+    }
     const QString path = BladeEncPath();
     if (path != m_storedPath) {
         // A path the editor could not show again would lock the user out of this dialog.
@@ -401,4 +453,24 @@ void TFormOptions::BrowseClick()
     const QString path = chosen.constFirst();
     SetBladeEncPath(path);
     m_browseFolder = path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+void TFormOptions::OutputModeChange()
+{
+    const bool inFolder = RadioButtonFolder->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{EditOutputFolder, ButtonOutputBrowse, CheckBoxKeepSubfolders})
+        w->setEnabled(inFolder);
+}
+
+void TFormOptions::OutputBrowseClick()
+{
+    const auto focusBack = qScopeGuard([this] { EditOutputFolder->setFocus(); });
+    FileDialogRequest request;
+    request.Parent = this;
+    request.Title = ResStr::OptionsOutputBrowseTitle;
+    const QString typed = EditOutputFolder->text();
+    request.InitialDir = !typed.isEmpty() && QFileInfo(typed).isDir() ? typed : QDir::homePath();
+    const QString chosen = ShowFolderDialog(request);
+    if (!chosen.isEmpty())
+        EditOutputFolder->setText(chosen);
 }

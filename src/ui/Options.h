@@ -1,9 +1,11 @@
 #pragma once
 // TFormOptions: the encoder settings in one modal dialog: a constant bitrate or a variable-bitrate
 // level, and the priority, on sliders,
-// the MPEG header flags and the mono, CRC and delete choices as check boxes, and the encoder's
-// path. The Options command loads it from the settings, shows it, and stores it back after OK;
-// the dialog never writes the settings file. Main thread only.
+// the MPEG header flags and the mono, CRC and delete choices as check boxes, the encoder's
+// path, and where the MP3s go (beside their sources or in a folder, the source folders kept
+// below it or not, files whose MP3 exists skipped or not). The Options command loads it from
+// the settings, shows it, and stores it back after OK; the dialog never writes the settings
+// file. Main thread only.
 #include <QDialog>
 #include <QString>
 
@@ -62,6 +64,15 @@ public:
     QLineEdit* EditBladeEnc = nullptr;  // the encoder path editor
     QAction* ActionBrowse = nullptr;    // its browse button (Ctrl+Enter)
 
+    QGroupBox* GroupBoxOutput = nullptr;
+    QLabel* LabelSaveMp3Files = nullptr;
+    QRadioButton* RadioButtonBeside = nullptr; // MP3s beside their sources
+    QRadioButton* RadioButtonFolder = nullptr; // MP3s in EditOutputFolder's folder
+    QLineEdit* EditOutputFolder = nullptr;
+    QPushButton* ButtonOutputBrowse = nullptr;
+    QCheckBox* CheckBoxKeepSubfolders = nullptr;
+    QCheckBox* CheckBoxSkipExisting = nullptr;
+
     QPushButton* ButtonOK = nullptr;
     QPushButton* ButtonCancel = nullptr;
 
@@ -77,7 +88,8 @@ public:
     QString BladeEncPath() const;
 
     // OK pressed: closes the dialog with OK unless the check vetoes (a path that is not the stored
-    // one, not named BladeEnc, and not confirmed; or a path that is no valid file name).
+    // one, not named BladeEnc, and not confirmed; or a path that is no valid file name; or an
+    // output folder that is chosen but cannot take the MP3s, OutputFolderProblem).
     void ButtonOKClick();
     // The value labels (and what assistive technology reads) follow the sliders.
     void RxSliderBitrateChange(TRxSlider* Sender);
@@ -87,6 +99,10 @@ public:
     void BitrateModeChange();
     // The path editor's browse button: the file dialog, starting where the path points.
     void BrowseClick();
+    // The folder editor, its browse button and "Keep the source folders" follow the output choice.
+    void OutputModeChange();
+    // The output folder's browse button: the folder chooser, starting at the folder typed.
+    void OutputBrowseClick();
 
 private:
     void CreateControls();

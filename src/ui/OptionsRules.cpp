@@ -6,7 +6,13 @@
 #include "Globals.h"
 #include "ResStr.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
+
+#include <unistd.h>
 
 bool IsValidFileName(const QString& path)
 {
@@ -99,4 +105,24 @@ QString BrowseStartFolder(const QString& currentPath, const QString& remembered)
     if (!remembered.isEmpty())
         return remembered;
     return ProgramFolder();
+}
+
+QString OutputFolderProblem(const QString& folder)
+{
+    if (folder.trimmed().isEmpty())
+        return ResStr::OutputFolderEmpty;
+    if (folder.contains(QLatin1Char('\n')) || folder.contains(QLatin1Char('\r')) || folder.contains(QChar()))
+        return ResStr::InvalidFileName.arg(folder);
+    if (!folder.startsWith(QLatin1Char('/')))
+        return ResStr::OutputFolderNotAbsolute.arg(folder);
+    // The deepest part of the path that exists decides: the encoder creates the folders below it.
+    QString existing = QDir::cleanPath(folder);
+    while (!QFileInfo::exists(existing) && existing != QLatin1String("/"))
+        existing = existing.left(std::max<qsizetype>(existing.lastIndexOf(QLatin1Char('/')), 1));
+    if (!QFileInfo(existing).isDir())
+        return ResStr::OutputFolderBlocked.arg(folder, existing);
+    // access() asks as this user, as the encoder will run: the folder must take new entries.
+    if (::access(QFile::encodeName(existing).constData(), W_OK | X_OK) != 0)
+        return ResStr::OutputFolderNotWritable.arg(folder, existing);
+    return {};
 }

@@ -38,3 +38,9 @@ int PriorityPosition(int priority);
 // The folder the browse dialog opens in: the current path's folder when it exists, else the one
 // remembered from the last choice, else the program's own folder (where the bundled encoder lies).
 QString BrowseStartFolder(const QString& currentPath, const QString& remembered);
+
+// Why the output folder typed in the editor cannot take the MP3s, in the window's words; empty
+// when it can: it exists as a folder this user may write, or the deepest part of it that exists
+// is such a folder, so that the encoder can create the rest. An empty text, a path not starting
+// at "/" and one holding a line break (the settings file could not keep it) are refused too.
+QString OutputFolderProblem(const QString& folder);

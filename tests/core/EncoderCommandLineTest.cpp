@@ -158,7 +158,7 @@ TEST(EncoderCommandLine, EncoderPathIsQuotedOnlyWhenAShorterPrefixWouldBeStarted
     EXPECT_EQ(EncoderPathItem(QStringLiteral(" /lead")), QStringLiteral("\" /lead\""));
 }
 
-TEST(EncoderRuns, AsManyFilesPerRunAsFitInListOrder)
+TEST(EncoderRuns, AsManyWholeFileGroupsPerRunAsFitInListOrderEachWithTheLeadingArguments)
 {
     const QString encoder = QStringLiteral("/e"); // 3 + 8 bytes
     const QString options = QStringLiteral(" -quit -128");
@@ -166,20 +166,30 @@ TEST(EncoderRuns, AsManyFilesPerRunAsFitInListOrder)
                          + ArgumentCost(QStringLiteral("-128")) + qint64(sizeof(char*));
     EXPECT_EQ(ArgumentCost(QStringLiteral("ä")), 2 + 1 + qint64(sizeof(char*)));
     const QString a = QStringLiteral("/m/a.wav"), b = QStringLiteral("/m/b.wav"), c = QStringLiteral("/m/c.wav");
+    const QString bOut = QStringLiteral("/o/b.mp3"), outDir = QStringLiteral("-OUTDIR=/o u t");
     const qint64 one = ArgumentCost(a);
+    using Runs = QList<QList<QStringList>>;
     const struct {
+        QStringList Leading;
+        QList<QStringList> Groups;
         qint64 Room;
-        QList<QStringList> Runs;
+        Runs Expected;
     } cases[] = {
-        {fixed + 3 * one, {{a, b, c}}},            // all fit exactly
-        {fixed + 3 * one - 1, {{a, b}, {c}}},      // one byte short
-        {fixed + 2 * one, {{a, b}, {c}}},
-        {fixed + one, {{a}, {b}, {c}}},
-        {1, {{a}, {b}, {c}}},                      // nothing fits: each alone, so its start says why
+        {{}, {{a}, {b}, {c}}, fixed + 3 * one, {{{a}, {b}, {c}}}},            // all fit exactly
+        {{}, {{a}, {b}, {c}}, fixed + 3 * one - 1, {{{a}, {b}}, {{c}}}},      // one byte short
+        {{}, {{a}, {b}, {c}}, fixed + one, {{{a}}, {{b}}, {{c}}}},
+        {{}, {{a}, {b}, {c}}, 1, {{{a}}, {{b}}, {{c}}}},  // nothing fits: each alone, so its start says why
+        // A source and its MP3 go into one run or the next, never apart.
+        {{}, {{a}, {b, bOut}, {c}}, fixed + 2 * one, {{{a}}, {{b, bOut}}, {{c}}}},
+        {{}, {{a}, {b, bOut}, {c}}, fixed + 3 * one, {{{a}, {b, bOut}}, {{c}}}},
+        // The leading arguments take their room in every run.
+        {{outDir}, {{a}, {b}, {c}}, fixed + ArgumentCost(outDir) + 2 * one, {{{a}, {b}}, {{c}}}},
+        {{outDir}, {{a}, {b}, {c}}, fixed + 3 * one, {{{a}}, {{b}}, {{c}}}},
+        {{outDir}, {{a}, {b}, {c}}, fixed + ArgumentCost(outDir) + 3 * one, {{{a}, {b}, {c}}}},
+        {{outDir}, {}, 1000, {}},
     };
     for (const auto& t : cases) {
         SCOPED_TRACE(t.Room);
-        EXPECT_EQ(SplitIntoRuns(encoder, options, {a, b, c}, t.Room), t.Runs);
+        EXPECT_EQ(SplitIntoRuns(encoder, options, t.Leading, t.Groups, t.Room), t.Expected);
     }
-    EXPECT_TRUE(SplitIntoRuns(encoder, options, {}, 1000).isEmpty());
 }

@@ -131,12 +131,18 @@ TEST(LongList, RunsSplitAtTheSystemsArgumentLimitEachStart)
     ASSERT_EQ(whole.size(), 1);
     EXPECT_EQ(whole[0], QStringLiteral("Error Creating Process  Error Code :7 (%1)").arg(SystemErrorText(E2BIG)));
 
-    const QList<QStringList> runs = SplitIntoRuns(program, QString(), files, ChildArgumentSpace());
+    QList<QStringList> groups;
+    for (const QString& file : files)
+        groups.append({file});
+    const QList<QList<QStringList>> runs = SplitIntoRuns(program, QString(), {}, groups, ChildArgumentSpace());
     ASSERT_GE(runs.size(), 2);
     QStringList joined;
-    for (const QStringList& run : runs) {
-        EXPECT_TRUE(startErrors(run).isEmpty());
-        joined += run;
+    for (const QList<QStringList>& run : runs) {
+        QStringList runFiles;
+        for (const QStringList& group : run)
+            runFiles += group;
+        EXPECT_TRUE(startErrors(runFiles).isEmpty());
+        joined += runFiles;
     }
     EXPECT_EQ(joined, files);
 }

@@ -1,6 +1,7 @@
 // The Encode command end to end: the real console runner, the scripted fake encoder and the real
 // encoder, the progress window, the questions after the batch, the log file and the countdown.
 // Modal windows are driven from inside their loops; the deadlines are hang guards only.
+#include "CommandLine.h"
 #include "ConsoleIO.h"
 #include "Dialogs.h"
 #include "EncoderCommandLine.h"
@@ -958,4 +959,149 @@ TEST_F(BatchRun, StopEndsEveryRunOfASplitList)
     EXPECT_EQ(starts, 1);
     EXPECT_FALSE(main->Batch->State().ErrorOccurred) << main->Batch->Log().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(main->Batch->Log().constLast(), QStringLiteral("Stopped by the user after 1 of 6 files."));
+}
+
+namespace {
+// The arguments the fake encoder wrote to `argsOut`; empty when it wrote none.
+QStringList ArgumentsWritten(const QString& argsOut)
+{
+    QFile file(argsOut);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList got;
+    for (const QByteArray& a : file.readAll().split('\0'))
+        got << QString::fromUtf8(a);
+    got.removeLast(); // after the last NUL
+    return got;
+}
+} // namespace
+
+TEST_F(BatchRun, TwoAlbumsGoIntoTheOutputFolderThroughTheRealEncoder)
+{
+    settings.BladeEncPath = QString::fromUtf8(TW_BLADEENC);
+    const QStringList sources = {QStringLiteral("music/Artist/Album One/01 Intro.wav"),
+                                 QStringLiteral("music/Artist/Album One/CD2/02 Song.wav"),
+                                 QStringLiteral("music/Artist/Album Two/03 Finale.wav")};
+    const struct {
+        const char* what;
+        const char* out; // made by the encoder
+        bool keep, deleteSources;
+        QStringList mp3s;
+    } cases[] = {
+        {"all in one folder", "out", false, false,
+         {QStringLiteral("out/01 Intro.mp3"), QStringLiteral("out/02 Song.mp3"), QStringLiteral("out/03 Finale.mp3")}},
+        {"the source tree below it, the sources deleted once their MP3 is safe", "tree/mp3", true, true,
+         {QStringLiteral("tree/mp3/Album One/01 Intro.mp3"), QStringLiteral("tree/mp3/Album One/CD2/02 Song.mp3"),
+          QStringLiteral("tree/mp3/Album Two/03 Finale.mp3")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        main->FileList->Clear();
+        for (const QString& s : sources) {
+            folder.Write(s, SineWav(300));
+            main->AddFile(folder.File(s));
+        }
+        settings.OutputFolder = folder.File(QString::fromUtf8(c.out));
+        settings.KeepSubfolders = c.keep;
+        settings.DeleteSource = c.deleteSources;
+        Encode();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs));
+
+        EXPECT_FALSE(main->Batch->State().ErrorOccurred) << main->Batch->Log().join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(boxes.Asked().empty());
+        for (const QString& mp3 : c.mp3s) {
+            const QFileInfo made(folder.File(mp3));
+            EXPECT_TRUE(made.isFile() && made.size() > 500) << mp3.toStdString();
+        }
+        QStringList left;
+        for (const QString& s : sources) {
+            EXPECT_FALSE(QFileInfo::exists(folder.File(s).replace(QStringLiteral(".wav"), QStringLiteral(".mp3"))))
+                << "nothing beside the sources";
+            if (QFileInfo::exists(folder.File(s)))
+                left << folder.File(s);
+        }
+        // The deleted sources leave the list; kept ones stay.
+        EXPECT_EQ(left.size(), c.deleteSources ? 0 : 3);
+        QStringList listed;
+        for (const TFileEntry& e : main->FileEntries())
+            listed << e.FullPath();
+        EXPECT_EQ(listed, left);
+    }
+}
+
+TEST_F(BatchRun, TheOutputFolderReachesTheEncoderAsOutdirOrAsPairsInEveryRun)
+{
+    const QString argsOut = folder.File(QStringLiteral("args"));
+    qputenv("FAKE_BLADEENC_ARGS_OUT", QFile::encodeName(argsOut));
+    Script("print Files to encode: 0\n");
+    // Blanks and a quote in the folder survive the quoting of the command line.
+    const QString out = folder.File(QStringLiteral("out \"dir\""));
+    const QStringList files = {QStringLiteral("/m/Artist/A/1.wav"), QStringLiteral("/m/Artist/A/2.wav"),
+                               QStringLiteral("/m/Artist/B/3.wav")};
+    const QString outdir = QStringLiteral("-OUTDIR=") + out;
+    const QString mp3[] = {out + QStringLiteral("/A/1.mp3"), out + QStringLiteral("/A/2.mp3"), out + QStringLiteral("/B/3.mp3")};
+    const struct {
+        const char* what;
+        bool keep, runPerFile;
+        QList<QStringList> runs; // each run's arguments after the options
+    } cases[] = {
+        {"one folder", false, false, {{outdir, files[0], files[1], files[2]}}},
+        {"one folder, a run per file", false, true, {{outdir, files[0]}, {outdir, files[1]}, {outdir, files[2]}}},
+        {"below it, a run per file", true, true, {{files[0], mp3[0]}, {files[1], mp3[1]}, {files[2], mp3[2]}}},
+    };
+    const auto wide = main->Batch->ArgumentSpace;
+    const int options = 3; // -quit -128 -PRIO=LOWEST
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        settings.OutputFolder = out;
+        settings.KeepSubfolders = c.keep;
+        main->Batch->ArgumentSpace = c.runPerFile ? std::function<qint64()>([] { return qint64(1); }) : wide;
+        QList<QStringList> started;
+        main->Batch->GUI2Console1->OnStart = [&](TGUI2Console*, const QString& command) {
+            started << SplitCommandLine(command).mid(1 + options);
+        };
+        main->FileList->Clear();
+        AddFiles(files);
+        Encode();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs));
+        EXPECT_EQ(started, c.runs);
+        // What the last run's encoder was given.
+        EXPECT_EQ(ArgumentsWritten(argsOut).mid(options), c.runs.last());
+        EXPECT_FALSE(main->Batch->State().ErrorOccurred) << main->Batch->Log().join(QLatin1Char('|')).toStdString();
+    }
+}
+
+TEST_F(BatchRun, SkipExistingLeavesOutFilesWhoseMp3ExistsWithALogLineEach)
+{
+    const QString argsOut = folder.File(QStringLiteral("args"));
+    qputenv("FAKE_BLADEENC_ARGS_OUT", QFile::encodeName(argsOut));
+    Script("print Files to encode: 0\n");
+    settings.SkipExisting = true;
+    const QStringList files = {folder.File(QStringLiteral("m/a.wav")), folder.File(QStringLiteral("m/b.wav")),
+                               folder.File(QStringLiteral("m/c.wav"))};
+    folder.Write(QStringLiteral("m/b.mp3"), "made before");
+    AddFiles(files);
+    Encode();
+    EXPECT_EQ(ArgumentsWritten(argsOut), (QStringList{QStringLiteral("-quit"), QStringLiteral("-128"),
+                                                      QStringLiteral("-PRIO=LOWEST"), files[0], files[2]}));
+    const QString skippedB = ResStr::LogSkippedExisting.arg(files[1], folder.File(QStringLiteral("m/b.mp3")));
+    EXPECT_EQ(main->Batch->Log(), (QStringList{skippedB, QStringLiteral("Files to encode: 0")}));
+    EXPECT_EQ(LoadLogFile(folder.File(QStringLiteral("Tonewright.log"))), main->Batch->Log());
+    EXPECT_EQ(folder.Read(QStringLiteral("m/b.mp3")), QByteArray("made before"));
+    EXPECT_TRUE(boxes.Asked().empty());
+
+    // Every MP3 there: nothing runs, and the user is told.
+    folder.Write(QStringLiteral("m/a.mp3"), "x");
+    folder.Write(QStringLiteral("m/c.mp3"), "x");
+    ASSERT_TRUE(QFile::remove(argsOut));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs));
+    boxes.Answer(IDOK);
+    Encode();
+    ASSERT_EQ(boxes.Asked().size(), 1u);
+    EXPECT_EQ(boxes.Asked()[0].Text, ResStr::AllMp3sExist);
+    EXPECT_TRUE(ArgumentsWritten(argsOut).isEmpty()) << "the encoder ran";
+    ASSERT_EQ(main->Batch->Log().size(), 3);
+    EXPECT_EQ(main->Batch->Log()[1], skippedB);
+    EXPECT_EQ(LoadLogFile(folder.File(QStringLiteral("Tonewright.log"))), main->Batch->Log());
+    EXPECT_EQ(main->FileEntries().size(), 3);
 }

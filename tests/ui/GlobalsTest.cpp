@@ -70,6 +70,9 @@ TEST_F(Settings, SaveThenLoadRoundTripsEveryField)
     settings.Crc = false;
     settings.DeleteSource = true;
     settings.Mp3Flags = mfCopy | mfCopyright;
+    settings.OutputFolder = QStringLiteral("/srv/mp3 [ü]");
+    settings.KeepSubfolders = true;
+    settings.SkipExisting = true;
     SaveSettings(settings);
     const TSettings saved = settings;
 
@@ -83,6 +86,9 @@ TEST_F(Settings, SaveThenLoadRoundTripsEveryField)
     EXPECT_FALSE(settings.Crc);
     EXPECT_TRUE(settings.DeleteSource);
     EXPECT_EQ(settings.Mp3Flags, mfCopy | mfCopyright);
+    EXPECT_EQ(settings.OutputFolder, saved.OutputFolder);
+    EXPECT_TRUE(settings.KeepSubfolders);
+    EXPECT_TRUE(settings.SkipExisting);
 }
 
 TEST_F(Settings, MalformedValuesKeepWhatWasHeld)
@@ -171,7 +177,8 @@ TEST_F(Settings, SaveKeepsForeignLinesAndTheToolbarSection)
     SaveSettings(settings);
     EXPECT_EQ(Ini(), QByteArray("[Toolbar]\nLayout=2\n[System]\n; my encoder\nBladeEnc=/new\nExtra=keep\n"
                                 "Bitrate=128\nVBR=-1\nPriority=1\n[Flags]\nMono=0\nCrc=0\nDelete=0\n"
-                                "[Mp3Flags]\nOriginal=0\nCopy=0\nPrivate=0\nCopyright=0\n"));
+                                "[Mp3Flags]\nOriginal=0\nCopy=0\nPrivate=0\nCopyright=0\n"
+                                "[Output]\nFolder=\nKeepSubfolders=0\nSkipExisting=0\n"));
     EXPECT_EQ(ReadIniInteger(QStringLiteral("toolbar"), QStringLiteral("layout"), 0), 2);
 }
 

@@ -1,5 +1,6 @@
 // The options dialog: load and store, the OK check, the path editor and its browse button, the
 // keyboard order and layout, and the Options command from the main window to the encoder.
+#include "AsNobody.h"
 #include "ConsoleIO.h"
 #include "LayoutCheck.h"
 #include "OptionsRules.h"
@@ -14,17 +15,22 @@
 #include "Globals.h"
 #include "Options.h"
 #include "Progress.h"
+#include "ResStr.h"
 #include "WindowTestSupport.h"
 
 #include <QAccessible>
+#include <QAbstractButton>
 #include <QAccessibleValueInterface>
 #include <QAction>
+#include <QDir>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -285,6 +291,7 @@ TEST_F(Options, TabGoesThroughBitrateModeSlidersFlagsOptionsPathAndButtons)
     } while (w != d->CheckBoxOriginal);
     EXPECT_EQ(order, (QList<QWidget*>{d->CheckBoxOriginal, d->CheckBoxCopy, d->CheckBoxPrivate, d->CheckBoxCopyright,
                                       d->CheckBoxMono, d->CheckBoxCrc, d->CheckBoxDelete, d->EditBladeEnc,
+                                      d->RadioButtonBeside, d->RadioButtonFolder, d->CheckBoxSkipExisting,
                                       d->ButtonOK, d->ButtonCancel, d->RadioButtonCbr, d->RadioButtonVbr,
                                       d->RxSliderBitrate, d->RxSliderPriority}));
     // Each slider's caption leads to it.
@@ -303,7 +310,7 @@ TEST_F(Options, NothingIsCutOrOverlapsAndOnlyTheCaptionsAreBold)
         EXPECT_GE(d->width(), 330);
         EXPECT_GE(d->height(), 301);
         const QList<QGroupBox*> groups = d->PanelTop->findChildren<QGroupBox*>();
-        ASSERT_EQ(groups.size(), 5);
+        ASSERT_EQ(groups.size(), 6);
         for (QGroupBox* g : groups) {
             EXPECT_TRUE(g->font().bold());
             EXPECT_TRUE(d->PanelTop->rect().contains(g->geometry())) << g->title().toStdString();
@@ -445,6 +452,13 @@ TEST_F(Options, ChangesMadeInTheDialogGoThroughTheSettingsFileOntoTheEncodersCom
          },
          128,
          {"-quit", "-VBR=0", "-PRIO=LOWEST"}},
+        {"output folder",
+         [](TFormOptions& d) {
+             d.RadioButtonFolder->click();
+             d.EditOutputFolder->setText(QDir::tempPath() + QStringLiteral("/not made/mp3 [1]"));
+         },
+         128,
+         {"-quit", "-128", "-PRIO=LOWEST", QFile::encodeName(QDir::tempPath() + QStringLiteral("/not made/mp3 [1]")).prepend("-OUTDIR=")}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -537,4 +551,98 @@ TEST_F(Options, TheLevelSliderTakesTheBitrateSlidersKeys)
     ASSERT_EQ(d->focusWidget(), d->RxSliderVbr);
     d->RadioButtonCbr->setChecked(true);
     EXPECT_EQ(d->focusWidget(), d->RxSliderBitrate);
+}
+
+TEST_F(Options, TheOutputGroupLoadsStoresBrowsesAndRefusesAFolderThatCannotTakeTheMp3s)
+{
+    ScriptedFileDialogs files;
+    const QString stored = folder.File(QStringLiteral("mp3"));
+    ASSERT_TRUE(QDir().mkpath(stored));
+    settings.OutputFolder = stored;
+    settings.KeepSubfolders = true;
+    settings.SkipExisting = true;
+    auto d = Loaded();
+    EXPECT_TRUE(d->RadioButtonFolder->isChecked());
+    EXPECT_EQ(d->EditOutputFolder->text(), stored);
+    EXPECT_TRUE(d->CheckBoxKeepSubfolders->isChecked() && d->CheckBoxKeepSubfolders->isEnabled());
+    EXPECT_TRUE(d->CheckBoxSkipExisting->isChecked());
+
+    // Browse starts at the folder typed; the choice lands in the editor, a cancel changes nothing.
+    const QString chosen = folder.File(QStringLiteral("chosen"));
+    files.AnswerFolder(chosen);
+    files.AnswerFolder(QString());
+    d->ButtonOutputBrowse->click();
+    d->ButtonOutputBrowse->click();
+    ASSERT_EQ(files.Requests().size(), 2u);
+    EXPECT_EQ(files.Requests()[0].InitialDir, stored);
+    EXPECT_EQ(files.Requests()[0].Title, ResStr::OptionsOutputBrowseTitle);
+    EXPECT_EQ(d->EditOutputFolder->text(), chosen);
+
+    // A folder that cannot take the MP3s is refused at OK; the dialog keeps everything.
+    folder.Write(QStringLiteral("a file"), "x");
+    const QString locked = folder.File(QStringLiteral("locked"));
+    ASSERT_TRUE(QDir().mkpath(locked));
+    const struct {
+        QString typed, error;
+    } refused[] = {
+        {QStringLiteral("   "), ResStr::OutputFolderEmpty},
+        {QStringLiteral("mp3/out"), ResStr::OutputFolderNotAbsolute.arg(QStringLiteral("mp3/out"))},
+        {folder.File(QStringLiteral("a file/out")),
+         ResStr::OutputFolderBlocked.arg(folder.File(QStringLiteral("a file/out")), folder.File(QStringLiteral("a file")))},
+        {stored + QStringLiteral("\nx"), ResStr::InvalidFileName.arg(stored + QStringLiteral("\nx"))},
+    };
+    d->CheckBoxMono->setChecked(true);
+    for (const auto& c : refused) {
+        d->EditOutputFolder->setText(c.typed);
+        boxes.Answer(IDOK);
+        d->ButtonOK->click();
+        ASSERT_FALSE(boxes.Asked().empty());
+        EXPECT_EQ(boxes.Asked().back().Text, c.error);
+        EXPECT_TRUE(d->isVisible() && d->CheckBoxMono->isChecked()) << c.typed.toStdString();
+        EXPECT_EQ(d->EditOutputFolder->text(), c.typed);
+    }
+    // A folder this user may not write, asked as an ordinary user (root may write anywhere).
+    const QString below = locked + QStringLiteral("/new");
+    ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+    EXPECT_EQ(RunAsNobody({folder.Path()}, [&] { return OutputFolderProblem(below) == ResStr::OutputFolderNotWritable.arg(below, locked) ? 0 : 1; }), 0);
+
+    // One that does not exist yet below a folder that can be written is taken, and not made here.
+    const QString fresh = folder.File(QStringLiteral("new/deeper/"));
+    d->EditOutputFolder->setText(fresh);
+    const size_t asked = boxes.Asked().size();
+    d->ButtonOK->click();
+    EXPECT_EQ(boxes.Asked().size(), asked);
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    d->Store(settings);
+    EXPECT_EQ(settings.OutputFolder, folder.File(QStringLiteral("new/deeper")));
+    EXPECT_FALSE(QFileInfo::exists(fresh));
+
+    // Beside the sources: the editor's text is not asked about and not kept.
+    d->RadioButtonBeside->click();
+    d->EditOutputFolder->clear();
+    d->Store(settings);
+    EXPECT_EQ(settings.OutputFolder, QString());
+    EXPECT_FALSE(d->EditOutputFolder->isEnabled());
+}
+
+TEST_F(Options, EveryMnemonicIsUniqueInTheWindow)
+{
+    auto d = Loaded();
+    QMap<QChar, QString> seen;
+    for (QWidget* w : d->findChildren<QWidget*>()) {
+        QString text;
+        if (auto* button = qobject_cast<QAbstractButton*>(w))
+            text = button->text();
+        else if (auto* label = qobject_cast<QLabel*>(w))
+            text = label->text();
+        else if (auto* group = qobject_cast<QGroupBox*>(w))
+            text = group->title();
+        const qsizetype amp = text.remove(QStringLiteral("&&")).indexOf(QLatin1Char('&'));
+        if (amp < 0 || amp + 1 >= text.size())
+            continue;
+        const QChar key = text.at(amp + 1).toLower();
+        EXPECT_FALSE(seen.contains(key)) << text.toStdString() << " and " << seen.value(key).toStdString();
+        seen.insert(key, text);
+    }
+    EXPECT_GE(seen.size(), 5) << "the output group's choices have mnemonics";
 }
