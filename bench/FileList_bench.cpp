@@ -4,7 +4,6 @@
 #include "FileList.h"
 #include "Main.h"
 #include "AppPaths.h"
-#include "Globals.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -41,7 +40,8 @@ static void BM_AddFile10000(benchmark::State& state)
     const QStringList paths = Paths(10000);
     for (auto _ : state) {
         state.PauseTiming();
-        auto form = std::make_unique<TFormMain>();
+        TSettings settings;
+        auto form = std::make_unique<TFormMain>(settings);
         state.ResumeTiming();
         for (const QString& p : paths)
             form->AddFile(p);
@@ -65,7 +65,8 @@ static void BM_AddFile10000Duplicates(benchmark::State& state)
         const TSplitPath split = SplitPath(p);
         again << split.Folder + split.Name.toUpper();
     }
-    TFormMain form;
+    TSettings settings;
+    TFormMain form(settings);
     for (const QString& p : paths)
         form.AddFile(p);
     for (auto _ : state) {

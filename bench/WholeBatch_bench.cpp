@@ -17,7 +17,7 @@
 #include "BatchRun.h"
 #include "Main.h"
 #include "WavFile.h"
-#include "Globals.h"
+#include "EncoderCommandLine.h"
 
 #include <QAction>
 #include <QApplication>
@@ -89,16 +89,16 @@ static void BM_WholeBatchProgramVsDirect(benchmark::State& state)
     for (auto _ : state) {
         for (int round = 0; round < rounds && !failed; ++round) {
             // The same encoder command, run directly.
-            GlobalVars = TGlobalVars{};
-            auto form = std::make_unique<TFormMain>();
-            GlobalVars.BladeEncPath = encoder;
+            TSettings settings;
+            auto form = std::make_unique<TFormMain>(settings);
+            settings.BladeEncPath = encoder;
             // Normal priority on both sides: at a low one, other work on the machine decides
             // the times more than the two ways of running do.
-            GlobalVars.Priority = 3;
+            settings.Priority = 3;
             for (const QString& f : files)
                 form->AddFile(f);
             std::vector<std::string> direct;
-            for (const QString& item : QStringList{encoder} + SplitCommandLineArguments(TBatchRun::BuildEncoderOptions()))
+            for (const QString& item : QStringList{encoder} + SplitCommandLineArguments(BuildEncoderOptions(settings)))
                 direct.push_back(QFile::encodeName(item).toStdString());
             for (const TFileEntry& e : form->FileEntries())
                 direct.push_back(QFile::encodeName(e.FullPath()).toStdString());
@@ -121,7 +121,7 @@ static void BM_WholeBatchProgramVsDirect(benchmark::State& state)
             programCpu.push_back(after.Self - before.Self);
             mainThreadCpu.push_back(after.MainThread - before.MainThread);
             encoderCpu.push_back(after.Children - before.Children);
-            failed = failed || questions > 0 || GlobalVars.FilesDone != 10;
+            failed = failed || questions > 0 || form->Batch->State().FilesDone != 10;
         }
     }
     SetMessageBoxHook(previousHook);
