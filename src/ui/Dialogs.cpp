@@ -30,6 +30,11 @@ SaveFileHook& SaveHook()
     static SaveFileHook hook;
     return hook;
 }
+ChooseFolderHook& FolderHook()
+{
+    static ChooseFolderHook hook;
+    return hook;
+}
 
 int RealMessageBox(const QString& text, const QString& caption, unsigned flags)
 {
@@ -148,6 +153,18 @@ QString ShowSaveFileDialog(const FileDialogRequest& request)
     return dialog.selectedFiles().constFirst();
 }
 
+QString ShowChooseFolderDialog(const FileDialogRequest& request)
+{
+    if (FolderHook())
+        return FolderHook()(request);
+    QFileDialog dialog(request.Parent, request.Title, request.InitialDir);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 OpenFilesHook SetOpenFilesHook(OpenFilesHook hook)
 {
     return std::exchange(OpenHook(), std::move(hook));
@@ -156,6 +173,11 @@ OpenFilesHook SetOpenFilesHook(OpenFilesHook hook)
 SaveFileHook SetSaveFileHook(SaveFileHook hook)
 {
     return std::exchange(SaveHook(), std::move(hook));
+}
+
+ChooseFolderHook SetChooseFolderHook(ChooseFolderHook hook)
+{
+    return std::exchange(FolderHook(), std::move(hook));
 }
 
 QStringList ToQtFilters(const QString& filter)

@@ -27,27 +27,35 @@ ScriptedMessageBoxes::~ScriptedMessageBoxes()
     SetMessageBoxHook(std::move(FPrevious));
 }
 
+namespace {
+// The next scripted answer of one kind of dialog; an unscripted dialog fails the test and is
+// cancelled.
+template <class T>
+T NextAnswer(std::deque<T>& answers, const char* dialog)
+{
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected " << dialog << " dialog";
+        return T();
+    }
+    T answer = std::move(answers.front());
+    answers.pop_front();
+    return answer;
+}
+} // namespace
+
 ScriptedFileDialogs::ScriptedFileDialogs()
 {
     FPreviousOpen = SetOpenFilesHook([this](const FileDialogRequest& r) {
         FRequests.push_back(r);
-        if (FOpen.empty()) {
-            ADD_FAILURE() << "unexpected open-file dialog";
-            return QStringList();
-        }
-        QStringList paths = FOpen.front();
-        FOpen.pop_front();
-        return paths;
+        return NextAnswer(FOpen, "open-file");
     });
     FPreviousSave = SetSaveFileHook([this](const FileDialogRequest& r) {
         FRequests.push_back(r);
-        if (FSave.empty()) {
-            ADD_FAILURE() << "unexpected save-file dialog";
-            return QString();
-        }
-        QString path = FSave.front();
-        FSave.pop_front();
-        return path;
+        return NextAnswer(FSave, "save-file");
+    });
+    FPreviousFolder = SetChooseFolderHook([this](const FileDialogRequest& r) {
+        FRequests.push_back(r);
+        return NextAnswer(FFolder, "folder");
     });
 }
 
@@ -55,4 +63,5 @@ ScriptedFileDialogs::~ScriptedFileDialogs()
 {
     SetOpenFilesHook(std::move(FPreviousOpen));
     SetSaveFileHook(std::move(FPreviousSave));
+    SetChooseFolderHook(std::move(FPreviousFolder));
 }

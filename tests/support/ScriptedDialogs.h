@@ -46,12 +46,16 @@ public:
     void AnswerOpen(const QStringList& paths) { FOpen.push_back(paths); }
     // Queues the path the next save dialog returns (empty text: the user cancels).
     void AnswerSave(const QString& path) { FSave.push_back(path); }
+    // Queues the folder the next folder dialog returns (empty text: the user cancels).
+    void AnswerFolder(const QString& path) { FFolder.push_back(path); }
     const std::vector<FileDialogRequest>& Requests() const { return FRequests; }
 
 private:
     std::deque<QStringList> FOpen;
     std::deque<QString> FSave;
+    std::deque<QString> FFolder;
     std::vector<FileDialogRequest> FRequests;
     OpenFilesHook FPreviousOpen;
     SaveFileHook FPreviousSave;
+    ChooseFolderHook FPreviousFolder;
 };
