@@ -69,17 +69,13 @@ int main(int argc, char* argv[])
     instance.OnActivate = [&launch](TSingleInstance*, const TLaunchActivation& a) { launch = a.StartupId; };
     instance.OnFiles = [&form, &launch](TSingleInstance*, const QStringList& handed) {
         RunGuarded([&] {
-            for (const QString& file : handed)
-                form.AddFile(file);
+            form.AddPaths(handed);
             form.Tray->MenuItemTrayShowClick(); // the window comes forward, also from the tray
             ActivateForLaunch(&form, std::exchange(launch, {}));
         });
     };
     instance.AcceptHandOvers();
     form.show();
-    RunGuarded([&] {
-        for (const QString& file : files)
-            form.AddFile(file);
-    });
+    RunGuarded([&] { form.AddPaths(files); });
     return QApplication::exec();
 }

@@ -104,7 +104,8 @@ QStringList FileArguments(const QStringList& arguments, const QString& workingFo
         if (argument.isEmpty())
             continue;
         const QString path = CleanFilePath(argument, workingFolder);
-        if (QFileInfo(path).isFile())
+        const QFileInfo info(path);
+        if (info.isFile() || info.isDir())
             files << path;
     }
     return files;

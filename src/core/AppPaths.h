@@ -29,7 +29,7 @@ QString SettingsFolder(const QString& settingsName);
 // "//localhost/x" such a URL may turn into both read as "/x".
 QString CleanFilePath(const QString& path, const QString& workingFolder);
 
-// The files to add to the list at start: of the program's arguments, those that name an existing
-// regular file (relative ones taken from `workingFolder`), as CleanFilePath gives them, in the
-// given order.
+// The files and folders to add to the list at start: of the program's arguments, those that name
+// an existing regular file or folder (relative ones taken from `workingFolder`), as CleanFilePath
+// gives them, in the given order.
 QStringList FileArguments(const QStringList& arguments, const QString& workingFolder);

@@ -69,6 +69,25 @@ bool TFileListModel::Append(const TFileEntry& entry)
     return true;
 }
 
+int TFileListModel::AppendEntries(const QList<TFileEntry>& entries)
+{
+    QList<TFileEntry> fresh;
+    for (const TFileEntry& entry : entries) {
+        if (IsListed(entry.File, entry.Folder))
+            continue;
+        // Indexed at once, so a repeat within `entries` is refused too.
+        m_index.Add(entry.File, entry.Folder);
+        fresh.append(entry);
+    }
+    if (fresh.isEmpty())
+        return 0;
+    const int first = Count();
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(fresh.size()) - 1);
+    m_entries.append(std::move(fresh));
+    endInsertRows();
+    return Count() - first;
+}
+
 void TFileListModel::SetEntry(int row, const TFileEntry& entry)
 {
     if (row < 0 || row >= Count())

@@ -27,6 +27,8 @@ public:
     bool AddFile(const QString& path);
     // Appends the entry unless its file is listed already; true when a row was added.
     bool Append(const TFileEntry& entry);
+    // Appends those entries whose files are not listed yet, in one insertion; returns how many.
+    int AppendEntries(const QList<TFileEntry>& entries);
     // Replaces the texts of one row.
     void SetEntry(int row, const TFileEntry& entry);
     // Removes the given rows (any order, repeats ignored); the others keep their order.

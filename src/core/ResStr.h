@@ -38,13 +38,18 @@ inline const QString PriorityHigher = QStringLiteral("Higher");
 inline const QString PriorityHighest = QStringLiteral("Highest");
 inline const QString ActionChooseFilesCaption = QStringLiteral("Ch&oose Files");
 inline const QString ActionChooseFilesHint = QStringLiteral("Add files to the list");
+inline const QString ActionAddFolderCaption = QStringLiteral("Add &Folder...");
+inline const QString ActionAddFolderHint = QStringLiteral("Add every audio file under a folder to the list");
+inline const QString AddFolderTitle = QStringLiteral("Add Folder");
+inline const QString ReadingFolder = QStringLiteral("Reading folder... %1 files");
+inline const QString FoldersNotRead = QStringLiteral("These folders could not be read:\n%1");
 inline const QString ActionEncodeCaption = QStringLiteral("&Encode");
 inline const QString ActionEncodeHint = QStringLiteral("Starts encoding the listed files");
 inline const QString ActionDeleteCaption = QStringLiteral("&Delete");
 inline const QString ActionDeleteHint = QStringLiteral("Delete selected files from list");
 inline const QString ActionClearListCaption = QStringLiteral("&Clear List");
 inline const QString ActionClearListHint = QStringLiteral("Deletes all entries of the list");
-inline const QString ActionOptionsCaption = QStringLiteral("&Options");
+inline const QString ActionOptionsCaption = QStringLiteral("O&ptions");
 inline const QString ActionOptionsHint = QStringLiteral("Shows options dialog");
 inline const QString ActionAboutCaption = QStringLiteral("&About");
 inline const QString ActionAboutHint = QStringLiteral("Shows information about Tonewright");
@@ -187,9 +192,10 @@ inline const QString TrayBatchFinishedWithErrors = QStringLiteral("Tonewright: e
 
 // --- the command line (standard output and standard error, before any window) ---
 inline const QString CommandLineHelp = QStringLiteral(
-    "Usage: tonewright [option...] [--] [file...]\n"
-    "A desktop front-end for the BladeEnc MP3 encoder. WAV and AIFF files given as\n"
-    "arguments join the list; a Tonewright already running takes them instead.\n"
+    "Usage: tonewright [option...] [--] [file|folder...]\n"
+    "A desktop front-end for the BladeEnc MP3 encoder. Audio files given as arguments\n"
+    "join the list, a folder with every audio file under it; a Tonewright already\n"
+    "running takes them instead.\n"
     "\n"
     "  -h, --help     print this help and exit\n"
     "      --version  print the version and the licence and exit\n"

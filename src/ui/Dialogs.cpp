@@ -30,9 +30,9 @@ SaveFileHook& SaveHook()
     static SaveFileHook hook;
     return hook;
 }
-FolderHook& ChooseFolderHook()
+ChooseFolderHook& FolderHook()
 {
-    static FolderHook hook;
+    static ChooseFolderHook hook;
     return hook;
 }
 
@@ -153,6 +153,18 @@ QString ShowSaveFileDialog(const FileDialogRequest& request)
     return dialog.selectedFiles().constFirst();
 }
 
+QString ShowChooseFolderDialog(const FileDialogRequest& request)
+{
+    if (FolderHook())
+        return FolderHook()(request);
+    QFileDialog dialog(request.Parent, request.Title, request.InitialDir);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 OpenFilesHook SetOpenFilesHook(OpenFilesHook hook)
 {
     return std::exchange(OpenHook(), std::move(hook));
@@ -163,21 +175,9 @@ SaveFileHook SetSaveFileHook(SaveFileHook hook)
     return std::exchange(SaveHook(), std::move(hook));
 }
 
-QString ShowFolderDialog(const FileDialogRequest& request)
+ChooseFolderHook SetChooseFolderHook(ChooseFolderHook hook)
 {
-    if (ChooseFolderHook())
-        return ChooseFolderHook()(request);
-    QFileDialog dialog(request.Parent, request.Title, request.InitialDir);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
-}
-
-FolderHook SetFolderHook(FolderHook hook)
-{
-    return std::exchange(ChooseFolderHook(), std::move(hook));
+    return std::exchange(FolderHook(), std::move(hook));
 }
 
 QStringList ToQtFilters(const QString& filter)

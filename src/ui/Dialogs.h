@@ -52,16 +52,16 @@ using OpenFilesHook = std::function<QStringList(const FileDialogRequest&)>;
 // Returns the chosen path, or an empty text when the user cancelled.
 using SaveFileHook = std::function<QString(const FileDialogRequest&)>;
 
+// Returns the chosen folder, or an empty text when the user cancelled.
+using ChooseFolderHook = std::function<QString(const FileDialogRequest&)>;
+
 QStringList ShowOpenFilesDialog(const FileDialogRequest& request);
 QString ShowSaveFileDialog(const FileDialogRequest& request);
+// A dialog that chooses an existing folder: the request's Title, Parent and InitialDir count.
+QString ShowChooseFolderDialog(const FileDialogRequest& request);
 OpenFilesHook SetOpenFilesHook(OpenFilesHook hook);
 SaveFileHook SetSaveFileHook(SaveFileHook hook);
-
-// The folder chooser: Parent, Title and InitialDir of the request count. Returns the chosen
-// folder, or an empty text when the user cancelled.
-using FolderHook = std::function<QString(const FileDialogRequest&)>;
-QString ShowFolderDialog(const FileDialogRequest& request);
-FolderHook SetFolderHook(FolderHook hook);
+ChooseFolderHook SetChooseFolderHook(ChooseFolderHook hook);
 
 // "Audio-Files|*.wav;*.aif" becomes Qt's "Audio-Files (*.wav *.aif)" list. A name that already
 // shows its patterns in brackets ("Wave-Files (*.wav)|*.wav") shows them once.

@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 #include "EnhListView.h"
 #include "FileListModel.h"
+#include "FolderReader.h"
 #include "LogFile.h"
 #include "MainFileList.h"
 #include "MainImages.h"
@@ -114,6 +115,8 @@ QList<TMainCommandRow> TFormMain::CommandTable()
     return {
         {mcChooseFiles, "ActionChooseFiles", ActionChooseFilesCaption, ActionChooseFilesHint,
          QKeySequence(Qt::CTRL | Qt::Key_O), miChooseFiles, ckPlain, &TFormMain::ActionChooseFilesExecute},
+        {mcAddFolder, "ActionAddFolder", ActionAddFolderCaption, ActionAddFolderHint,
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), miAddFolder, ckPlain, &TFormMain::ActionAddFolderExecute},
         {mcEncode, "ActionEncode", ActionEncodeCaption, ActionEncodeHint, QKeySequence(Qt::CTRL | Qt::Key_E),
          miEncode, ckPlain, &TFormMain::ActionEncodeExecute},
         {mcDelete, "ActionDelete", ActionDeleteCaption, ActionDeleteHint, QKeySequence(Qt::Key_Delete), miDelete,
@@ -194,7 +197,7 @@ void TFormMain::CreateMenus()
 
     QMenu* file = addMenu(bar, "MenuFile", ResStr::MenuFileCaption);
     bar->addMenu(file);
-    addTo(file, {mcChooseFiles, mcOpenFilelist});
+    addTo(file, {mcChooseFiles, mcAddFolder, mcOpenFilelist});
     file->addSeparator();
     addTo(file, {mcExit});
 
@@ -229,7 +232,7 @@ void TFormMain::CreateMenus()
     addTo(help, {mcAbout});
 
     m_popupMenuList = addMenu(this, "PopupMenuList", QString());
-    addTo(m_popupMenuList, {mcChooseFiles});
+    addTo(m_popupMenuList, {mcChooseFiles, mcAddFolder});
     m_popupMenuList->addSeparator();
     addTo(m_popupMenuList, {mcDelete, mcClearList});
     m_popupMenuList->addSeparator();
@@ -253,7 +256,7 @@ void TFormMain::CreateToolBar()
     addToolBar(Qt::TopToolBarArea, m_toolBar);
 
     // A separator before each group of buttons.
-    for (const auto& group : {std::initializer_list<TMainCommand>{mcChooseFiles}, {mcEncode},
+    for (const auto& group : {std::initializer_list<TMainCommand>{mcChooseFiles, mcAddFolder}, {mcEncode},
                               {mcDelete, mcClearList}, {mcOptions}, {mcAbout}}) {
         m_toolBar->addSeparator();
         for (TMainCommand id : group)
@@ -326,6 +329,7 @@ void TFormMain::FormCreate()
 void TFormMain::FormCloseQuery(bool& CanClose)
 {
     CanClose = true;
+    m_folderReader->Cancel();
     Batch->GUI2Console1->Stop();
 }
 

@@ -24,6 +24,7 @@ class QUrl;
 class TBatchRun;
 class TEnhListView;
 class TFileListModel;
+class TFolderReader;
 class TUOTextTarget;
 class TWebFileInfo;
 class TGUI2Console;
@@ -62,7 +63,12 @@ public:
     // The list's entries in their order, and the number of them.
     QList<TFileEntry> FileEntries() const;
     int FileCount() const;
-    // Adds every non-empty line of a dropped text as a file, in order.
+    // Adds full paths in their order, each file by AddFile and each folder as every audio file
+    // under it (read on a worker thread while the status bar counts; later paths wait for it).
+    void AddPaths(const QStringList& paths);
+    // Whether a folder is being read, or paths wait behind one.
+    bool ReadingFolder() const;
+    // Adds every non-empty line of a dropped text as AddPaths does, in order.
     void UOTextTarget1Drop(QObject* Sender, const QString& dropText);
 
     // The enabling rules: sets every command's enabled state. Runs whenever the event loop is
@@ -100,7 +106,10 @@ private:
     // --- the file list: members defined in MainFileList.cpp ---
     // Removes the rows of these full paths.
     void RemoveFiles(const QStringList& paths);
-    // Writes "No files" / "One file" / "%1 files" into the second status-bar panel.
+    // A folder's files, read by m_folderReader: those not listed yet join the list.
+    void AddEntries(const QList<TFileEntry>& entries);
+    // Writes "No files" / "One file" / "%1 files" into the second status-bar panel, or the
+    // running count while a folder is read.
     void UpdateFileCount();
     // In-list moving of the focused entry.
     void ListViewFilesDragOver(TEnhListView* Sender, QObject* Source, const QPoint& pos, bool& Accept);
@@ -110,6 +119,7 @@ private:
 
     // --- command handlers (the work of each command) ---
     void ActionChooseFilesExecute();
+    void ActionAddFolderExecute();
     void ActionDeleteExecute();
     void ActionClearListExecute();
     void ActionOptionsExecute();
@@ -138,6 +148,7 @@ private:
     QLabel* m_statusPanelProduct = nullptr; // first panel: "Tonewright 1.2"
     QLabel* m_statusPanelCount = nullptr;   // second panel: the file count text
     TUOTextTarget* m_textTarget = nullptr;  // files dropped from the file manager onto the list
+    TFolderReader* m_folderReader = nullptr; // the paths being added, folders read off this thread
     QMetaObject::Connection m_idleConnection;
     std::unique_ptr<IBatchUser> m_batchUser;
 };

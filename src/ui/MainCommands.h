@@ -9,6 +9,7 @@ class TFormMain;
 
 enum TMainCommand {
     mcChooseFiles,
+    mcAddFolder,
     mcEncode,
     mcDelete,
     mcClearList,

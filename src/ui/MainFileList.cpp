@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 #include "EnhListView.h"
 #include "FileListModel.h"
+#include "FolderReader.h"
 #include "MainFileList.h"
 #include "ResStr.h"
 #include "UOTextTarget.h"
@@ -113,6 +114,27 @@ void TFormMain::CreateList()
         RunGuarded([&] { UOTextTarget1Drop(sender, text); });
     };
 
+    m_folderReader = new TFolderReader(this);
+    m_folderReader->OnFiles = [this](const QStringList& paths) {
+        RunGuarded([&] {
+            TListUpdateLock lock(ListViewFiles);
+            for (const QString& path : paths)
+                AddFile(path);
+        });
+    };
+    m_folderReader->OnEntries = [this](const QList<TFileEntry>& entries) { RunGuarded([&] { AddEntries(entries); }); };
+    m_folderReader->OnProgress = [this](qsizetype) { UpdateFileCount(); };
+    m_folderReader->OnIdle = [this] { UpdateFileCount(); };
+    m_folderReader->OnProblems = [](const QStringList& problems) {
+        // A whole unreadable tree would make a box taller than the screen: the first few say enough.
+        constexpr qsizetype shown = 10;
+        QStringList lines = problems.mid(0, shown);
+        if (problems.size() > shown)
+            lines << QStringLiteral("...");
+        ShowMessageBox(ResStr::FoldersNotRead.arg(lines.join(QLatin1Char('\n'))), ResStr::CaptionError,
+                       MB_OK | MB_ICONWARNING);
+    };
+
     ListViewFiles->SetAutoSortStyle(assSmart);
     ListViewFiles->SetAutoSortAscending(true);
     ListViewFiles->SetAutoResort(false);
@@ -127,8 +149,29 @@ void TFormMain::AddFile(const QString& path)
         ListViewFiles->SetShowSortArrows(false);
 }
 
+void TFormMain::AddPaths(const QStringList& paths)
+{
+    m_folderReader->Add(paths);
+}
+
+bool TFormMain::ReadingFolder() const
+{
+    return m_folderReader->Busy();
+}
+
+void TFormMain::AddEntries(const QList<TFileEntry>& entries)
+{
+    TListUpdateLock lock(ListViewFiles);
+    if (FileList->AppendEntries(entries) > 0)
+        ListViewFiles->SetShowSortArrows(false);
+}
+
 void TFormMain::UpdateFileCount()
 {
+    if (m_folderReader && m_folderReader->Busy()) {
+        m_statusPanelCount->setText(ResStr::ReadingFolder.arg(m_folderReader->Found()));
+        return;
+    }
     const int n = FileCount();
     if (n == 0)
         m_statusPanelCount->setText(ResStr::NoFiles);
@@ -150,14 +193,15 @@ int TFormMain::FileCount() const
 
 void TFormMain::UOTextTarget1Drop(QObject*, const QString& dropText)
 {
-    TListUpdateLock lock(ListViewFiles);
+    QStringList paths;
     for (QString line : dropText.split(QLatin1Char('\n'))) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         // Cleaned as a path from the command line is, so that one file is one row.
         if (!line.isEmpty())
-            AddFile(CleanFilePath(line, QDir::currentPath()));
+            paths << CleanFilePath(line, QDir::currentPath());
     }
+    AddPaths(paths);
 }
 
 void TFormMain::ActionChooseFilesExecute()
@@ -167,10 +211,18 @@ void TFormMain::ActionChooseFilesExecute()
     request.Filter = ResStr::ChooseFilesFilter;
     request.FilterIndex = 1;
     request.MultiSelect = true;
-    const QStringList paths = ShowOpenFilesDialog(request);
-    TListUpdateLock lock(ListViewFiles);
-    for (const QString& path : paths)
-        AddFile(path);
+    // Behind a folder still being read, as any other paths.
+    AddPaths(ShowOpenFilesDialog(request));
+}
+
+void TFormMain::ActionAddFolderExecute()
+{
+    FileDialogRequest request;
+    request.Parent = this;
+    request.Title = ResStr::AddFolderTitle;
+    const QString folder = ShowChooseFolderDialog(request);
+    if (!folder.isEmpty())
+        AddPaths({folder});
 }
 
 void TFormMain::ActionDeleteExecute()

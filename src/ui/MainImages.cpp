@@ -24,6 +24,16 @@ void Draw(QPainter& p, TMainImage image)
         p.drawPath(flap);
         break;
     }
+    case miAddFolder: { // a closed folder with a green plus
+        p.setPen(QPen(QColor(0x8a, 0x6d, 0x1e), 1));
+        p.setBrush(QColor(0xf0, 0xc8, 0x4a));
+        p.drawRect(QRectF(0.5, 2.5, 6, 2));
+        p.drawRect(QRectF(0.5, 3.5, 12, 9));
+        p.setPen(QPen(QColor(0x2e, 0x8b, 0x3e), 2.5, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(12, 8), QPointF(12, 15.5));
+        p.drawLine(QPointF(8.25, 11.75), QPointF(15.75, 11.75));
+        break;
+    }
     case miEncode: { // a play triangle over a note-green disc
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0x2e, 0x8b, 0x3e));
@@ -83,6 +93,7 @@ const char* ThemeName(TMainImage image)
     case miClearList: return "edit-clear";
     case miOptions: return "preferences-system";
     case miAbout: return "help-about";
+    case miAddFolder: return "folder";
     }
     return "";
 }

@@ -10,6 +10,7 @@ enum TMainImage {
     miClearList = 3,
     miOptions = 4,
     miAbout = 5,
+    miAddFolder = 6,
 };
 
 QIcon MainImage(TMainImage image);

@@ -470,7 +470,7 @@ void TFormOptions::OutputBrowseClick()
     request.Title = ResStr::OptionsOutputBrowseTitle;
     const QString typed = EditOutputFolder->text();
     request.InitialDir = !typed.isEmpty() && QFileInfo(typed).isDir() ? typed : QDir::homePath();
-    const QString chosen = ShowFolderDialog(request);
+    const QString chosen = ShowChooseFolderDialog(request);
     if (!chosen.isEmpty())
         EditOutputFolder->setText(chosen);
 }

@@ -305,7 +305,7 @@ void TSingleInstance::Received(const QByteArray& message)
         OnActivate(this, activation);
     if (!OnFiles)
         return;
-    // The same rule as for the program's own arguments: what is no regular file is left out.
+    // The same rule as for the program's own arguments: what is no regular file or folder is left out.
     OnFiles(this, FileArguments(files, QStringLiteral("/")));
 }
 

@@ -41,7 +41,8 @@ public:
     void AcceptHandOvers();
 
     // A later start's files, in the order it was given them, those that name an existing regular
-    // file (possibly none: it was started again without files and the window should come forward).
+    // file or folder (possibly none: it was started again without files and the window should come
+    // forward).
     std::function<void(TSingleInstance* Sender, const QStringList& Files)> OnFiles;
     // How that later start was launched; comes right before its OnFiles.
     std::function<void(TSingleInstance* Sender, const TLaunchActivation& Activation)> OnActivate;

@@ -29,6 +29,10 @@ chmod 700 "$work/runtime"
 printf 'RIFF' >"$work/music/first.wav"
 printf 'FORM' >"$work/music/second song.aiff"
 printf 'RIFF' >"$work/music/third.wav"
+mkdir -p "$work/music/album/.hidden"
+printf 'fLaC' >"$work/music/album/track 1.flac"
+printf 'fLaC' >"$work/music/album/.hidden/not listed.flac"
+printf 'text' >"$work/music/album/notes.txt"
 
 # Runs the session with the program folder read-only. Root ignores permission bits: for root a
 # read-only bind mount in a mount namespace of its own; for anyone else the bits do.

@@ -15,19 +15,19 @@ look() { /usr/bin/python3 "$tools/window-texts.py" 30 "Tonewright 1.2" "$@"; }
 cd "$work/music"
 case $what in
 first-start)
-  # Relative, missing and folder arguments: only the two files join the list.
-  "$bin" first.wav missing.wav "second song.aiff" "$work/music" >"$work/first.out" 2>&1 &
+  # Relative, missing and folder arguments: the two files and the folder's one audio file join the list.
+  "$bin" first.wav missing.wav "second song.aiff" "$work/music/album" >"$work/first.out" 2>&1 &
   app=$!
-  look "first.wav" "second song.aiff" "2 files" || fail "the main window with the two files did not show"
+  look "first.wav" "second song.aiff" "track 1.flac" "3 files" || fail "the main window with the three files did not show"
   # A second start hands its file to the running program and ends by itself.
   # (A start that wrongly runs on as a program of its own is ended by the hang guard.)
   timeout 20 "$bin" third.wav >"$work/second.out" 2>&1 || fail "the second start did not hand over and end: $(cat "$work/second.out")"
-  look "first.wav" "second song.aiff" "third.wav" "3 files" || fail "the handed-over file did not arrive"
+  look "first.wav" "second song.aiff" "third.wav" "4 files" || fail "the handed-over file did not arrive"
   # One without any display (a terminal over ssh, a script) hands over all the same.
   printf 'RIFF' >fourth.wav
   env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb timeout 20 "$bin" fourth.wav >"$work/third.out" 2>&1 ||
     fail "a start without a display did not hand over: $(cat "$work/third.out")"
-  look "third.wav" "fourth.wav" "4 files" || fail "the file handed over without a display did not arrive"
+  look "third.wav" "fourth.wav" "5 files" || fail "the file handed over without a display did not arrive"
   ;;
 portable)
   "$bin" third.wav >"$work/first.out" 2>&1 &

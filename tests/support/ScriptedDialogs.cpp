@@ -28,12 +28,13 @@ ScriptedMessageBoxes::~ScriptedMessageBoxes()
 }
 
 namespace {
-// The next queued answer of one kind of dialog; an unscripted dialog fails the test and is cancelled.
+// The next scripted answer of one kind of dialog; an unscripted dialog fails the test and is
+// cancelled.
 template <class T>
 T NextAnswer(std::deque<T>& answers, const char* dialog)
 {
     if (answers.empty()) {
-        ADD_FAILURE() << "unexpected " << dialog;
+        ADD_FAILURE() << "unexpected " << dialog << " dialog";
         return T();
     }
     T answer = std::move(answers.front());
@@ -46,15 +47,15 @@ ScriptedFileDialogs::ScriptedFileDialogs()
 {
     FPreviousOpen = SetOpenFilesHook([this](const FileDialogRequest& r) {
         FRequests.push_back(r);
-        return NextAnswer(FOpen, "open-file dialog");
+        return NextAnswer(FOpen, "open-file");
     });
     FPreviousSave = SetSaveFileHook([this](const FileDialogRequest& r) {
         FRequests.push_back(r);
-        return NextAnswer(FSave, "save-file dialog");
+        return NextAnswer(FSave, "save-file");
     });
-    FPreviousFolder = SetFolderHook([this](const FileDialogRequest& r) {
+    FPreviousFolder = SetChooseFolderHook([this](const FileDialogRequest& r) {
         FRequests.push_back(r);
-        return NextAnswer(FFolder, "folder chooser");
+        return NextAnswer(FFolder, "folder");
     });
 }
 
@@ -62,5 +63,5 @@ ScriptedFileDialogs::~ScriptedFileDialogs()
 {
     SetOpenFilesHook(std::move(FPreviousOpen));
     SetSaveFileHook(std::move(FPreviousSave));
-    SetFolderHook(std::move(FPreviousFolder));
+    SetChooseFolderHook(std::move(FPreviousFolder));
 }

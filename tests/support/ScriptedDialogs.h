@@ -46,7 +46,7 @@ public:
     void AnswerOpen(const QStringList& paths) { FOpen.push_back(paths); }
     // Queues the path the next save dialog returns (empty text: the user cancels).
     void AnswerSave(const QString& path) { FSave.push_back(path); }
-    // Queues the folder the next folder chooser returns (empty text: the user cancels).
+    // Queues the folder the next folder dialog returns (empty text: the user cancels).
     void AnswerFolder(const QString& path) { FFolder.push_back(path); }
     const std::vector<FileDialogRequest>& Requests() const { return FRequests; }
 
@@ -57,5 +57,5 @@ private:
     std::vector<FileDialogRequest> FRequests;
     OpenFilesHook FPreviousOpen;
     SaveFileHook FPreviousSave;
-    FolderHook FPreviousFolder;
+    ChooseFolderHook FPreviousFolder;
 };

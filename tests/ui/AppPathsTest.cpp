@@ -79,7 +79,7 @@ TEST(SettingsPlace, AnInstalledProgramKeepsItsFilesInTheUsersFolderEvenWhereItMa
     SetExecutablePathOverride(QString());
 }
 
-TEST(StartArguments, OnlyExistingRegularFilesBecomeAbsolutePathsInTheGivenOrder)
+TEST(StartArguments, OnlyExistingRegularFilesAndFoldersBecomeAbsolutePathsInTheGivenOrder)
 {
     TempProgramFolder dir;
     dir.Write(QStringLiteral("b.wav"), "b");
@@ -100,7 +100,7 @@ TEST(StartArguments, OnlyExistingRegularFilesBecomeAbsolutePathsInTheGivenOrder)
     const QString base = dir.Path().chopped(1);
     EXPECT_EQ(FileArguments(args, base),
               (QStringList{dir.File(QStringLiteral("b.wav")), dir.File(QStringLiteral("sub/a.aiff")),
-                           dir.File(QStringLiteral("with blank.wav")), dir.File(QStringLiteral("b.wav")),
+                           dir.File(QStringLiteral("sub")), dir.File(QStringLiteral("with blank.wav")), dir.File(QStringLiteral("b.wav")),
                            dir.File(QStringLiteral("sub/a.aiff")), dir.File(QStringLiteral("with blank.wav"))}));
     EXPECT_TRUE(FileArguments({}, base).isEmpty());
 }

@@ -1,3 +1,4 @@
+#include "AudioTree.h"
 #include "DefaultSettings.h"
 #include "EnhListView.h"
 #include "FileListModel.h"
@@ -10,6 +11,7 @@
 #include "ResStr.h"
 #include "RxTrayIcon.h"
 #include "ScriptedDialogs.h"
+#include "Spin.h"
 #include "TempProgramFolder.h"
 
 #include <QAction>
@@ -80,6 +82,14 @@ bool Drag(TEnhListView* list, const QMimeData* data, const QList<QPoint>& path, 
     QDropEvent drop(QPointF(dropAt), offered, data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(list->viewport(), &drop);
     return drop.isAccepted();
+}
+
+QStringList FullPaths(const TFormMain& form)
+{
+    QStringList paths;
+    for (const TFileEntry& e : form.FileEntries())
+        paths << e.FullPath();
+    return paths;
 }
 
 QStringList CheckedIn(const QMenu* menu)
@@ -349,6 +359,66 @@ TEST_F(MainWindow, ChooseFilesAddsTheNewOnesInDialogOrder)
     EXPECT_EQ(form->FileCount(), 10);
 }
 
+TEST_F(MainWindow, AddFolderAddsEveryAudioFileUnderItOnceWhileTheStatusBarCounts)
+{
+    Create();
+    AudioTree tree;
+    form->AddFile(QStringLiteral("/music/first.wav"));
+    form->AddFile(tree.Expected[3]); // listed already: stays where it is, once
+    dialogs.AnswerFolder(tree.Root);
+    Act("ActionAddFolder")->trigger();
+    ASSERT_EQ(dialogs.Requests().size(), 1u);
+    EXPECT_EQ(dialogs.Requests()[0].Title, ResStr::AddFolderTitle);
+    // The folder is read off the main thread: its files arrive through the event loop.
+    EXPECT_TRUE(form->ReadingFolder());
+    EXPECT_TRUE(CountText().startsWith(QStringLiteral("Reading folder... "))) << CountText().toStdString();
+    ASSERT_TRUE(SpinUntil([&] { return !form->ReadingFolder(); }));
+
+    QStringList expected = {QStringLiteral("/music/first.wav"), tree.Expected[3]};
+    for (const QString& path : tree.Expected)
+        if (!expected.contains(path))
+            expected << path;
+    EXPECT_EQ(FullPaths(*form), expected);
+    EXPECT_EQ(CountText(), ResStr::SomeFiles.arg(expected.size()));
+
+    dialogs.AnswerFolder(tree.Root); // again: every file is listed already
+    dialogs.AnswerFolder(QString()); // cancelled
+    Act("ActionAddFolder")->trigger();
+    ASSERT_TRUE(SpinUntil([&] { return !form->ReadingFolder(); }));
+    Act("ActionAddFolder")->trigger();
+    EXPECT_FALSE(form->ReadingFolder());
+    EXPECT_EQ(FullPaths(*form), expected);
+}
+
+TEST_F(MainWindow, DroppedOrGivenFoldersAreExpandedInTheirPlaceAndLaterPathsWaitBehindThem)
+{
+    Create();
+    AudioTree tree;
+    const QString before = tree.Dir.path() + QStringLiteral("/elsewhere/song.oga");
+    // A drop as the file manager sends it: a URL per line; a file, the folder, a file in it again.
+    form->UOTextTarget1Drop(nullptr, QStringLiteral("file://") + before + QStringLiteral("\r\n") + tree.Root
+                                         + QStringLiteral("/\r\n") + tree.Expected[0] + QStringLiteral("\r\n"));
+    EXPECT_EQ(FullPaths(*form), QStringList{before}) << "what comes before the folder is listed at once";
+    // Handed over by a later start while the folder is read: after its files.
+    form->AddPaths({QStringLiteral("/music/later.wav"), tree.Root + QStringLiteral("/Artist B")});
+    ASSERT_TRUE(SpinUntil([&] { return !form->ReadingFolder(); }));
+    EXPECT_EQ(FullPaths(*form), QStringList{before} + tree.Expected + QStringList{QStringLiteral("/music/later.wav")});
+    EXPECT_EQ(CountText(), ResStr::SomeFiles.arg(tree.Expected.size() + 2));
+}
+
+TEST_F(MainWindow, ClosingTheWindowStopsReadingAFolder)
+{
+    Create();
+    AudioTree tree;
+    form->AddPaths({tree.Root, QStringLiteral("/music/after.wav")});
+    ASSERT_TRUE(form->ReadingFolder());
+    form->QuitApplication = [] {};
+    form->close();
+    EXPECT_FALSE(form->ReadingFolder());
+    SpinFor(50);
+    EXPECT_EQ(form->FileCount(), 0) << "nothing arrives after the close";
+}
+
 TEST_F(MainWindow, DeleteRemovesTheSelectedRowsAndKeepsTheOthersInOrder)
 {
     Create();
@@ -457,7 +527,7 @@ TEST_F(MainWindow, ShortcutsRunTheirCommands)
 TEST_F(MainWindow, EveryVisibleMenuEntryHasAMnemonicOrAShortcutAndNoMenuRepeatsALetter)
 {
     CreateShown();
-    std::vector<QMenu*> menus;
+    std::vector<QMenu*> menus{wintest::Part<QMenu>(*form, "PopupMenuList")};
     for (QAction* top : form->menuBar()->actions())
         if (top->menu())
             menus.push_back(top->menu());
@@ -796,30 +866,33 @@ TEST_F(MainWindow, MenusHoldTheEntriesWithTheHiddenOnesHidden)
 {
     Create();
     const QList<QAction*> file = wintest::Part<QMenu>(*form, "MenuFile")->actions();
-    ASSERT_EQ(file.size(), 4);
+    ASSERT_EQ(file.size(), 5);
     EXPECT_EQ(file[0], Act("ActionChooseFiles"));
-    EXPECT_FALSE(file[1]->isVisible());
-    EXPECT_EQ(file[1]->text(), QStringLiteral("Open filelist"));
-    EXPECT_TRUE(file[2]->isSeparator());
-    EXPECT_EQ(file[3]->text(), QStringLiteral("E&xit"));
+    EXPECT_EQ(file[1], Act("ActionAddFolder"));
+    EXPECT_FALSE(file[2]->isVisible());
+    EXPECT_EQ(file[2]->text(), QStringLiteral("Open filelist"));
+    EXPECT_TRUE(file[3]->isSeparator());
+    EXPECT_EQ(file[4]->text(), QStringLiteral("E&xit"));
     EXPECT_FALSE(Act("MenuQuickEncode")->isVisible());
     EXPECT_FALSE(Act("MenuContents")->isVisible());
     EXPECT_FALSE(Act("MenuKeywordSearch")->isVisible());
 
     const QList<QAction*> popup = wintest::Part<QMenu>(*form, "PopupMenuList")->actions();
-    ASSERT_EQ(popup.size(), 7);
+    ASSERT_EQ(popup.size(), 8);
     EXPECT_EQ(popup[0], Act("ActionChooseFiles"));
-    EXPECT_EQ(popup[2], Act("ActionDelete"));
-    EXPECT_EQ(popup[3], Act("ActionClearList"));
-    EXPECT_EQ(popup[5], Act("ActionEncode"));
-    EXPECT_EQ(popup[6], Act("ActionOptions"));
+    EXPECT_EQ(popup[1], Act("ActionAddFolder"));
+    EXPECT_EQ(popup[3], Act("ActionDelete"));
+    EXPECT_EQ(popup[4], Act("ActionClearList"));
+    EXPECT_EQ(popup[6], Act("ActionEncode"));
+    EXPECT_EQ(popup[7], Act("ActionOptions"));
 
     EXPECT_EQ(Act("ActionChooseFiles")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_EQ(Act("ActionAddFolder")->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     EXPECT_EQ(Act("ActionEncode")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
     EXPECT_EQ(Act("ActionDelete")->shortcut(), QKeySequence(Qt::Key_Delete));
     EXPECT_EQ(Act("ActionClearList")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Delete));
     EXPECT_EQ(Act("ActionEncode")->toolTip(), QStringLiteral("Starts encoding the listed files"));
-    for (QAction* a : {Act("ActionChooseFiles"), Act("ActionEncode"), Act("ActionDelete"), Act("ActionClearList"),
+    for (QAction* a : {Act("ActionChooseFiles"), Act("ActionAddFolder"), Act("ActionEncode"), Act("ActionDelete"), Act("ActionClearList"),
                        Act("ActionOptions"), Act("ActionAbout")})
         EXPECT_FALSE(a->icon().isNull());
 }
