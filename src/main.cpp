@@ -7,6 +7,7 @@
 #include "ResStr.h"
 #include "SingleInstance.h"
 #include "TrayController.h"
+#include "Translations.h"
 #include "ExceptionHandler.h"
 #include "Globals.h"
 
@@ -59,6 +60,8 @@ int main(int argc, char* argv[])
 
     QApplication app(qtArgc, qtArgvPointers.data());
     QApplication::setApplicationName(ResStr::AppTitle);
+    // The system locale's language when we have it (German), English otherwise.
+    const TTranslations translations;
     // Errors that escape a network event handler go to the program's error display.
     SetApplicationExceptionHandler([](std::exception_ptr error) { RunGuarded([&] { std::rethrow_exception(error); }); });
     QGuiApplication::setDesktopFileName(QStringLiteral("tonewright"));

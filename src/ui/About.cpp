@@ -5,18 +5,25 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cstring>
 #include <elf.h>
 
 namespace {
+
+// The about box's design sizes (with an 8-point font): the minimums its layout grows from.
+constexpr QSize DesignSize(257, 203);
+constexpr QSize PanelSize(222, 113);
+constexpr QSize ButtonSize(75, 25);
 
 constexpr char NoteOwner[] = "Tonewright"; // with its terminating zero: 11 bytes
 constexpr quint32 NoteTypeFileVersion = 1;
@@ -225,35 +232,35 @@ QStringList TFormAbout::CreditLines()
     QStringList lines;
     for (int i = 0; i < 8; ++i)
         lines << QString(); // the text enters from below the visible area
-    lines << QStringLiteral("Tonewright") << QString() << QStringLiteral("A front-end for BladeEnc")
-          << QStringLiteral("by the Tonewright developers, 2026") << QStringLiteral("Licence: GNU GPL v3 or later")
-          << QStringLiteral("Built with the help of:");
+    lines << QStringLiteral("Tonewright") << QString() << tr("A front-end for BladeEnc")
+          << tr("by the Tonewright developers, 2026") << tr("Licence: GNU GPL v3 or later")
+          << tr("Built with the help of:");
+    // Names of libraries stay as they are; tr() gives them back unchanged.
     const char* const blocks[][2] = {
-        {"The Qt Company and the Qt Project", "(Qt Core, Qt GUI)"},
-        {"The Qt Company and the Qt Project", "(Qt Widgets, Qt D-Bus)"},
-        {"The LAME Project", "(libmp3lame)"},
-        {"Erik de Castro Lopo and contributors", "(libsndfile)"},
-        {"The GNU Project", "(the GNU C Library)"},
-        {"Free Software Foundation", "(libstdc++)"},
-        {"The freedesktop.org community", "(libdbus)"},
+        {QT_TR_NOOP("The Qt Company and the Qt Project"), "(Qt Core, Qt GUI)"},
+        {QT_TR_NOOP("The Qt Company and the Qt Project"), "(Qt Widgets, Qt D-Bus)"},
+        {QT_TR_NOOP("The LAME Project"), "(libmp3lame)"},
+        {QT_TR_NOOP("Erik de Castro Lopo and contributors"), "(libsndfile)"},
+        {QT_TR_NOOP("The GNU Project"), QT_TR_NOOP("(the GNU C Library)")},
+        {QT_TR_NOOP("Free Software Foundation"), "(libstdc++)"},
+        {QT_TR_NOOP("The freedesktop.org community"), "(libdbus)"},
     };
     for (const auto& block : blocks)
-        lines << QString() << QLatin1String(block[0]) << QLatin1String(block[1]);
-    lines << QString() << QStringLiteral("Comments and bug reports to:")
+        lines << QString() << tr(block[0]) << tr(block[1]);
+    lines << QString() << tr("Comments and bug reports to:")
           << QStringLiteral("tonewright@users.example.org") << QString()
-          << QStringLiteral("Many thanks to Tord Jansson,") << QStringLiteral("the author of BladeEnc,")
-          << QStringLiteral("the encoder behind it all.") << QString() << QStringLiteral("Have fun!");
+          << tr("Many thanks to Tord Jansson,") << tr("the author of BladeEnc,")
+          << tr("the encoder behind it all.") << QString() << tr("Have fun!");
     lines << QString();
     Q_ASSERT(lines.size() == 45);
     return lines;
 }
 
-TFormAbout::TFormAbout(QWidget* parent, const QString& executablePath)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+TFormAbout::TFormAbout(QWidget* parent, const QString& executablePath) : TGrowingDialog(parent, DesignSize)
 {
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(ResStr::AboutCaption);
-    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    setFixedSize(257, 203);
+    SetFixed(true);
     // A white box whatever the desktop's colours: its texts are dark with it.
     QPalette white = palette();
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
@@ -267,15 +274,20 @@ TFormAbout::TFormAbout(QWidget* parent, const QString& executablePath)
 
     ImageLogo = new QLabel(this);
     ImageLogo->setAccessibleName(QStringLiteral("Tonewright"));
-    ImageLogo->setGeometry(34, 5, LogoSize.width(), LogoSize.height());
+    ImageLogo->setFixedSize(LogoSize);
     ImageLogo->setPixmap(AboutLogo(devicePixelRatioF()));
 
     SecretPanel = new TSecretPanel(this);
-    SecretPanel->setGeometry(18, 53, 222, 113);
     QPalette panelColours = SecretPanel->palette();
     panelColours.setColor(QPalette::Window, panelColours.color(QPalette::Base));
     SecretPanel->setPalette(panelColours);
     SecretPanel->SetLines(CreditLines());
+    // Every line fits inside the text area (4 pixels in from each side): a longer one would
+    // scroll by cut at both ends.
+    int widest = 0;
+    for (const QString& line : CreditLines())
+        widest = std::max(widest, SecretPanel->fontMetrics().horizontalAdvance(line));
+    SecretPanel->setMinimumSize(std::max(PanelSize.width(), widest + 8), PanelSize.height());
     // What scrolls by, for a screen reader at once.
     SecretPanel->setAccessibleName(ResStr::AboutCredits);
     SecretPanel->setAccessibleDescription(CreditLines().filter(QRegularExpression(QStringLiteral("\\S"))).join(QLatin1Char('\n')));
@@ -283,7 +295,8 @@ TFormAbout::TFormAbout(QWidget* parent, const QString& executablePath)
     SecretPanel->SetInterval(65);
 
     ButtonOK = new QPushButton(ResStr::AboutOK, this);
-    ButtonOK->setGeometry(91, 170, 75, 25);
+    // An explicit minimum overrides the font's: the design's size or the font's height.
+    ButtonOK->setMinimumSize(ButtonSize.expandedTo(QSize(0, ButtonOK->fontMetrics().height() + 8)));
     ButtonOK->setDefault(true);
     connect(ButtonOK, &QPushButton::clicked, this, [this] { accept(); });
 
@@ -291,11 +304,26 @@ TFormAbout::TFormAbout(QWidget* parent, const QString& executablePath)
     LabelVersion->setAttribute(Qt::WA_TranslucentBackground);
     LabelVersion->setText(
         FileVersionText(executablePath.isEmpty() ? QCoreApplication::applicationFilePath() : executablePath));
-    // Sized to its text and kept inside the box: a longer build number moves it left and up.
-    LabelVersion->adjustSize();
-    LabelVersion->move(std::min(212, width() - 2 - LabelVersion->width()),
-                       std::min(188, height() - LabelVersion->height()));
 
+    // The design: logo, credits and button centred one below the other (5, 47, 1, 113, 4, 25, 8
+    // pixels), the version in the bottom right corner, 2 pixels up.
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(17, 5, 17, 2);
+    layout->setSpacing(0);
+    layout->addWidget(ImageLogo, 0, Qt::AlignHCenter);
+    layout->addSpacing(1);
+    layout->addWidget(SecretPanel, 1);
+    layout->addSpacing(4);
+    // One cell for both: the button stays in the middle whatever the version's width.
+    auto* bottom = new QGridLayout;
+    bottom->setContentsMargins(0, 0, 0, 0);
+    bottom->addWidget(ButtonOK, 0, 0, Qt::AlignHCenter | Qt::AlignTop);
+    bottom->addWidget(LabelVersion, 0, 0, Qt::AlignRight | Qt::AlignBottom);
+    bottom->setRowMinimumHeight(0, ButtonSize.height() + 6);
+    layout->addLayout(bottom);
+
+    resize(DesignSize);
+    Fit();
     ButtonOK->setFocus();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The about box: the logo, the credits scrolling without end, and the program's file version
 // read back from the version note the build embeds in the executable. Main thread only.
-#include <QDialog>
+#include "UpdateWindows.h"
+
 #include <QFrame>
 #include <QPixmap>
 #include <QSize>
@@ -68,7 +69,8 @@ private:
     QTimer* FTimer = nullptr;
 };
 
-class TFormAbout : public QDialog {
+// Built from layouts at a fixed size: the design size, or what longer texts need.
+class TFormAbout : public TGrowingDialog {
     Q_OBJECT
 
 public:

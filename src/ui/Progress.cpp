@@ -10,41 +10,44 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QFontMetrics>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace {
-constexpr int ClientWidth = 371;
-constexpr int ClientHeight = 178;
-constexpr int PanelHeight = 137; // the bottom strip of 41 pixels lies below it
+// The design: 371 x 178 pixels with an 8-point font, the rows 8 pixels from the left and 18 from
+// the right (the tray button's corner). These are the minimums; texts that need more grow it.
+constexpr QSize DesignSize(371, 178);
 constexpr int Left = 8;
-constexpr int FullWidth = 345;   // x 8 to x 353 with the design font
+constexpr int Right = 18;
+constexpr int FullWidth = 345; // x 8 to x 353 with the design font
+constexpr int RowHeight = 16;
+constexpr int BarHeight = 13;
+constexpr QSize ButtonSize(75, 25);
 constexpr int BarMaximum = 1000;
 
-QLabel* MakeLabel(QWidget* parent, const QRect& geometry, Qt::Alignment alignment)
+QLabel* MakeLabel(QWidget* parent, Qt::Alignment alignment)
 {
     auto* label = new QLabel(parent);
     // File names and encoder texts show as they are: no markup, no accelerator.
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(false);
     label->setAlignment(alignment | Qt::AlignVCenter);
-    // Rows are 16 pixels apart; a taller desktop font gets its full height (the labels are
-    // transparent, so a pixel of overlap with the row below does no harm).
-    QRect g = geometry;
-    g.setHeight(std::max(g.height(), label->fontMetrics().height()));
-    label->setGeometry(g);
+    // An explicit minimum overrides the font's: the design's row or the font's height.
+    label->setMinimumHeight(std::max(RowHeight, label->fontMetrics().height()));
     return label;
 }
 
-QProgressBar* MakeBar(QWidget* parent, int y, int width)
+QProgressBar* MakeBar(QWidget* parent)
 {
     auto* bar = new QProgressBar(parent);
-    bar->setGeometry(Left, y, width, 13);
+    bar->setFixedHeight(BarHeight);
     bar->setRange(0, BarMaximum);
     bar->setTextVisible(false);
     bar->setValue(0);
@@ -59,68 +62,77 @@ QString WidestInput() { return ResStr::ProgressInputFormat + QStringLiteral("11.
 QString WidestOutput() { return ResStr::ProgressOutputFormat + QStringLiteral("320 kBit stereo"); }
 
 // One line with a left-aligned and a right-aligned label: each gets at least its design width
-// and the width of its longest text, with a gap between them.
-struct TPairedRow {
-    int LeftWidth;
-    int RightWidth;
-    int Width() const { return LeftWidth + PairGap + RightWidth; }
-    static constexpr int PairGap = 10;
-};
-
-TPairedRow PairFor(const QFontMetrics& fm, int leftDesign, const QString& left, int rightDesign,
-                   const QString& right)
+// and the width of its longest text, with a gap between them, so the texts sharing a line are
+// never cut off or drawn over each other while the run changes them.
+QHBoxLayout* PairedRow(QLabel* left, int leftDesign, const QString& leftWidest, QLabel* right, int rightDesign,
+                       const QString& rightWidest)
 {
-    return {std::max(leftDesign, fm.horizontalAdvance(left) + 2),
-            std::max(rightDesign, fm.horizontalAdvance(right) + 2)};
+    const QFontMetrics fm = left->fontMetrics();
+    left->setMinimumWidth(std::max(leftDesign, fm.horizontalAdvance(leftWidest) + 2));
+    right->setMinimumWidth(std::max(rightDesign, fm.horizontalAdvance(rightWidest) + 2));
+    auto* row = new QHBoxLayout;
+    row->setSpacing(10);
+    row->addWidget(left);
+    row->addStretch(1);
+    row->addWidget(right);
+    return row;
 }
 } // namespace
 
-TFormProgress::TFormProgress(QWidget* owner) : QDialog(owner), m_owner(owner)
+TFormProgress::TFormProgress(QWidget* owner) : TGrowingDialog(owner, DesignSize), m_owner(owner)
 {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(ResStr::ProgressCaption);
-
-    // The window was drawn for a small 8-point font. A desktop font that is wider gets a wider
-    // window, so that the percentages and the formats on the shared lines are never cut off or
-    // drawn over each other.
-    const QFontMetrics fm = fontMetrics();
-    const TPairedRow statusRow = PairFor(fm, 180, WidestStatusEta(), 153, WidestStatus());
-    const TPairedRow batchRow = PairFor(fm, 180, WidestStatusEta(), 153, WidestBatch());
-    const TPairedRow formatRow = PairFor(fm, 165, WidestInput(), 170, WidestOutput());
-    CheckBoxShutdown = new QCheckBox(ResStr::ProgressShutdownWhenDone, this);
-    const int fullWidth = std::max({FullWidth, statusRow.Width(), batchRow.Width(), formatRow.Width(),
-                                    CheckBoxShutdown->sizeHint().width()});
-    const int clientWidth = ClientWidth - FullWidth + fullWidth;
-    setFixedSize(clientWidth, ClientHeight);
+    SetFixed(true);
     setSizeGripEnabled(false);
 
-    const auto leftOf = [](const TPairedRow& row) { return QRect(Left, 0, row.LeftWidth, 16); };
-    const auto rightOf = [fullWidth](const TPairedRow& row) {
-        return QRect(Left + fullWidth - row.RightWidth, 0, row.RightWidth, 16);
-    };
-    LabelStatusETA = MakeLabel(this, leftOf(statusRow).translated(0, 8), Qt::AlignLeft);
-    LabelStatus = MakeLabel(this, rightOf(statusRow).translated(0, 8), Qt::AlignRight);
-    ProgressBarStatus = MakeBar(this, 24, fullWidth);
-    ProgressBarBatch = MakeBar(this, 40, fullWidth);
-    LabelBatchETA = MakeLabel(this, leftOf(batchRow).translated(0, 60), Qt::AlignLeft);
-    LabelBatch = MakeLabel(this, rightOf(batchRow).translated(0, 60), Qt::AlignRight);
-    LabelWorking = MakeLabel(this, QRect(Left, 80, fullWidth, 16), Qt::AlignLeft);
-    LabelWorking->setFixedWidth(fullWidth);
-    LabelInput = MakeLabel(this, leftOf(formatRow).translated(0, 96), Qt::AlignLeft);
-    LabelOutput = MakeLabel(this, rightOf(formatRow).translated(0, 96), Qt::AlignRight);
-
-    CheckBoxShutdown->setGeometry(Left, 120, fullWidth, 17);
+    LabelStatusETA = MakeLabel(this, Qt::AlignLeft);
+    LabelStatus = MakeLabel(this, Qt::AlignRight);
+    ProgressBarStatus = MakeBar(this);
+    ProgressBarBatch = MakeBar(this);
+    LabelBatchETA = MakeLabel(this, Qt::AlignLeft);
+    LabelBatch = MakeLabel(this, Qt::AlignRight);
+    LabelWorking = MakeLabel(this, Qt::AlignLeft);
+    // A long file name is shortened to the row (SetWorkingText), never widens the window.
+    LabelWorking->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    LabelWorking->setMinimumWidth(FullWidth);
+    LabelInput = MakeLabel(this, Qt::AlignLeft);
+    LabelOutput = MakeLabel(this, Qt::AlignRight);
+    CheckBoxShutdown = new QCheckBox(ResStr::ProgressShutdownWhenDone, this);
+    CheckBoxShutdown->setMinimumHeight(std::max(17, CheckBoxShutdown->sizeHint().height()));
     CheckBoxShutdown->setChecked(false);
-
     ButtonCancel = new QPushButton(ResStr::ProgressCancel, this);
-    ButtonCancel->setGeometry((clientWidth - 75) / 2, PanelHeight + 8, 75, 25);
+    ButtonCancel->setMinimumSize(ButtonSize.expandedTo(QSize(0, ButtonCancel->fontMetrics().height() + 8)));
     ButtonCancel->setDefault(true);
     ButtonCancel->setAutoDefault(true);
     connect(ButtonCancel, &QPushButton::clicked, this, Guarded([this](bool) { CloseQuery(); }));
 
+    // The rows at the design's distances: 8, 16, 13, 3, 13, 7, 16, 4, 16, 16, 8, 17, 8, 25, 8.
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(Left, 8, Right, 8);
+    rows->setSpacing(0);
+    rows->addLayout(PairedRow(LabelStatusETA, 180, WidestStatusEta(), LabelStatus, 153, WidestStatus()));
+    rows->addWidget(ProgressBarStatus);
+    rows->addSpacing(3);
+    rows->addWidget(ProgressBarBatch);
+    rows->addSpacing(7);
+    rows->addLayout(PairedRow(LabelBatchETA, 180, WidestStatusEta(), LabelBatch, 153, WidestBatch()));
+    rows->addSpacing(4);
+    rows->addWidget(LabelWorking);
+    rows->addLayout(PairedRow(LabelInput, 165, WidestInput(), LabelOutput, 170, WidestOutput()));
+    rows->addSpacing(8);
+    rows->addWidget(CheckBoxShutdown);
+    rows->addStretch(1);
+    rows->addSpacing(8);
+    // Centred in the window, not between the rows' unequal margins.
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->setContentsMargins(Right - Left, 0, 0, 0);
+    buttonRow->addWidget(ButtonCancel, 0, Qt::AlignHCenter);
+    rows->addLayout(buttonRow);
+
+    // In the top right corner, beside the rows: placed now and on every resize.
     TrayButton = new TTitleBarButton(this, 0);
-    TrayButton->move(clientWidth - TTitleBarButton::ButtonWidth - 1, 1);
     TrayButton->setToolTip(ResStr::ProgressTrayButtonHint + QStringLiteral(" (Ctrl+T)"));
     TrayButton->setAccessibleName(ResStr::ProgressTrayButtonHint);
     // Hiding every window with no icon to bring them back would strand the user.
@@ -147,8 +159,25 @@ TFormProgress::TFormProgress(QWidget* owner) : QDialog(owner), m_owner(owner)
     if (m_owner)
         m_owner->window()->installEventFilter(this);
 
+    resize(DesignSize);
+    Fit();
+    PlaceTrayButton();
     ResetDisplay();
     Finished = false;
+}
+
+void TFormProgress::PlaceTrayButton()
+{
+    TrayButton->move(width() - TTitleBarButton::ButtonWidth - 1, 1);
+}
+
+void TFormProgress::resizeEvent(QResizeEvent* event)
+{
+    TGrowingDialog::resizeEvent(event);
+    PlaceTrayButton();
+    // The row's width may have changed: the file name is shortened to the new one.
+    if (LabelWorking->toolTip() != LabelWorking->text())
+        SetWorkingText(LabelWorking->toolTip());
 }
 
 TFormProgress::~TFormProgress()

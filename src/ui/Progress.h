@@ -1,7 +1,8 @@
 #pragma once
 // TFormProgress: the window a batch run shows while the encoder works: the current file's and
 // the batch's progress, the file being encoded and its formats, the shutdown choice, and a
-// caption-style button that hides the program in the tray. Main thread only.
+// caption-style button that hides the program in the tray. Built from layouts at a fixed size: the
+// design size, or what longer texts and larger fonts need. Main thread only.
 //
 // It keeps a modal loop of its own (ShowModal), which hiding the window does not end: the loop
 // ends only with a modal result, OK (1) when the run ended, Cancel (2) when the user aborted.
@@ -9,7 +10,7 @@
 // encoding?" unless the run is Finished.
 //
 // The batch run sets OnTrayButtonClick (to TFormMain::HideToTray) when it creates the window.
-#include <QDialog>
+#include "UpdateWindows.h"
 
 #include <functional>
 
@@ -20,7 +21,7 @@ class QProgressBar;
 class QPushButton;
 class TTitleBarButton;
 
-class TFormProgress : public QDialog {
+class TFormProgress : public TGrowingDialog {
     Q_OBJECT
 
 public:
@@ -69,6 +70,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 public Q_SLOTS:
@@ -81,6 +83,8 @@ private:
     // The close request: asks unless Finished; a run that ends while the question is open closes
     // the window with Cancel whatever the answer.
     void CloseQuery();
+    // The tray button's place: the window's top right corner, whatever its width.
+    void PlaceTrayButton();
 
     QEventLoop* m_loop = nullptr;
     int m_modalResult = 0;

@@ -51,7 +51,9 @@ void TGrowingDialog::Fit()
     ensurePolished();
     layout()->activate();
     setMinimumSize(m_design.expandedTo(layout()->totalMinimumSize()));
-    if (width() < minimumWidth() || height() < minimumHeight())
+    if (m_fixed)
+        setFixedSize(minimumSize());
+    else if (width() < minimumWidth() || height() < minimumHeight())
         resize(size().expandedTo(minimumSize()));
 }
 

@@ -26,9 +26,12 @@ protected:
     bool event(QEvent* event) override;
     // Applies the design and the layout's minimum, growing the window when it is smaller.
     void Fit();
+    // A fixed window is exactly that size: it grows with its texts but the user cannot resize it.
+    void SetFixed(bool fixed) { m_fixed = fixed; }
 
 private:
     QSize m_design;
+    bool m_fixed = false;
 };
 
 // No button; Esc or the close box abandon the request, which then ends and closes the window,

@@ -79,4 +79,5 @@ rm -rf "$work/config/tonewright" "$lib/tonewright.ini"
 READ_ONLY=no session portable
 [ -e "$lib/tonewright.ini" ] && fail "settings file written beside the installed program"
 [ -f "$work/config/tonewright/tonewright.ini" ] || fail "no settings file in the user's folder (writable install)"
-echo "installed program: window, settings place, file arguments, hand-over: ok"
+session german
+echo "installed program: window, settings place, file arguments, hand-over, German: ok"

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Runs inside installed-smoke.sh's private X server and session bus.
-# Usage: smoke-session.sh <work folder> <install prefix in the DESTDIR tree> <tools folder> first-start|portable
+# Usage: smoke-session.sh <work folder> <install prefix in the DESTDIR tree> <tools folder> first-start|portable|german
 set -eu
 work=$1 prefix=$2 tools=$3 what=$4
 bin=$prefix/bin/tonewright
@@ -13,6 +13,8 @@ trap '[ -n "$app" ] && kill "$app" 2>/dev/null; kill "$a11y" 2>/dev/null' EXIT
 look() { /usr/bin/python3 "$tools/window-texts.py" 30 "Tonewright 1.2" "$@"; }
 
 cd "$work/music"
+# English unless a case asks for another language, whatever the tester's own locale.
+export LANGUAGE=en
 case $what in
 first-start)
   # Relative, missing and folder arguments: the two files and the folder's one audio file join the list.
@@ -33,6 +35,12 @@ portable)
   "$bin" third.wav >"$work/first.out" 2>&1 &
   app=$!
   look "third.wav" "One file" || fail "the main window did not show"
+  ;;
+german)
+  # The translation comes with the installed program: German when the user asks for it.
+  LANGUAGE=de "$bin" third.wav >"$work/first.out" 2>&1 &
+  app=$!
+  look "third.wav" "Eine Datei" || fail "the main window did not show in German"
   ;;
 esac
 if grep -q "Unable to write" "$work/first.out"; then fail "$(cat "$work/first.out")"; fi

@@ -33,7 +33,7 @@ TEST(ProgressWindow, OpensWithTheBareDisplayAndCancelAsDefaultButton)
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Encoding in progress"));
     // 371 pixels wide with the design font; a wider desktop font widens it (see below).
     EXPECT_GE(form.width(), 371);
-    EXPECT_EQ(form.height(), 178);
+    EXPECT_GE(form.height(), 178);
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_FALSE(form.Finished);
     for (QProgressBar* bar : {form.ProgressBarStatus, form.ProgressBarBatch}) {
@@ -92,9 +92,10 @@ TEST(ProgressWindow, TextsSharingALineFitWithoutBeingCutOrOverlapping)
     EXPECT_TRUE(client.contains(form.TrayButton->geometry()));
     EXPECT_FALSE(form.TrayButton->geometry().intersects(form.LabelStatus->geometry()));
     EXPECT_GE(form.CheckBoxShutdown->width(), form.CheckBoxShutdown->sizeHint().width());
-    // The Cancel button stays centred, at x 148 in the design size.
-    EXPECT_EQ(form.ButtonCancel->geometry().left(), (form.width() - 75) / 2);
-    EXPECT_EQ(form.ButtonCancel->size(), QSize(75, 25));
+    // The Cancel button stays centred (at x 148 in the design size), at least 75 x 25.
+    EXPECT_NEAR(form.ButtonCancel->geometry().center().x(), form.width() / 2, 1);
+    EXPECT_GE(form.ButtonCancel->width(), 75);
+    EXPECT_GE(form.ButtonCancel->height(), 25);
 }
 
 TEST(ProgressWindow, BarPositionsOutsideTheRangeShowClamped)

@@ -1,8 +1,14 @@
 // The windows built from layouts: each is at least its design size, and at the default font as
-// at a much larger one every text is shown whole; a larger font grows the window.
+// at a much larger one, in English as in German, every text is shown whole; a larger font or a
+// longer text grows the window.
+#include "About.h"
 #include "LayoutCheck.h"
+#include "Log.h"
 #include "Options.h"
+#include "Progress.h"
+#include "ResStr.h"
 #include "Shutdown.h"
+#include "Translations.h"
 #include "UpdateWindows.h"
 
 #include <QApplication>
@@ -26,18 +32,30 @@ std::vector<WindowCase> Windows()
 {
     return {
         {"options", QSize(330, 301), [](QWidget* o) { return std::make_unique<TFormOptions>(o); }},
+        {"about", QSize(257, 203), [](QWidget* o) { return std::make_unique<TFormAbout>(o, QStringLiteral(TW_VERSION_FIXTURE)); }},
+        {"progress", QSize(371, 178),
+         [](QWidget* o) {
+             auto w = std::make_unique<TFormProgress>(o);
+             // The longest texts a run writes into the rows that share a line.
+             w->LabelStatusETA->setText(ResStr::ProgressEstimatedTime + QStringLiteral("99:59:59"));
+             w->LabelStatus->setText(ResStr::ProgressStatus + QStringLiteral("100.0%"));
+             w->LabelInput->setText(ResStr::ProgressInputFormat + QStringLiteral("11.025 kHz stereo"));
+             w->LabelOutput->setText(ResStr::ProgressOutputFormat + QStringLiteral("320 kBit stereo"));
+             return w;
+         }},
+        {"log", QSize(0, 0), [](QWidget* o) { return std::make_unique<TFormLog>(o); }},
         {"countdown", QSize(172, 164), [](QWidget* o) { return std::make_unique<TFormShutdown>(o); }},
         {"update wait", TWebWaitWindow::DesignSize,
-         [](QWidget* o) { return std::make_unique<TWebWaitWindow>(o, o->font(), QStringLiteral("Checking For Update...")); }},
+         [](QWidget* o) { return std::make_unique<TWebWaitWindow>(o, o->font(), ResStr::WfiCheckingForUpdate); }},
         {"download progress", TWebDlProgress::DesignSize,
          [](QWidget* o) {
              auto w = std::make_unique<TWebDlProgress>(o, o->font());
-             w->lblDownloading->setText(QStringLiteral("Downloading Update"));
-             w->lblProgress->setText(QStringLiteral("1,234,567 of 2,000,000 bytes received."));
+             w->lblDownloading->setText(ResStr::WfiDownloadingUpdate);
+             w->lblProgress->setText(ResStr::WfiBytesOfReceived.arg(QStringLiteral("1,234,567"), QStringLiteral("2,000,000")));
              return w;
          }},
         {"read-me", TWebReadMeWindow::MinimumSize,
-         [](QWidget* o) { return std::make_unique<TWebReadMeWindow>(o, o->font(), QStringLiteral("What is new")); }},
+         [](QWidget* o) { return std::make_unique<TWebReadMeWindow>(o, o->font(), ResStr::WfiReadMeCaption); }},
     };
 }
 
@@ -45,14 +63,21 @@ std::vector<WindowCase> Windows()
 
 TEST(WindowLayout, EveryWindowKeepsItsDesignSizeAndCutsNoText)
 {
+    struct Setting {
+        const char* Language;
+        qreal Scale;
+    };
     const QFont original = QApplication::font();
     const auto restore = qScopeGuard([&] { QApplication::setFont(original); });
-    for (const qreal scale : {1.0, 2.5}) {
+    for (const Setting& setting : {Setting{"en", 1.0}, Setting{"en", 2.5}, Setting{"de", 1.0}, Setting{"de", 2.5}}) {
+        const TTranslations translations{QStringList{QLatin1String(setting.Language)}};
+        // German must really be on, or this would check the English texts twice.
+        ASSERT_EQ(translations.Program(), setting.Language == std::string("de"));
         QFont font = original;
-        font.setPointSizeF(original.pointSizeF() * scale);
+        font.setPointSizeF(original.pointSizeF() * setting.Scale);
         QApplication::setFont(font);
         for (const WindowCase& c : Windows()) {
-            SCOPED_TRACE(std::string(c.Name) + " at " + std::to_string(scale) + "x");
+            SCOPED_TRACE(std::string(c.Name) + " in " + setting.Language + " at " + std::to_string(setting.Scale) + "x");
             QWidget owner;
             std::unique_ptr<QWidget> window = c.Make(&owner);
             EXPECT_GE(window->minimumWidth(), c.Design.width());
@@ -77,4 +102,7 @@ TEST(WindowLayout, ALargerFontGrowsTheWindowsInsteadOfCuttingThem)
     QWidget bigOwner;
     EXPECT_GT(TFormShutdown(&bigOwner).minimumWidth(), normal.width());
     EXPECT_GT(TWebDlProgress(&bigOwner, bigOwner.font()).minimumHeight(), progress.height());
+    // The fixed windows too: the about box and the encoding progress.
+    EXPECT_GT(TFormAbout(&bigOwner).height(), 203);
+    EXPECT_GT(TFormProgress(&bigOwner).height(), 178);
 }
