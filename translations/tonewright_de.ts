@@ -116,10 +116,6 @@
         <translation>Entfernt alle Einträge der Liste</translation>
     </message>
     <message>
-        <source>&amp;Options</source>
-        <translation>&amp;Optionen</translation>
-    </message>
-    <message>
         <source>Shows options dialog</source>
         <translation>Zeigt den Optionen-Dialog</translation>
     </message>
@@ -538,31 +534,6 @@ Sind Sie sicher, dass Sie die richtige Datei gewählt haben?</translation>
         <translation>Tonewright: Kodierung mit Fehlern beendet</translation>
     </message>
     <message>
-        <source>Usage: tonewright [option...] [--] [file...]
-A desktop front-end for the BladeEnc MP3 encoder. WAV and AIFF files given as
-arguments join the list; a Tonewright already running takes them instead.
-
-  -h, --help     print this help and exit
-      --version  print the version and the licence and exit
-      --         every later argument is a file
-
-Qt&apos;s own options, such as -platform or -style, go on to Qt.
-See tonewright(1) for the files and the environment.
-</source>
-        <translation>Aufruf: tonewright [Option...] [--] [Datei...]
-Eine grafische Oberfläche für den MP3-Kodierer BladeEnc. Als Argumente
-genannte WAV- und AIFF-Dateien kommen in die Liste; läuft Tonewright schon,
-übernimmt es sie.
-
-  -h, --help     diese Hilfe ausgeben und beenden
-      --version  Version und Lizenz ausgeben und beenden
-      --         jedes weitere Argument ist eine Datei
-
-Qts eigene Optionen wie -platform oder -style gehen an Qt weiter.
-Dateien und Umgebung beschreibt tonewright(1).
-</translation>
-    </message>
-    <message>
         <source>Tonewright %1
 Copyright (C) 2026 The Tonewright developers
 License GPLv3+: GNU GPL version 3 or later &lt;https://gnu.org/licenses/gpl.html&gt;.
@@ -777,6 +748,114 @@ Die Produktseite öffnet sich in Ihrem Browser.</translation>
     <message>
         <source>Credits</source>
         <translation>Mitwirkende</translation>
+    </message>
+    <message>
+        <source>Add &amp;Folder...</source>
+        <translation>&amp;Ordner hinzufügen...</translation>
+    </message>
+    <message>
+        <source>Add every audio file under a folder to the list</source>
+        <translation>Alle Audiodateien unterhalb eines Ordners zur Liste hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add Folder</source>
+        <translation>Ordner hinzufügen</translation>
+    </message>
+    <message>
+        <source>Reading folder... %1 files</source>
+        <translation>Ordner wird gelesen... %1 Dateien</translation>
+    </message>
+    <message>
+        <source>These folders could not be read:
+%1</source>
+        <translation>Diese Ordner konnten nicht gelesen werden:
+%1</translation>
+    </message>
+    <message>
+        <source>O&amp;ptions</source>
+        <translation>O&amp;ptionen</translation>
+    </message>
+    <message>
+        <source>Skipped %1: its MP3 %2 already exists.</source>
+        <translation>%1 übersprungen: die MP3-Datei %2 existiert bereits.</translation>
+    </message>
+    <message>
+        <source>Every listed file&apos;s MP3 already exists: there is nothing to encode.</source>
+        <translation>Zu jeder Datei der Liste existiert die MP3-Datei bereits: es gibt nichts zu kodieren.</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>Ausgabe</translation>
+    </message>
+    <message>
+        <source>Save MP3 files</source>
+        <translation>MP3-Dateien speichern</translation>
+    </message>
+    <message>
+        <source>&amp;beside their sources</source>
+        <translation>&amp;neben ihren Quelldateien</translation>
+    </message>
+    <message>
+        <source>in this &amp;folder:</source>
+        <translation>in diesem &amp;Ordner:</translation>
+    </message>
+    <message>
+        <source>Bro&amp;wse...</source>
+        <translation>&amp;Durchsuchen...</translation>
+    </message>
+    <message>
+        <source>Choose the folder for the MP3 files</source>
+        <translation>Ordner für die MP3-Dateien wählen</translation>
+    </message>
+    <message>
+        <source>&amp;Keep the source folders below it</source>
+        <translation>Ordnerstruktur der Quellen darunter &amp;beibehalten</translation>
+    </message>
+    <message>
+        <source>&amp;Skip files whose MP3 already exists</source>
+        <translation>Dateien ü&amp;berspringen, deren MP3-Datei schon existiert</translation>
+    </message>
+    <message>
+        <source>Please enter the folder the MP3 files are saved in.</source>
+        <translation>Bitte den Ordner angeben, in dem die MP3-Dateien gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>The output folder must be a full path from /: %1</source>
+        <translation>Der Ausgabeordner muss ein vollständiger Pfad ab / sein: %1</translation>
+    </message>
+    <message>
+        <source>The output folder %1 cannot be created: %2 is not a folder.</source>
+        <translation>Der Ausgabeordner %1 kann nicht angelegt werden: %2 ist kein Ordner.</translation>
+    </message>
+    <message>
+        <source>The output folder %1 cannot be created or written: %2 is not writable.</source>
+        <translation>Der Ausgabeordner %1 kann nicht angelegt oder beschrieben werden: %2 ist nicht beschreibbar.</translation>
+    </message>
+    <message>
+        <source>Usage: tonewright [option...] [--] [file|folder...]
+A desktop front-end for the BladeEnc MP3 encoder. Audio files given as arguments
+join the list, a folder with every audio file under it; a Tonewright already
+running takes them instead.
+
+  -h, --help     print this help and exit
+      --version  print the version and the licence and exit
+      --         every later argument is a file
+
+Qt&apos;s own options, such as -platform or -style, go on to Qt.
+See tonewright(1) for the files and the environment.
+</source>
+        <translation>Aufruf: tonewright [Option...] [--] [Datei|Ordner...]
+Eine grafische Oberfläche für den MP3-Kodierer BladeEnc. Als Argumente
+genannte Audiodateien kommen in die Liste, ein Ordner mit allen Audiodateien
+darunter; läuft Tonewright schon, übernimmt es sie.
+
+  -h, --help     diese Hilfe ausgeben und beenden
+      --version  Version und Lizenz ausgeben und beenden
+      --         jedes weitere Argument ist eine Datei
+
+Qts eigene Optionen wie -platform oder -style gehen an Qt weiter.
+Dateien und Umgebung beschreibt tonewright(1).
+</translation>
     </message>
 </context>
 <context>

@@ -31,7 +31,7 @@ inline constexpr TResText SomeFiles{QT_TRANSLATE_NOOP("ResStr", "%1 files")};
 inline constexpr TResText ChooseFilesFilter{QT_TRANSLATE_NOOP("ResStr",
     "Audio-Files|*.wav;*.aif;*.aiff;*.flac;*.ogg;*.oga;*.opus|Wave-Files (*.wav)|*.wav|"
     "AIFF-Files (*.aif, *.aiff)|*.aif;*.aiff|FLAC-Files (*.flac)|*.flac|"
-    "Ogg-Vorbis-Files (*.ogg, *.oga)|*.ogg;*.oga|Opus-Files (*.opus)|*.opus|All Files|*");
+    "Ogg-Vorbis-Files (*.ogg, *.oga)|*.ogg;*.oga|Opus-Files (*.opus)|*.opus|All Files|*")};
 inline constexpr TResText UnableToWrite{QT_TRANSLATE_NOOP("ResStr", "Unable to write to %1")};
 inline constexpr TResText IniValueHasLineBreak{QT_TRANSLATE_NOOP("ResStr", "The setting %1/%2 cannot hold a line break.")};
 inline constexpr TResText PriorityIdle{QT_TRANSLATE_NOOP("ResStr", "Idle")};

@@ -372,7 +372,7 @@ TEST_F(MainWindow, AddFolderAddsEveryAudioFileUnderItOnceWhileTheStatusBarCounts
     // The folder is read off the main thread: its files arrive through the event loop.
     EXPECT_TRUE(form->ReadingFolder());
     EXPECT_TRUE(CountText().startsWith(QStringLiteral("Reading folder... "))) << CountText().toStdString();
-    ASSERT_TRUE(SpinUntil([&] { return !form->ReadingFolder(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->ReadingFolder(); }, WaitGuardMs));
 
     QStringList expected = {QStringLiteral("/music/first.wav"), tree.Expected[3]};
     for (const QString& path : tree.Expected)
@@ -384,7 +384,7 @@ TEST_F(MainWindow, AddFolderAddsEveryAudioFileUnderItOnceWhileTheStatusBarCounts
     dialogs.AnswerFolder(tree.Root); // again: every file is listed already
     dialogs.AnswerFolder(QString()); // cancelled
     Act("ActionAddFolder")->trigger();
-    ASSERT_TRUE(SpinUntil([&] { return !form->ReadingFolder(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->ReadingFolder(); }, WaitGuardMs));
     Act("ActionAddFolder")->trigger();
     EXPECT_FALSE(form->ReadingFolder());
     EXPECT_EQ(FullPaths(*form), expected);
@@ -401,7 +401,7 @@ TEST_F(MainWindow, DroppedOrGivenFoldersAreExpandedInTheirPlaceAndLaterPathsWait
     EXPECT_EQ(FullPaths(*form), QStringList{before}) << "what comes before the folder is listed at once";
     // Handed over by a later start while the folder is read: after its files.
     form->AddPaths({QStringLiteral("/music/later.wav"), tree.Root + QStringLiteral("/Artist B")});
-    ASSERT_TRUE(SpinUntil([&] { return !form->ReadingFolder(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->ReadingFolder(); }, WaitGuardMs));
     EXPECT_EQ(FullPaths(*form), QStringList{before} + tree.Expected + QStringList{QStringLiteral("/music/later.wav")});
     EXPECT_EQ(CountText(), ResStr::SomeFiles.arg(tree.Expected.size() + 2));
 }
@@ -415,7 +415,7 @@ TEST_F(MainWindow, ClosingTheWindowStopsReadingAFolder)
     form->QuitApplication = [] {};
     form->close();
     EXPECT_FALSE(form->ReadingFolder());
-    SpinFor(50);
+    QTest::qWait(50);
     EXPECT_EQ(form->FileCount(), 0) << "nothing arrives after the close";
 }
 
