@@ -12,10 +12,11 @@ const QStringList Bitrates = {
     QStringLiteral("256"), QStringLiteral("320"),
 };
 
-const QStringList PriorityNames = {
-    ResStr::PriorityIdle,   ResStr::PriorityLowest, ResStr::PriorityLower,
-    ResStr::PriorityNormal, ResStr::PriorityHigher, ResStr::PriorityHighest,
-};
+QStringList PriorityNames()
+{
+    return {ResStr::PriorityIdle,   ResStr::PriorityLowest, ResStr::PriorityLower,
+            ResStr::PriorityNormal, ResStr::PriorityHigher, ResStr::PriorityHighest};
+}
 
 namespace {
 // The settings file's errors in the program's words.

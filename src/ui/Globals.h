@@ -10,8 +10,9 @@
 
 // The fourteen bitrates the options offer, ascending, as texts.
 extern const QStringList Bitrates;
-// The names of the priority levels 0 (idle) to 5 (highest), indexed by level.
-extern const QStringList PriorityNames;
+// The names of the priority levels 0 (idle) to 5 (highest), indexed by level, in the language
+// of the moment (a list built once would keep the language of program start).
+QStringList PriorityNames();
 
 // The settings file: the executable's file name lower-cased with its extension replaced by (or,
 // without one, extended by) ".ini", in SettingsFolder(): beside the executable or in the user's

@@ -164,7 +164,7 @@ void TFormOptions::CreateControls()
     LabelPriority = NewLabel(QString(), GroupBoxPriority);
     RxSliderPriority = new TRxSlider(GroupBoxPriority);
     LabelCurrentPriority->setBuddy(RxSliderPriority);
-    RxSliderPriority->SetRange(0, int(PriorityNames.size()) - 1);
+    RxSliderPriority->SetRange(0, int(PriorityNames().size()) - 1);
     RxSliderPriority->setAccessibleName(ResStr::OptionsPriority);
     LabelSlower = NewLabel(ResStr::OptionsSlower, GroupBoxPriority);
     LabelFaster = NewLabel(ResStr::OptionsFaster, GroupBoxPriority, Qt::AlignRight);
@@ -262,7 +262,7 @@ void TFormOptions::ArrangeControls()
         bitrateTexts << VbrLevelText(level);
     fitWidest(LabelBitrate, bitrateTexts);
     fitWidest(LabelCurrentBitrate, {ResStr::OptionsCurrentBitrate, ResStr::OptionsCurrentVbr});
-    fitWidest(LabelPriority, PriorityNames);
+    fitWidest(LabelPriority, PriorityNames());
 
     auto* grid = new QGridLayout(PanelTop);
     grid->setContentsMargins(8, 8, 9, 7);
@@ -430,7 +430,7 @@ void TFormOptions::BitrateModeChange()
 
 void TFormOptions::RxSliderPriorityChange(TRxSlider* Sender)
 {
-    LabelPriority->setText(PriorityNames.value(Sender->Value()));
+    LabelPriority->setText(PriorityNames().value(Sender->Value()));
     Sender->SetValueText(LabelPriority->text());
 }
 

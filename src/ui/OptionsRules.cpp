@@ -91,7 +91,7 @@ QString VbrLevelText(std::int32_t level)
 
 int PriorityPosition(int priority)
 {
-    return priority >= 0 && priority < PriorityNames.size() ? priority : 3;
+    return priority >= 0 && priority < PriorityNames().size() ? priority : 3;
 }
 
 QString BrowseStartFolder(const QString& currentPath, const QString& remembered)

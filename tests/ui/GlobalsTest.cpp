@@ -49,7 +49,7 @@ TEST(SettingsTables, BitratesAndPriorityNames)
     EXPECT_EQ(Bitrates.last(), QStringLiteral("320"));
     for (qsizetype i = 1; i < Bitrates.size(); ++i)
         EXPECT_LT(Bitrates.at(i - 1).toInt(), Bitrates.at(i).toInt());
-    EXPECT_EQ(PriorityNames, (QStringList{QStringLiteral("Idle"), QStringLiteral("Lowest"), QStringLiteral("Lower"),
+    EXPECT_EQ(PriorityNames(), (QStringList{QStringLiteral("Idle"), QStringLiteral("Lowest"), QStringLiteral("Lower"),
                                           QStringLiteral("Normal"), QStringLiteral("Higher"), QStringLiteral("Highest")}));
 }
 

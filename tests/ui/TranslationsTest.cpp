@@ -2,6 +2,7 @@
 // Qt's own dialogs in the same language, and English otherwise; a text of the table is
 // translated when it is used, so a translation installed later reaches it.
 #include "About.h"
+#include "Globals.h"
 #include "Progress.h"
 #include "ResStr.h"
 #include "Translations.h"
@@ -49,14 +50,15 @@ TEST(Translations, TableTextsFollowTheTranslatorInstalledWhenTheyAreUsed)
     const auto uses = [] {
         return QStringList{ResStr::ProgressCaption, ResStr::SomeFiles.arg(3), ResStr::LogErrorPrefix + QStringLiteral("x"),
                            QStringLiteral("x") + ResStr::ProgressBatch, ResStr::ProgressStatus + QLatin1Char('%'),
-                           ResStr::WfiBytesOfReceived.arg(QStringLiteral("1"), QStringLiteral("2"))};
+                           ResStr::WfiBytesOfReceived.arg(QStringLiteral("1"), QStringLiteral("2")),
+                           PriorityNames().at(1)};
     };
     const QStringList english{QStringLiteral("Encoding in progress"), QStringLiteral("3 files"),
                               QStringLiteral("Error: x"), QStringLiteral("xBatch="), QStringLiteral("Status=%"),
-                              QStringLiteral("1 of 2 bytes received.")};
+                              QStringLiteral("1 of 2 bytes received."), QStringLiteral("Lowest")};
     const QStringList german{QStringLiteral("Kodierung läuft"), QStringLiteral("3 Dateien"),
                              QStringLiteral("Fehler: x"), QStringLiteral("xStapel="), QStringLiteral("Status=%"),
-                             QStringLiteral("1 von 2 Bytes empfangen.")};
+                             QStringLiteral("1 von 2 Bytes empfangen."), QStringLiteral("Niedrigste")};
     EXPECT_EQ(uses(), english);
     {
         const TTranslations translations{QStringList{QStringLiteral("de-DE")}};
