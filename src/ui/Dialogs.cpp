@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QWidget>
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -240,8 +241,11 @@ public:
     void Apply()
     {
         m_used = ExpectedFrame(m_window, m_owner);
-        if (m_outer.isValid())
-            m_window->resize(m_outer.shrunkBy(m_used));
+        if (m_outer.isValid()) {
+            QSize outer = m_outer;
+            outer.setWidth(std::max(outer.width(), m_minClientWidth + m_used.left() + m_used.right()));
+            m_window->resize(outer.shrunkBy(m_used));
+        }
         if (m_owner)
             m_window->move(CenteredPosition(m_owner->frameGeometry(), m_window->size().grownBy(m_used)));
         else if (m_area.isValid())
@@ -252,6 +256,7 @@ public:
     QPointer<const QWidget> m_owner;
     QRect m_area; // without an owner: the screen area the window is centred in
     QSize m_outer;
+    int m_minClientWidth = 0;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -296,7 +301,7 @@ void SetOuterSize(QWidget* window, const QWidget* owner, const QSize& outer)
     window->resize(outer.shrunkBy(ExpectedFrame(window, owner)));
 }
 
-void PlaceOnScreen(QWidget* window, const QSize& outer, const QRect& area)
+void PlaceOnScreen(QWidget* window, const QSize& outer, const QRect& area, int minClientWidth)
 {
     if (!window)
         return;
@@ -304,6 +309,7 @@ void PlaceOnScreen(QWidget* window, const QSize& outer, const QRect& area)
     TFramePlacement* placement = TFramePlacement::Of(window);
     placement->m_outer = outer;
     placement->m_area = area;
+    placement->m_minClientWidth = minClientWidth;
     placement->Apply();
 }
 

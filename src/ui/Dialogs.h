@@ -77,8 +77,9 @@ QPoint CenteredPosition(const QRect& ownerFrame, const QSize& windowFrame);
 // Gives `window` the outer size `outer`, frame included, by the same estimate and correction.
 void SetOuterSize(QWidget* window, const QWidget* owner, const QSize& outer);
 // A window without an owner (the main window): `outer` with its frame, centred in `area` (the
-// screen's available area) by its frame; again once the window manager has framed it.
-void PlaceOnScreen(QWidget* window, const QSize& outer, const QRect& area);
+// screen's available area) by its frame; again once the window manager has framed it. Wider
+// when the inside needs `minClientWidth` (the frame comes on top of that).
+void PlaceOnScreen(QWidget* window, const QSize& outer, const QRect& area, int minClientWidth = 0);
 // The frame the window manager has put around a top-level `window` (none before it is framed).
 QMargins FrameMarginsOf(const QWidget* window);
 

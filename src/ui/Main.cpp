@@ -54,10 +54,6 @@ TFormMain::TFormMain(TSettings& settings, QWidget* parent) : QMainWindow(parent)
     CreateStatusBar();
 
     setMinimumSize(100, 100);
-    // 536 x 374 with the frame, wider when the running font's columns need it, centred on the
-    // screen by the frame, as the other windows are centred over this one.
-    const QScreen* s = screen();
-    PlaceOnScreen(this, QSize(std::max(536, WidthForColumns()), 374), s ? s->availableGeometry() : QRect());
     ListViewFiles->setFocus();
 
     // The enabling rules follow the data whenever the event loop is about to wait for input.
@@ -85,6 +81,14 @@ TFormMain::TFormMain(TSettings& settings, QWidget* parent) : QMainWindow(parent)
             OpenUrl(url);
     };
     FormCreate();
+
+    // 536 x 374 with the frame, wider when the running font's columns or the language's toolbar
+    // captions need it (no button may hide behind the toolbar's extension arrow), centred on the
+    // screen by the frame, as the other windows are centred over this one. After the settings,
+    // which choose the toolbar's captions.
+    const QScreen* s = screen();
+    PlaceOnScreen(this, QSize(536, 374), s ? s->availableGeometry() : QRect(),
+                  std::max(WidthForColumns(), m_toolBar->sizeHint().width()));
 }
 
 TFormMain::~TFormMain()

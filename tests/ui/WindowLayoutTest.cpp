@@ -4,16 +4,19 @@
 #include "About.h"
 #include "LayoutCheck.h"
 #include "Log.h"
+#include "Main.h"
 #include "Options.h"
 #include "Progress.h"
 #include "ResStr.h"
 #include "Shutdown.h"
+#include "TempProgramFolder.h"
 #include "Translations.h"
 #include "UpdateWindows.h"
 
 #include <QApplication>
 #include <QFont>
 #include <QScopeGuard>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -105,4 +108,22 @@ TEST(WindowLayout, ALargerFontGrowsTheWindowsInsteadOfCuttingThem)
     // The fixed windows too: the about box and the encoding progress.
     EXPECT_GT(TFormAbout(&bigOwner).height(), 203);
     EXPECT_GT(TFormProgress(&bigOwner).height(), 178);
+}
+
+TEST(WindowLayout, TheMainWindowShowsEveryToolbarButtonInEveryLanguage)
+{
+    for (const char* language : {"en", "de"}) {
+        SCOPED_TRACE(language);
+        const TTranslations translations{QStringList{QLatin1String(language)}};
+        TempProgramFolder folder;
+        TSettings settings;
+        TFormMain main(settings);
+        auto* toolBar = main.findChild<QToolBar*>(QStringLiteral("ToolBar1"));
+        main.show();
+        ASSERT_NE(toolBar, nullptr);
+        for (QAction* action : toolBar->actions())
+            if (!action->isSeparator() && action->isVisible()) {
+                EXPECT_TRUE(toolBar->widgetForAction(action)->isVisible()) << action->text().toStdString();
+            }
+    }
 }

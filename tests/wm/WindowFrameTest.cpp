@@ -106,9 +106,13 @@ TEST(MainWindowFrame, TheMainWindowIs536By374WithItsFrameOrWiderForItsColumnsAnd
     TFormMain main(settings);
     main.show();
     const QRect area = main.screen()->availableGeometry();
-    const QSize outer(std::max(536, main.WidthForColumns()), 374);
-    const QRect expected(CenteredPosition(area, outer), outer);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !FrameMarginsOf(&main).isNull() && main.frameGeometry() == expected; }, 10000))
+    // The columns need their width inside the frame.
+    const auto expected = [&] {
+        const QMargins frame = FrameMarginsOf(&main);
+        const QSize outer(std::max(536, main.WidthForColumns() + frame.left() + frame.right()), 374);
+        return QRect(CenteredPosition(area, outer), outer);
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !FrameMarginsOf(&main).isNull() && main.frameGeometry() == expected(); }, 10000))
         << "framed at " << main.frameGeometry().x() << "," << main.frameGeometry().y() << " "
         << main.frameGeometry().width() << "x" << main.frameGeometry().height();
     EXPECT_LT(main.height(), 374) << "the client area is the outer size less the frame";
