@@ -63,6 +63,15 @@ void WaitForRunnerIdle(TGUI2Console& runner)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
 }
 
+// The last line of the log that reports an error: why a run ended early.
+QString LastErrorLine(const QStringList& log)
+{
+    for (auto it = log.crbegin(); it != log.crend(); ++it)
+        if (it->startsWith(ResStr::LogErrorPrefix))
+            return *it;
+    return QString();
+}
+
 } // namespace
 
 QString EncoderEndError(const TChildEnd& end, int filesDone, int filesToEncode)
@@ -135,6 +144,7 @@ TBatchRun::TBatchRun(QObject* owner, IBatchUser& user) : QObject(owner), m_user(
     m_outputInterpreter = std::make_unique<TOutputInterpreter>(
         TBatchFields{GlobalVars.FilesToEncode, GlobalVars.FilesDone, GlobalVars.Log, GlobalVars.ErrorOccurred,
                      GlobalVars.CurrentFile, GlobalVars.FilePercent, GlobalVars.BatchPercent});
+    m_outputInterpreter->SetFileStatus(&m_fileStatus);
     m_progressDisplay = std::make_unique<TProgressFormDisplay>(*this, m_user);
     ShutdownComputer = [this] {
         const QString refused = ShutdownWindows();
@@ -201,6 +211,7 @@ void TBatchRun::Execute(const QStringList& files)
     // judged by the previous batch's.
     GlobalVars.FilesToEncode = 0;
     GlobalVars.FilesDone = 0;
+    m_fileStatus.BeginBatch(files);
 
     // A runner still busy refuses the start with an error event and will report no end: then
     // there is no run to wait for.
@@ -217,6 +228,7 @@ void TBatchRun::Execute(const QStringList& files)
     WaitForRunnerIdle(*GUI2Console1);
     if (result == IDCANCEL && !refused)
         GlobalVars.Log.append(ResStr::LogStoppedByUser.arg(GlobalVars.FilesDone).arg(m_listFiles));
+    m_fileStatus.EndBatch(result == IDCANCEL && !refused, LastErrorLine(GlobalVars.Log));
     for (const QString& file : existing)
         if (!QFileInfo::exists(file))
             m_deletedSources << file;

@@ -12,6 +12,8 @@
 #include <functional>
 #include <memory>
 
+#include "FileStatus.h"
+
 class QByteArray;
 class QWidget;
 class IProgressDisplay;
@@ -91,6 +93,8 @@ public:
     TGUI2Console* GUI2Console1 = nullptr;
     // The running batch's progress window; null when no batch runs.
     TFormProgress* ProgressForm = nullptr;
+    // Each file's status in the last batch, by its position in the list Execute was given.
+    TBatchFileStatus& FileStatus() { return m_fileStatus; }
     // Reads the encoder's lines for the running batch (and keeps the progress throttle).
     TOutputInterpreter& OutputInterpreter() { return *m_outputInterpreter; }
     // Switches the computer off once the countdown has run out; tests replace it.
@@ -113,6 +117,7 @@ private:
     QStringList m_deletedSources;
 
     IBatchUser& m_user;
+    TBatchFileStatus m_fileStatus;
     std::unique_ptr<TOutputInterpreter> m_outputInterpreter;
     std::unique_ptr<IProgressDisplay> m_progressDisplay;
 };

@@ -70,6 +70,10 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
     m_batchUser = std::make_unique<TBatchWindows>(this, *Tray);
     Batch = new TBatchRun(this, *m_batchUser);
     Tray->ProgressWindow = [this] { return Batch->ProgressForm; };
+    Batch->FileStatus().SetOnChanged([this](int file, const TFileStatus& status) {
+        if (file < m_batchRows.size() && m_batchRows.at(file).isValid())
+            FileList->SetStatus(m_batchRows.at(file).row(), status);
+    });
     // A handler's failure goes back to the runner, which reports it through OnError: the line
     // handler needs no error display of its own. The end and error handlers cannot hand a failure
     // on, so they run inside the default error display.
@@ -120,6 +124,8 @@ QList<TMainCommandRow> TFormMain::CommandTable()
          ckPlain, &TFormMain::ActionDeleteExecute},
         {mcClearList, "ActionClearList", ActionClearListCaption, ActionClearListHint,
          QKeySequence(Qt::CTRL | Qt::Key_Delete), miClearList, ckPlain, &TFormMain::ActionClearListExecute},
+        {mcClearFinished, "ActionClearFinished", ActionClearFinishedCaption, ActionClearFinishedHint, none, -1,
+         ckPlain, &TFormMain::ActionClearFinishedExecute},
         {mcOptions, "ActionOptions", ActionOptionsCaption, ActionOptionsHint, none, miOptions, ckPlain,
          &TFormMain::ActionOptionsExecute},
         {mcAbout, "ActionAbout", ActionAboutCaption, ActionAboutHint, none, miAbout, ckPlain,
@@ -200,7 +206,7 @@ void TFormMain::CreateMenus()
 
     QMenu* edit = addMenu(bar, "MenuEdit", ResStr::MenuEditCaption);
     bar->addMenu(edit);
-    addTo(edit, {mcDelete, mcClearList});
+    addTo(edit, {mcDelete, mcClearList, mcClearFinished});
     edit->addSeparator();
     addTo(edit, {mcOptions});
 
@@ -231,7 +237,7 @@ void TFormMain::CreateMenus()
     m_popupMenuList = addMenu(this, "PopupMenuList", QString());
     addTo(m_popupMenuList, {mcChooseFiles});
     m_popupMenuList->addSeparator();
-    addTo(m_popupMenuList, {mcDelete, mcClearList});
+    addTo(m_popupMenuList, {mcDelete, mcClearList, mcClearFinished});
     m_popupMenuList->addSeparator();
     addTo(m_popupMenuList, {mcEncode, mcOptions});
 
@@ -347,6 +353,13 @@ void TFormMain::ActionEncodeExecute()
     QStringList files;
     for (const TFileEntry& entry : FileEntries())
         files << entry.FullPath();
+    m_batchRows.clear();
+    m_batchRows.reserve(files.size());
+    for (int row = 0; row < files.size(); ++row)
+        m_batchRows << QPersistentModelIndex(FileList->index(row, 0));
+    // The persistent rows cost every later change of the list a pass over them: held for the
+    // batch only.
+    const auto batchOver = qScopeGuard([this] { m_batchRows.clear(); });
     // Also when a step after the run fails: a deleted source listed on would fail the next batch.
     const auto dropDeleted = qScopeGuard([this] { RemoveFiles(Batch->DeletedSources()); });
     Batch->Execute(files);
@@ -461,6 +474,7 @@ void TFormMain::ActionList1Update()
     const bool hasRows = FileCount() > 0;
     const QItemSelectionModel* selection = ListViewFiles->selectionModel();
     Command(mcClearList)->setEnabled(hasRows);
+    Command(mcClearFinished)->setEnabled(FileList->DoneCount() > 0);
     Command(mcEncode)->setEnabled(hasRows);
     Command(mcDelete)->setEnabled(selection && selection->hasSelection());
     const bool toolbarShown = Command(mcToolbar)->isChecked();

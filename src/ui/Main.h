@@ -3,7 +3,9 @@
 // its command table (MainCommands.h), whose handlers are its private members. The batch run
 // (BatchRun.h) and the tray (TrayController.h) are classes of their own that it owns and
 // connects. Main thread only.
+#include <QList>
 #include <QMainWindow>
+#include <QPersistentModelIndex>
 #include <QString>
 
 #include <array>
@@ -109,6 +111,7 @@ private:
     void ActionChooseFilesExecute();
     void ActionDeleteExecute();
     void ActionClearListExecute();
+    void ActionClearFinishedExecute();
     void ActionOptionsExecute();
     void ActionAboutExecute();
     void ActionToolbarExecute();
@@ -136,4 +139,7 @@ private:
     TUOTextTarget* m_textTarget = nullptr;  // files dropped from the file manager onto the list
     QMetaObject::Connection m_idleConnection;
     std::unique_ptr<IBatchUser> m_batchUser;
+    // The rows of the running or last batch, by position in its list: a status reaches its row
+    // wherever the row has gone since (rows removed since have an invalid index).
+    QList<QPersistentModelIndex> m_batchRows;
 };

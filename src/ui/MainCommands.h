@@ -12,6 +12,7 @@ enum TMainCommand {
     mcEncode,
     mcDelete,
     mcClearList,
+    mcClearFinished,
     mcOptions,
     mcAbout,
     mcToolbar,         // checkable: Qt inverts the check before the handler runs
