@@ -9,6 +9,7 @@
 #include "LogFile.h"
 #include "MainFileList.h"
 #include "MainImages.h"
+#include "RepaintThrottle.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
 #include "TrayController.h"
@@ -74,6 +75,8 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
         if (file < m_batchRows.size() && m_batchRows.at(file).isValid())
             FileList->SetStatus(m_batchRows.at(file).row(), status);
     });
+    // While a batch changes the statuses many times a second the window paints ten times.
+    m_repaints = new TRepaintThrottle(this, 100);
     // A handler's failure goes back to the runner, which reports it through OnError: the line
     // handler needs no error display of its own. The end and error handlers cannot hand a failure
     // on, so they run inside the default error display.
@@ -357,9 +360,13 @@ void TFormMain::ActionEncodeExecute()
     m_batchRows.reserve(files.size());
     for (int row = 0; row < files.size(); ++row)
         m_batchRows << QPersistentModelIndex(FileList->index(row, 0));
+    m_repaints->SetActive(true);
     // The persistent rows cost every later change of the list a pass over them: held for the
     // batch only.
-    const auto batchOver = qScopeGuard([this] { m_batchRows.clear(); });
+    const auto batchOver = qScopeGuard([this] {
+        m_batchRows.clear();
+        m_repaints->SetActive(false);
+    });
     // Also when a step after the run fails: a deleted source listed on would fail the next batch.
     const auto dropDeleted = qScopeGuard([this] { RemoveFiles(Batch->DeletedSources()); });
     Batch->Execute(files);

@@ -25,6 +25,7 @@ class QUrl;
 class TBatchRun;
 class TEnhListView;
 class TFileListModel;
+class TRepaintThrottle;
 class TUOTextTarget;
 class TWebFileInfo;
 class TGUI2Console;
@@ -142,4 +143,5 @@ private:
     // The rows of the running or last batch, by position in its list: a status reaches its row
     // wherever the row has gone since (rows removed since have an invalid index).
     QList<QPersistentModelIndex> m_batchRows;
+    TRepaintThrottle* m_repaints = nullptr; // active while a batch runs
 };

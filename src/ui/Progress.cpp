@@ -1,6 +1,7 @@
 #include "Progress.h"
 
 #include "Dialogs.h"
+#include "RepaintThrottle.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
 #include "TitleBarButton.h"
@@ -25,6 +26,7 @@ constexpr int PanelHeight = 137; // the bottom strip of 41 pixels lies below it
 constexpr int Left = 8;
 constexpr int FullWidth = 345;   // x 8 to x 353 with the design font
 constexpr int BarMaximum = 1000;
+constexpr int RepaintIntervalMs = 100;
 
 QLabel* MakeLabel(QWidget* parent, const QRect& geometry, Qt::Alignment alignment)
 {
@@ -147,6 +149,9 @@ TFormProgress::TFormProgress(QWidget* owner) : QDialog(owner), m_owner(owner)
     if (m_owner)
         m_owner->window()->installEventFilter(this);
 
+    // A batch of short files changes the window hundreds of times a second: it paints ten times.
+    m_repaints = new TRepaintThrottle(this, RepaintIntervalMs);
+    m_repaints->SetActive(true);
     ResetDisplay();
     Finished = false;
 }
@@ -173,7 +178,21 @@ void TFormProgress::ResetDisplay()
 void TFormProgress::SetWorkingText(const QString& text)
 {
     const int room = LabelWorking->contentsRect().width();
-    LabelWorking->setText(LabelWorking->fontMetrics().elidedText(text, Qt::ElideMiddle, room));
+    const QFontMetrics metrics = LabelWorking->fontMetrics();
+    // Eliding lays the text out, at every file of a batch. For alphabets whose letters keep their
+    // shapes (up to Cyrillic and Armenian) the sum of the characters' own advances (a glyph cache
+    // lookup each) is close to the laid-out width: with an average character to spare for
+    // kerning, a text within it fits as it is. Other scripts are laid out.
+    const QFontMetricsF exact(LabelWorking->font());
+    qreal roughWidth = exact.averageCharWidth(); // in fractions: whole pixels per letter add up
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x0590 || roughWidth > room) {
+            roughWidth = room + 1;
+            break;
+        }
+        roughWidth += exact.horizontalAdvance(c);
+    }
+    LabelWorking->setText(roughWidth <= room ? text : metrics.elidedText(text, Qt::ElideMiddle, room));
     LabelWorking->setToolTip(text);
 }
 
@@ -208,6 +227,7 @@ int TFormProgress::ShowModal()
             return IDCANCEL;
         m_loop = nullptr;
     }
+    m_repaints->Flush();
     hide();
     // An application that quits ends every loop: that counts as an abort.
     if (m_modalResult == 0)

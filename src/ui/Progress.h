@@ -18,6 +18,7 @@ class QEventLoop;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class TRepaintThrottle;
 class TTitleBarButton;
 
 class TFormProgress : public QDialog {
@@ -83,6 +84,7 @@ private:
     void CloseQuery();
 
     QEventLoop* m_loop = nullptr;
+    TRepaintThrottle* m_repaints = nullptr;
     int m_modalResult = 0;
     bool m_asking = false;
     QWidget* m_owner = nullptr;
