@@ -353,6 +353,9 @@ void TFormMain::closeEvent(QCloseEvent* event)
 
 void TFormMain::ActionEncodeExecute()
 {
+    // The running batch keeps its rows: a second Encode would be refused by the run anyway.
+    if (Batch->ProgressForm)
+        return;
     QStringList files;
     for (const TFileEntry& entry : FileEntries())
         files << entry.FullPath();
