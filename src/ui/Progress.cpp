@@ -181,10 +181,11 @@ void TFormProgress::SetWorkingText(const QString& text)
     const QFontMetrics metrics = LabelWorking->fontMetrics();
     // Eliding lays the text out, at every file of a batch. For alphabets whose letters keep their
     // shapes (up to Cyrillic and Armenian) the sum of the characters' own advances (a glyph cache
-    // lookup each) is close to the laid-out width: with an average character to spare for
-    // kerning, a text within it fits as it is. Other scripts are laid out.
+    // lookup each, in fractions: whole pixels per letter would add up) is close to the laid-out
+    // width: with a letter to spare for kerning, a text within it fits as it is. Other scripts
+    // are laid out.
     const QFontMetricsF exact(LabelWorking->font());
-    qreal roughWidth = exact.averageCharWidth(); // in fractions: whole pixels per letter add up
+    qreal roughWidth = exact.horizontalAdvance(QLatin1Char('n'));
     for (const QChar c : text) {
         if (c.unicode() >= 0x0590 || roughWidth > room) {
             roughWidth = room + 1;
