@@ -33,6 +33,7 @@
 #include <numeric>
 #include <string>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -52,19 +53,29 @@ CpuTimes Now()
     return {CpuSeconds(self), CpuSeconds(children), CpuSeconds(thread)};
 }
 
-} // namespace
-
-static void BM_WholeBatchProgramVsDirect(benchmark::State& state)
+// The application and our encoder in the build folder; empty (and the benchmark skipped) when
+// either is missing.
+QString BuiltEncoder(benchmark::State& state)
 {
     if (!BenchApplication()) {
         state.SkipWithError("another benchmark made a non-GUI application");
-        return;
+        return {};
     }
     const QString encoder = QStringLiteral(TW_BUILD_DIR "/BladeEnc");
     if (!QFileInfo(encoder).isExecutable()) {
         state.SkipWithError("BladeEnc is not built in the build folder");
-        return;
+        return {};
     }
+    return encoder;
+}
+
+} // namespace
+
+static void BM_WholeBatchProgramVsDirect(benchmark::State& state)
+{
+    const QString encoder = BuiltEncoder(state);
+    if (encoder.isEmpty())
+        return;
     const int asked = qEnvironmentVariableIntValue("TW_BATCH_BENCH_ROUNDS");
     const int rounds = asked > 0 ? asked : 3;
 
@@ -151,3 +162,80 @@ static void BM_WholeBatchProgramVsDirect(benchmark::State& state)
     state.counters["main_thread_cpu_s"] = sumOf(mainThreadCpu) / double(mainThreadCpu.size());
 }
 BENCHMARK(BM_WholeBatchProgramVsDirect)->Iterations(1)->Unit(benchmark::kSecond);
+
+// Many one-second files through the program: what the program spends per file (reading the
+// encoder's lines, the progress window, each file's status in the list, the log) against what the
+// encoder spends. Every file is a hard link to one WAV, so 2,000 of them cost no disk space.
+//
+// Counters: program_ms_per_file (the program's CPU per file, main thread and runner worker),
+// main_ms_per_file (the main thread's part), encoder_ms_per_file, cpu_share_pct (program / encoder).
+//
+//   tw_bench --benchmark_filter=ShortFilesBatch
+static void BM_ShortFilesBatch(benchmark::State& state)
+{
+    const QString encoder = BuiltEncoder(state);
+    if (encoder.isEmpty())
+        return;
+    const int count = int(state.range(0));
+    QTemporaryDir programFolder;
+    QTemporaryDir music;
+    SetExecutablePathOverride(programFolder.filePath(QStringLiteral("tonewright")));
+    const QString first = music.filePath(QStringLiteral("source.wav"));
+    {
+        QFile f(first);
+        if (!f.open(QIODevice::WriteOnly) || f.write(MusicWav(1, 220.0, 4242u)) < 0) {
+            state.SkipWithError("cannot write the WAV file");
+            return;
+        }
+    }
+    QStringList files;
+    for (int i = 0; i < count; ++i) {
+        const QString path = music.filePath(QStringLiteral("Artist %1 - Track %2.wav").arg(i % 37).arg(i + 1, 4, 10, QLatin1Char('0')));
+        if (::link(QFile::encodeName(first).constData(), QFile::encodeName(path).constData()) != 0) {
+            state.SkipWithError("cannot link the WAV files");
+            return;
+        }
+        files << path;
+    }
+
+    int questions = 0;
+    const MessageBoxHook previousHook = SetMessageBoxHook([&](const QString&, const QString&, unsigned) {
+        ++questions;
+        return int(IDNO);
+    });
+    double programCpu = 0, encoderCpu = 0, mainThreadCpu = 0;
+    bool failed = false;
+    for (auto _ : state) {
+        GlobalVars = TGlobalVars{};
+        auto form = std::make_unique<TFormMain>();
+        form->show();
+        GlobalVars.BladeEncPath = encoder;
+        GlobalVars.Priority = 3;
+        for (const QString& f : files)
+            form->AddFile(f);
+        QCoreApplication::processEvents();
+        RemoveMp3s(music.path());
+        const CpuTimes before = Now();
+        form->ActionList1Update();
+        form->findChild<QAction*>(QStringLiteral("ActionEncode"))->trigger();
+        while (form->Batch->GUI2Console1->Running())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        const CpuTimes after = Now();
+        programCpu += after.Self - before.Self;
+        mainThreadCpu += after.MainThread - before.MainThread;
+        encoderCpu += after.Children - before.Children;
+        failed = failed || questions > 0 || GlobalVars.FilesDone != count;
+    }
+    SetMessageBoxHook(previousHook);
+    SetExecutablePathOverride(QString());
+    if (failed) {
+        state.SkipWithError("a batch failed (encoder error or missing MP3s)");
+        return;
+    }
+    const double perFile = 1000.0 / (double(count) * double(state.iterations()));
+    state.counters["program_ms_per_file"] = programCpu * perFile;
+    state.counters["main_ms_per_file"] = mainThreadCpu * perFile;
+    state.counters["encoder_ms_per_file"] = encoderCpu * perFile;
+    state.counters["cpu_share_pct"] = 100.0 * programCpu / encoderCpu;
+}
+BENCHMARK(BM_ShortFilesBatch)->Arg(200)->Arg(800)->Arg(2000)->Iterations(1)->Unit(benchmark::kSecond);

@@ -857,6 +857,42 @@ Qts eigene Optionen wie -platform oder -style gehen an Qt weiter.
 Dateien und Umgebung beschreibt tonewright(1).
 </translation>
     </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Waiting</source>
+        <translation>Wartet</translation>
+    </message>
+    <message>
+        <source>Encoding %1%</source>
+        <translation>Kodiert %1%</translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation>Fertig</translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation>Fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Skipped</source>
+        <translation>Übersprungen</translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation>Angehalten</translation>
+    </message>
+    <message>
+        <source>Clear Fi&amp;nished</source>
+        <translation>&amp;Fertige entfernen</translation>
+    </message>
+    <message>
+        <source>Deletes the files encoded by the last batch from the list</source>
+        <translation>Entfernt die vom letzten Stapel kodierten Dateien aus der Liste</translation>
+    </message>
 </context>
 <context>
     <name>TFormAbout</name>

@@ -9,13 +9,14 @@ namespace {
 // Above this many separate runs of removed rows one reset is cheaper than a removal per run.
 constexpr int RemoveRunsLimit = 64;
 
-QString CellOf(const TFileEntry& e, int column)
+QString CellOf(const TFileEntry& e, const TFileStatus& status, int column)
 {
     switch (column) {
     case TFileListModel::colFile: return e.File;
     case TFileListModel::colFolder: return e.Folder;
     case TFileListModel::colBytes: return e.Bytes;
     case TFileListModel::colDate: return e.Date;
+    case TFileListModel::colStatus: return FileStatusText(status);
     default: return QString();
     }
 }
@@ -64,6 +65,7 @@ bool TFileListModel::Append(const TFileEntry& entry)
     const int row = Count();
     beginInsertRows(QModelIndex(), row, row);
     m_entries.append(entry);
+    m_status.append(TFileStatus{});
     m_index.Add(entry.File, entry.Folder);
     endInsertRows();
     return true;
@@ -124,23 +126,32 @@ void TFileListModel::RemoveRows(const QList<int>& rows)
     if (runs.size() > RemoveRunsLimit) {
         beginResetModel();
         QList<TFileEntry> kept;
+        QList<TFileStatus> keptStatus;
         kept.reserve(Count());
+        keptStatus.reserve(Count());
         for (int r = 0; r < Count(); ++r) {
             const TFileEntry& e = m_entries.at(r);
-            if (marked[static_cast<size_t>(r)])
+            if (marked[static_cast<size_t>(r)]) {
                 m_index.Remove(e.File, e.Folder);
-            else
+                m_doneCount -= m_status.at(r).State == fsDone;
+            } else {
                 kept.append(e);
+                keptStatus.append(m_status.at(r));
+            }
         }
         m_entries.swap(kept);
+        m_status.swap(keptStatus);
         endResetModel();
         return;
     }
     for (const auto& [first, last] : runs) {
         beginRemoveRows(QModelIndex(), first, last);
-        for (int r = first; r <= last; ++r)
+        for (int r = first; r <= last; ++r) {
             m_index.Remove(m_entries.at(r).File, m_entries.at(r).Folder);
+            m_doneCount -= m_status.at(r).State == fsDone;
+        }
         m_entries.remove(first, last - first + 1);
+        m_status.remove(first, last - first + 1);
         endRemoveRows();
     }
 }
@@ -151,6 +162,7 @@ void TFileListModel::MoveRow(int from, int before)
         return;
     beginMoveRows(QModelIndex(), from, from, QModelIndex(), before);
     m_entries.move(from, before > from ? before - 1 : before);
+    m_status.move(from, before > from ? before - 1 : before);
     endMoveRows();
 }
 
@@ -158,6 +170,8 @@ void TFileListModel::Clear()
 {
     beginResetModel();
     m_entries.clear();
+    m_status.clear();
+    m_doneCount = 0;
     m_index.Clear();
     endResetModel();
 }
@@ -177,10 +191,15 @@ void TFileListModel::ApplyRowOrder(const QList<int>& oldRowAt)
 
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     QList<TFileEntry> reordered;
+    QList<TFileStatus> reorderedStatus;
     reordered.reserve(n);
-    for (int r = 0; r < n; ++r)
+    reorderedStatus.reserve(n);
+    for (int r = 0; r < n; ++r) {
         reordered.append(std::move(m_entries[oldRowAt.at(r)]));
+        reorderedStatus.append(std::move(m_status[oldRowAt.at(r)]));
+    }
     m_entries.swap(reordered);
+    m_status.swap(reorderedStatus);
 
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
@@ -189,6 +208,27 @@ void TFileListModel::ApplyRowOrder(const QList<int>& oldRowAt)
         after.append(index(newRowOf[static_cast<size_t>(i.row())], i.column()));
     changePersistentIndexList(before, after);
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void TFileListModel::SetStatus(int row, const TFileStatus& status)
+{
+    if (row < 0 || row >= Count() || m_status.at(row) == status)
+        return;
+    TFileStatus& now = m_status[row];
+    m_doneCount += int(status.State == fsDone) - int(now.State == fsDone);
+    now = status;
+    // One cell: a batch changes statuses often, and a whole row would repaint four cells more.
+    const QModelIndex cell = index(row, colStatus);
+    Q_EMIT dataChanged(cell, cell, {Qt::DisplayRole, Qt::ToolTipRole});
+}
+
+QList<int> TFileListModel::RowsWithState(TFileState state) const
+{
+    QList<int> rows;
+    for (int r = 0; r < Count(); ++r)
+        if (m_status.at(r).State == state)
+            rows << r;
+    return rows;
 }
 
 int TFileListModel::rowCount(const QModelIndex& parent) const
@@ -206,7 +246,9 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= Count())
         return QVariant();
     if (role == Qt::DisplayRole)
-        return CellOf(m_entries.at(index.row()), index.column());
+        return CellOf(m_entries.at(index.row()), m_status.at(index.row()), index.column());
+    if (role == Qt::ToolTipRole && index.column() == colStatus && !m_status.at(index.row()).Detail.isEmpty())
+        return m_status.at(index.row()).Detail;
     if (role == SortKeyRole)
         return SortKeyOf(m_entries.at(index.row()), index.column());
     if (role == Qt::TextAlignmentRole)

@@ -1,9 +1,11 @@
 #pragma once
 // TFileListModel: the files to encode, in their order, with the index of listed files. Every
 // operation that changes the rows changes the index in the same step, so the duplicate rule
-// always sees the rows as they are. A four-column table (File, Folder, Bytes, Date) for the
-// list view. Main thread only.
+// always sees the rows as they are. A five-column table (File, Folder, Bytes, Date, Status) for
+// the list view; each row's status (its part in the last batch) goes with the row wherever it
+// moves, and is never saved. Main thread only.
 #include "FileList.h"
+#include "FileStatus.h"
 #include "RowReorderable.h"
 
 #include <QAbstractTableModel>
@@ -14,7 +16,7 @@ class TFileListModel : public QAbstractTableModel, public IRowReorderable {
     Q_OBJECT
 
 public:
-    enum TColumn { colFile = 0, colFolder = 1, colBytes = 2, colDate = 3, ColumnCount = 4 };
+    enum TColumn { colFile = 0, colFolder = 1, colBytes = 2, colDate = 3, colStatus = 4, ColumnCount = 5 };
 
     explicit TFileListModel(QObject* parent = nullptr);
 
@@ -37,6 +39,14 @@ public:
     void MoveRow(int from, int before);
     void Clear();
 
+    // The row's status in the Status column (its detail is the cell's tooltip).
+    const TFileStatus& Status(int row) const { return m_status.at(row); }
+    void SetStatus(int row, const TFileStatus& status);
+    // The rows whose status is `state`, in order.
+    QList<int> RowsWithState(TFileState state) const;
+    // How many rows are done, kept as the statuses change (the enabling rules ask often).
+    int DoneCount() const { return m_doneCount; }
+
     int Count() const { return static_cast<int>(m_entries.size()); }
     const TFileEntry& Entry(int row) const { return m_entries.at(row); }
     const QList<TFileEntry>& Entries() const { return m_entries; }
@@ -51,6 +61,8 @@ public:
 
 private:
     QList<TFileEntry> m_entries;
+    QList<TFileStatus> m_status; // one per entry, same order
+    int m_doneCount = 0;
     TFileListIndex m_index;
     QStringList m_captions;
 };

@@ -1,5 +1,6 @@
 #include "OutputInterpreter.h"
 
+#include "FileStatus.h"
 #include "ResStr.h"
 
 #include <QLocale>
@@ -167,6 +168,8 @@ void TOutputInterpreter::BeginRun(const TRunSpan& span)
     m_doneBefore = m_fields.FilesDone;
     m_runAnnounced = 0;
     m_runDone = 0;
+    if (m_files)
+        m_files->BeginRun(span.FilesBefore, span.FilesInRun);
 }
 
 void TOutputInterpreter::HandleLine(const QString& line, IProgressDisplay* display)
@@ -184,7 +187,10 @@ void TOutputInterpreter::HandleLine(const QString& line, IProgressDisplay* displ
     m_fields.Log.append(line);
 
     if (line.startsWith(QLatin1String("Encoding:"))) {
-        m_fields.CurrentFile = FileNamePart(RestFrom(line, 10));
+        const QString path = RestFrom(line, 10);
+        m_fields.CurrentFile = FileNamePart(path);
+        if (m_files)
+            m_files->FileStarted(path);
         display->SetWorking(ResStr::ProgressWorkingOn + m_fields.CurrentFile);
         display->SetStatusText(ResStr::ProgressStatus + QStringLiteral("0%"));
         display->SetStatusPosition(0);
@@ -195,6 +201,8 @@ void TOutputInterpreter::HandleLine(const QString& line, IProgressDisplay* displ
         display->SetStatusEta(ResStr::ProgressCompletedIn + CutColumns(line, 26, 34));
         ++m_fields.FilesDone;
         ++m_runDone;
+        if (m_files)
+            m_files->FileCompleted();
         if (m_fields.FilesToEncode == m_fields.FilesDone) {
             display->SetBatchText(ResStr::ProgressBatch + QStringLiteral("100%"));
             display->SetBatchPosition(1000);
@@ -215,6 +223,8 @@ void TOutputInterpreter::HandleLine(const QString& line, IProgressDisplay* displ
         m_fields.FilesDone = m_doneBefore;
     } else {
         m_fields.ErrorOccurred = true;
+        if (m_files)
+            m_files->FileMessage(line);
     }
 }
 
@@ -230,6 +240,8 @@ void TOutputInterpreter::HandleProgress(const QString& line, IProgressDisplay& d
     display.SetStatusText(ResStr::ProgressStatus + fileText + QLatin1Char('%'));
     m_fields.FilePercent = ParseLocaleNumber(fileText, m_decimalSeparator).value_or(0.0);
     display.SetStatusPosition(PercentToPosition(m_fields.FilePercent));
+    if (m_files)
+        m_files->FileProgress(m_fields.FilePercent);
     display.SetStatusEta(ResStr::ProgressEstimatedTime + fields.FileTime);
 
     QString batchText = LocalizeDecimal(fields.BatchPercent, m_decimalSeparator);

@@ -83,6 +83,8 @@ struct TRunSpan {
     std::int32_t FilesAfter = 0;
 };
 
+class TBatchFileStatus;
+
 class TOutputInterpreter {
 public:
     // Nanoseconds on a monotonic clock; tests give their own.
@@ -111,6 +113,9 @@ public:
     // reading: a clock that reads earlier than that drops progress lines until it passes it.
     void SetClock(Clock clock);
 
+    // Where each file's status goes as its lines arrive (null: nowhere); it must outlive its use.
+    void SetFileStatus(TBatchFileStatus* files) { m_files = files; }
+
     // The locale's decimal separator; by default the user's.
     void SetDecimalSeparator(const QString& separator) { m_decimalSeparator = separator; }
     const QString& DecimalSeparator() const { return m_decimalSeparator; }
@@ -119,6 +124,7 @@ private:
     void HandleProgress(const QString& line, IProgressDisplay& display);
 
     TBatchState& m_fields;
+    TBatchFileStatus* m_files = nullptr;
     Clock m_clock;
     QElapsedTimer m_timer;
     QString m_decimalSeparator;

@@ -23,6 +23,14 @@ inline constexpr TResText ColumnFile{QT_TRANSLATE_NOOP("ResStr", "File")};
 inline constexpr TResText ColumnFolder{QT_TRANSLATE_NOOP("ResStr", "Folder")};
 inline constexpr TResText ColumnBytes{QT_TRANSLATE_NOOP("ResStr", "Bytes")};
 inline constexpr TResText ColumnDate{QT_TRANSLATE_NOOP("ResStr", "Date")};
+inline constexpr TResText ColumnStatus{QT_TRANSLATE_NOOP("ResStr", "Status")};
+// The Status column: each file's part in the last batch.
+inline constexpr TResText FileStatusWaiting{QT_TRANSLATE_NOOP("ResStr", "Waiting")};
+inline constexpr TResText FileStatusEncoding{QT_TRANSLATE_NOOP("ResStr", "Encoding %1%")};
+inline constexpr TResText FileStatusDone{QT_TRANSLATE_NOOP("ResStr", "Done")};
+inline constexpr TResText FileStatusFailed{QT_TRANSLATE_NOOP("ResStr", "Failed")};
+inline constexpr TResText FileStatusSkipped{QT_TRANSLATE_NOOP("ResStr", "Skipped")};
+inline constexpr TResText FileStatusStopped{QT_TRANSLATE_NOOP("ResStr", "Stopped")};
 inline constexpr TResText NoFiles{QT_TRANSLATE_NOOP("ResStr", "No files")};
 inline constexpr TResText OneFile{QT_TRANSLATE_NOOP("ResStr", "One file")};
 inline constexpr TResText SomeFiles{QT_TRANSLATE_NOOP("ResStr", "%1 files")};
@@ -53,6 +61,8 @@ inline constexpr TResText ActionDeleteCaption{QT_TRANSLATE_NOOP("ResStr", "&Dele
 inline constexpr TResText ActionDeleteHint{QT_TRANSLATE_NOOP("ResStr", "Delete selected files from list")};
 inline constexpr TResText ActionClearListCaption{QT_TRANSLATE_NOOP("ResStr", "&Clear List")};
 inline constexpr TResText ActionClearListHint{QT_TRANSLATE_NOOP("ResStr", "Deletes all entries of the list")};
+inline constexpr TResText ActionClearFinishedCaption{QT_TRANSLATE_NOOP("ResStr", "Clear Fi&nished")};
+inline constexpr TResText ActionClearFinishedHint{QT_TRANSLATE_NOOP("ResStr", "Deletes the files encoded by the last batch from the list")};
 inline constexpr TResText ActionOptionsCaption{QT_TRANSLATE_NOOP("ResStr", "O&ptions")};
 inline constexpr TResText ActionOptionsHint{QT_TRANSLATE_NOOP("ResStr", "Shows options dialog")};
 inline constexpr TResText ActionAboutCaption{QT_TRANSLATE_NOOP("ResStr", "&About")};

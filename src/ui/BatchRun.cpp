@@ -71,6 +71,15 @@ QString SaveBatchLog(const QStringList& log)
     return SaveLogFile(logPath, log) ? QString() : ResStr::CannotCreateFile.arg(logPath);
 }
 
+// The last line of the log that reports an error: why a run ended early.
+QString LastErrorLine(const QStringList& log)
+{
+    for (auto it = log.crbegin(); it != log.crend(); ++it)
+        if (it->startsWith(ResStr::LogErrorPrefix))
+            return *it;
+    return QString();
+}
+
 } // namespace
 
 QString EncoderEndError(const TChildEnd& end, int filesDone, int filesToEncode)
@@ -142,6 +151,11 @@ TBatchRun::TBatchRun(QObject* owner, IBatchUser& user, const TSettings& settings
     GUI2Console1->SetBufferSize(bs256);
 
     m_outputInterpreter = std::make_unique<TOutputInterpreter>(m_state);
+    m_outputInterpreter->SetFileStatus(&m_fileStatus);
+    m_fileStatus.SetOnChanged([this](int file, const TFileStatus& status) {
+        if (OnFileStatus && file < m_listPositions.size())
+            OnFileStatus(m_listPositions.at(file), status);
+    });
     m_progressDisplay = std::make_unique<TProgressFormDisplay>(*this, m_user);
     ShutdownComputer = [this] {
         const QString refused = ShutdownWindows();
@@ -184,6 +198,8 @@ void TBatchRun::Execute(const QStringList& files)
             while (whole.Sources().at(at) != source)
                 ++at;
             skipLines << ResStr::LogSkippedExisting.arg(source, whole.Mp3Paths().at(at));
+            if (OnFileStatus)
+                OnFileStatus(int(at), TFileStatus{fsSkipped, 0, skipLines.last()});
         }
         if (plan.Sources().isEmpty()) {
             m_state.ErrorOccurred = false;
@@ -228,6 +244,14 @@ void TBatchRun::Execute(const QStringList& files)
     // judged by the previous batch's.
     m_state.FilesToEncode = 0;
     m_state.FilesDone = 0;
+    // The encoder's files are the list's in order, less the skipped ones.
+    m_listPositions.clear();
+    for (int at = 0, next = 0; at < files.size() && next < plan.Sources().size(); ++at)
+        if (files.at(at) == plan.Sources().at(next)) {
+            m_listPositions << at;
+            ++next;
+        }
+    m_fileStatus.BeginBatch(plan.Sources());
 
     // A runner still busy refuses the start with an error event and will report no end: then
     // there is no run to wait for.
@@ -244,6 +268,7 @@ void TBatchRun::Execute(const QStringList& files)
     WaitForRunnerIdle(*GUI2Console1);
     if (result == IDCANCEL && !refused)
         m_state.Log.append(ResStr::LogStoppedByUser.arg(m_state.FilesDone).arg(m_listFiles));
+    m_fileStatus.EndBatch(result == IDCANCEL && !refused, LastErrorLine(m_state.Log));
     for (const QString& file : existing)
         if (!QFileInfo::exists(file))
             m_deletedSources << file;

@@ -14,6 +14,8 @@
 #include <functional>
 #include <memory>
 
+#include "FileStatus.h"
+
 class QByteArray;
 class QWidget;
 class IProgressDisplay;
@@ -101,6 +103,10 @@ public:
     TGUI2Console* GUI2Console1 = nullptr;
     // The running batch's progress window; null when no batch runs.
     TFormProgress* ProgressForm = nullptr;
+    // Each change of a file's status in the last batch, the file given by its position in the
+    // list Execute was given (files whose MP3 exists are skipped there, the others follow the
+    // encoder).
+    std::function<void(int listFile, const TFileStatus& status)> OnFileStatus;
     // Reads the encoder's lines for the running batch (and keeps the progress throttle).
     TOutputInterpreter& OutputInterpreter() { return *m_outputInterpreter; }
     // Switches the computer off once the countdown has run out; tests replace it.
@@ -128,6 +134,8 @@ private:
     IBatchUser& m_user;
     const TSettings& m_settings;
     TBatchState m_state; // written by the interpreter and by the run's end
+    TBatchFileStatus m_fileStatus; // over the files the encoder is given
+    QList<int> m_listPositions;     // of each of those files, in the list Execute was given
     std::unique_ptr<TOutputInterpreter> m_outputInterpreter;
     std::unique_ptr<IProgressDisplay> m_progressDisplay;
 };

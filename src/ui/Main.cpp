@@ -10,6 +10,7 @@
 #include "LogFile.h"
 #include "MainFileList.h"
 #include "MainImages.h"
+#include "RepaintThrottle.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
 #include "TrayController.h"
@@ -67,6 +68,12 @@ TFormMain::TFormMain(TSettings& settings, QWidget* parent) : QMainWindow(parent)
     m_batchUser = std::make_unique<TBatchWindows>(this, *Tray);
     Batch = new TBatchRun(this, *m_batchUser, m_settings);
     Tray->ProgressWindow = [this] { return Batch->ProgressForm; };
+    Batch->OnFileStatus = [this](int file, const TFileStatus& status) {
+        if (file < m_batchRows.size() && m_batchRows.at(file).isValid())
+            FileList->SetStatus(m_batchRows.at(file).row(), status);
+    };
+    // While a batch changes the statuses many times a second the window paints ten times.
+    m_repaints = new TRepaintThrottle(this, 100);
     // A handler's failure goes back to the runner, which reports it through OnError: the line
     // handler needs no error display of its own. The end and error handlers cannot hand a failure
     // on, so they run inside the default error display.
@@ -127,6 +134,8 @@ QList<TMainCommandRow> TFormMain::CommandTable()
          ckPlain, &TFormMain::ActionDeleteExecute},
         {mcClearList, "ActionClearList", ActionClearListCaption, ActionClearListHint,
          QKeySequence(Qt::CTRL | Qt::Key_Delete), miClearList, ckPlain, &TFormMain::ActionClearListExecute},
+        {mcClearFinished, "ActionClearFinished", ActionClearFinishedCaption, ActionClearFinishedHint, none, -1,
+         ckPlain, &TFormMain::ActionClearFinishedExecute},
         {mcOptions, "ActionOptions", ActionOptionsCaption, ActionOptionsHint, none, miOptions, ckPlain,
          &TFormMain::ActionOptionsExecute},
         {mcAbout, "ActionAbout", ActionAboutCaption, ActionAboutHint, none, miAbout, ckPlain,
@@ -207,7 +216,7 @@ void TFormMain::CreateMenus()
 
     QMenu* edit = addMenu(bar, "MenuEdit", ResStr::MenuEditCaption);
     bar->addMenu(edit);
-    addTo(edit, {mcDelete, mcClearList});
+    addTo(edit, {mcDelete, mcClearList, mcClearFinished});
     edit->addSeparator();
     addTo(edit, {mcOptions});
 
@@ -238,7 +247,7 @@ void TFormMain::CreateMenus()
     m_popupMenuList = addMenu(this, "PopupMenuList", QString());
     addTo(m_popupMenuList, {mcChooseFiles, mcAddFolder});
     m_popupMenuList->addSeparator();
-    addTo(m_popupMenuList, {mcDelete, mcClearList});
+    addTo(m_popupMenuList, {mcDelete, mcClearList, mcClearFinished});
     m_popupMenuList->addSeparator();
     addTo(m_popupMenuList, {mcEncode, mcOptions});
 
@@ -352,9 +361,23 @@ void TFormMain::closeEvent(QCloseEvent* event)
 
 void TFormMain::ActionEncodeExecute()
 {
+    // The running batch keeps its rows: a second Encode would be refused by the run anyway.
+    if (Batch->ProgressForm)
+        return;
     QStringList files;
     for (const TFileEntry& entry : FileEntries())
         files << entry.FullPath();
+    m_batchRows.clear();
+    m_batchRows.reserve(files.size());
+    for (int row = 0; row < files.size(); ++row)
+        m_batchRows << QPersistentModelIndex(FileList->index(row, 0));
+    m_repaints->SetActive(true);
+    // The persistent rows cost every later change of the list a pass over them: held for the
+    // batch only.
+    const auto batchOver = qScopeGuard([this] {
+        m_batchRows.clear();
+        m_repaints->SetActive(false);
+    });
     // Also when a step after the run fails: a deleted source listed on would fail the next batch.
     const auto dropDeleted = qScopeGuard([this] { RemoveFiles(Batch->DeletedSources()); });
     Batch->Execute(files);
@@ -469,6 +492,7 @@ void TFormMain::ActionList1Update()
     const bool hasRows = FileCount() > 0;
     const QItemSelectionModel* selection = ListViewFiles->selectionModel();
     Command(mcClearList)->setEnabled(hasRows);
+    Command(mcClearFinished)->setEnabled(FileList->DoneCount() > 0);
     Command(mcEncode)->setEnabled(hasRows);
     Command(mcDelete)->setEnabled(selection && selection->hasSelection());
     const bool toolbarShown = Command(mcToolbar)->isChecked();

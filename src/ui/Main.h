@@ -3,7 +3,9 @@
 // its command table (MainCommands.h), whose handlers are its private members. The batch run
 // (BatchRun.h) and the tray (TrayController.h) are classes of their own that it owns and
 // connects. Main thread only.
+#include <QList>
 #include <QMainWindow>
+#include <QPersistentModelIndex>
 #include <QString>
 
 #include <array>
@@ -25,6 +27,7 @@ class TBatchRun;
 class TEnhListView;
 class TFileListModel;
 class TFolderReader;
+class TRepaintThrottle;
 class TUOTextTarget;
 class TWebFileInfo;
 class TGUI2Console;
@@ -122,6 +125,7 @@ private:
     void ActionAddFolderExecute();
     void ActionDeleteExecute();
     void ActionClearListExecute();
+    void ActionClearFinishedExecute();
     void ActionOptionsExecute();
     void ActionAboutExecute();
     void ActionToolbarExecute();
@@ -151,4 +155,8 @@ private:
     TFolderReader* m_folderReader = nullptr; // the paths being added, folders read off this thread
     QMetaObject::Connection m_idleConnection;
     std::unique_ptr<IBatchUser> m_batchUser;
+    // The rows of the running or last batch, by position in its list: a status reaches its row
+    // wherever the row has gone since (rows removed since have an invalid index).
+    QList<QPersistentModelIndex> m_batchRows;
+    TRepaintThrottle* m_repaints = nullptr; // active while a batch runs
 };

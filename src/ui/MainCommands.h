@@ -13,6 +13,7 @@ enum TMainCommand {
     mcEncode,
     mcDelete,
     mcClearList,
+    mcClearFinished,
     mcOptions,
     mcAbout,
     mcToolbar,         // checkable: Qt inverts the check before the handler runs

@@ -27,7 +27,7 @@
 namespace {
 // The widths the columns were designed for, in pixels of a font 5 pixels wide on average
 // (8 points).
-constexpr int DesignWidths[TFileListModel::ColumnCount] = {100, 150, 75, 100};
+constexpr int DesignWidths[TFileListModel::ColumnCount] = {100, 150, 75, 100, 75};
 constexpr double DesignCharWidth = 5.0;
 // Room beside a cell's text: the view's margins and a little air.
 constexpr int CellPadding = 12;
@@ -46,6 +46,13 @@ QList<int> FileListColumnWidths(const QFontMetrics& metrics)
         std::max(widths[TFileListModel::colBytes], metrics.horizontalAdvance(bytes) + CellPadding);
     widths[TFileListModel::colDate] =
         std::max(widths[TFileListModel::colDate], metrics.horizontalAdvance(date) + CellPadding);
+    // Every status shows whole, the longest a file's percentage while it is encoded.
+    int status = 0;
+    for (const QString& text : QStringList{ResStr::FileStatusWaiting, ResStr::FileStatusEncoding.arg(100), ResStr::FileStatusDone,
+                                           ResStr::FileStatusFailed, ResStr::FileStatusSkipped,
+                                           ResStr::FileStatusStopped})
+        status = std::max(status, metrics.horizontalAdvance(text));
+    widths[TFileListModel::colStatus] = std::max(widths[TFileListModel::colStatus], status + CellPadding);
     return widths;
 }
 
@@ -76,7 +83,8 @@ void TFormMain::CreateList()
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     FileList = new TFileListModel(this);
-    FileList->SetCaptions({ResStr::ColumnFile, ResStr::ColumnFolder, ResStr::ColumnBytes, ResStr::ColumnDate});
+    FileList->SetCaptions(
+        {ResStr::ColumnFile, ResStr::ColumnFolder, ResStr::ColumnBytes, ResStr::ColumnDate, ResStr::ColumnStatus});
     ListViewFiles = new TEnhListView(panel);
     ListViewFiles->setObjectName(QStringLiteral("ListViewFiles"));
     ListViewFiles->setModel(FileList);
@@ -254,6 +262,12 @@ void TFormMain::RemoveFiles(const QStringList& paths)
 void TFormMain::ActionClearListExecute()
 {
     FileList->Clear();
+}
+
+void TFormMain::ActionClearFinishedExecute()
+{
+    TListUpdateLock lock(ListViewFiles);
+    FileList->RemoveRows(FileList->RowsWithState(fsDone));
 }
 
 void TFormMain::ListViewFilesDragOver(TEnhListView*, QObject* Source, const QPoint&, bool& Accept)

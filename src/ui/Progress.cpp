@@ -1,6 +1,7 @@
 #include "Progress.h"
 
 #include "Dialogs.h"
+#include "RepaintThrottle.h"
 #include "ResStr.h"
 #include "RxTrayIcon.h"
 #include "TitleBarButton.h"
@@ -31,6 +32,7 @@ constexpr int RowHeight = 16;
 constexpr int BarHeight = 13;
 constexpr QSize ButtonSize(75, 25);
 constexpr int BarMaximum = 1000;
+constexpr int RepaintIntervalMs = 100;
 
 QLabel* MakeLabel(QWidget* parent, Qt::Alignment alignment)
 {
@@ -162,6 +164,9 @@ TFormProgress::TFormProgress(QWidget* owner) : TGrowingDialog(owner, DesignSize)
     resize(DesignSize);
     Fit();
     PlaceTrayButton();
+    // A batch of short files changes the window hundreds of times a second: it paints ten times.
+    m_repaints = new TRepaintThrottle(this, RepaintIntervalMs);
+    m_repaints->SetActive(true);
     ResetDisplay();
     Finished = false;
 }
@@ -202,7 +207,22 @@ void TFormProgress::ResetDisplay()
 void TFormProgress::SetWorkingText(const QString& text)
 {
     const int room = LabelWorking->contentsRect().width();
-    LabelWorking->setText(LabelWorking->fontMetrics().elidedText(text, Qt::ElideMiddle, room));
+    const QFontMetrics metrics = LabelWorking->fontMetrics();
+    // Eliding lays the text out, at every file of a batch. For alphabets whose letters keep their
+    // shapes (up to Cyrillic and Armenian) the sum of the characters' own advances (a glyph cache
+    // lookup each, in fractions: whole pixels per letter would add up) is close to the laid-out
+    // width: with a letter to spare for kerning, a text within it fits as it is. Other scripts
+    // are laid out.
+    const QFontMetricsF exact(LabelWorking->font());
+    qreal roughWidth = exact.horizontalAdvance(QLatin1Char('n'));
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x0590 || roughWidth > room) {
+            roughWidth = room + 1;
+            break;
+        }
+        roughWidth += exact.horizontalAdvance(c);
+    }
+    LabelWorking->setText(roughWidth <= room ? text : metrics.elidedText(text, Qt::ElideMiddle, room));
     LabelWorking->setToolTip(text);
 }
 
@@ -237,6 +257,7 @@ int TFormProgress::ShowModal()
             return IDCANCEL;
         m_loop = nullptr;
     }
+    m_repaints->Flush();
     hide();
     // An application that quits ends every loop: that counts as an abort.
     if (m_modalResult == 0)

@@ -19,6 +19,7 @@ class QEventLoop;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class TRepaintThrottle;
 class TTitleBarButton;
 
 class TFormProgress : public TGrowingDialog {
@@ -87,6 +88,7 @@ private:
     void PlaceTrayButton();
 
     QEventLoop* m_loop = nullptr;
+    TRepaintThrottle* m_repaints = nullptr;
     int m_modalResult = 0;
     bool m_asking = false;
     QWidget* m_owner = nullptr;

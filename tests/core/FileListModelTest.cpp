@@ -1,6 +1,7 @@
 // The file list's rows and their index, checked against the rules of QAbstractItemModel by Qt's
 // model tester on every change.
 #include "FileListModel.h"
+#include "SortKeyRole.h"
 
 #include <QAbstractItemModelTester>
 #include <QPersistentModelIndex>
@@ -122,4 +123,50 @@ TEST_F(FileListModel, ANewRowOrderIsOneLayoutChangeThatCarriesPersistentIndexes)
     model.ApplyRowOrder({0, 1});
     EXPECT_EQ(Files(model), (QStringList{QStringLiteral("c"), QStringLiteral("a"), QStringLiteral("b")}));
     EXPECT_EQ(layouts.count(), 1);
+}
+
+TEST(FileListModel, EachRowKeepsItsStatusWhereverItGoesAndTheDoneAreCounted)
+{
+    TFileListModel model;
+    for (const char* f : {"a", "b", "c", "d"})
+        model.Append(Entry("/m/", f));
+    const QString why = QStringLiteral("Error: \"/m/b\" cannot be read");
+    model.SetStatus(0, {fsDone, 0, {}});
+    model.SetStatus(1, {fsFailed, 0, why});
+    model.SetStatus(2, {fsEncoding, 45, {}});
+    model.SetStatus(3, {fsDone, 0, {}});
+    EXPECT_EQ(model.DoneCount(), 2);
+    EXPECT_EQ(model.RowsWithState(fsDone), (QList<int>{0, 3}));
+
+    const auto statusOf = [&](int row) { return model.index(row, TFileListModel::colStatus).data().toString(); };
+    EXPECT_EQ(statusOf(2), QStringLiteral("Encoding 45%"));
+    EXPECT_EQ(model.index(1, TFileListModel::colStatus).data(Qt::ToolTipRole).toString(), why);
+    EXPECT_FALSE(model.index(0, TFileListModel::colStatus).data(Qt::ToolTipRole).isValid());
+    // Sorted by its text, like the names.
+    EXPECT_FALSE(model.index(2, TFileListModel::colStatus).data(SortKeyRole).isValid());
+
+    // Added, moved, reordered, removed: each status stays with its file, a new file has none.
+    model.Append(Entry("/m/", "e"));
+    model.MoveRow(0, model.Count());
+    model.ApplyRowOrder({1, 0, 2, 3, 4});
+    model.RemoveRows({2});
+    QStringList shown;
+    for (int r = 0; r < model.Count(); ++r)
+        shown << model.Entry(r).File + QLatin1Char('=') + statusOf(r);
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("c=Encoding 45%"), QStringLiteral("b=Failed"),
+                                  QStringLiteral("e="), QStringLiteral("a=Done")}));
+    EXPECT_EQ(model.DoneCount(), 1);
+
+    // The removal path for many scattered rows keeps them too.
+    for (int i = 0; i < 200; ++i)
+        model.Append(Entry("/n/", QByteArray::number(i).constData()));
+    QList<int> every2nd;
+    for (int r = 4; r < model.Count(); r += 2)
+        every2nd << r;
+    model.RemoveRows(every2nd);
+    EXPECT_EQ(statusOf(1), QStringLiteral("Failed"));
+    EXPECT_EQ(statusOf(3), QStringLiteral("Done"));
+    EXPECT_EQ(model.DoneCount(), 1);
+    model.Clear();
+    EXPECT_EQ(model.DoneCount(), 0);
 }

@@ -1075,17 +1075,26 @@ TEST_F(BatchRun, SkipExistingLeavesOutFilesWhoseMp3ExistsWithALogLineEach)
 {
     const QString argsOut = folder.File(QStringLiteral("args"));
     qputenv("FAKE_BLADEENC_ARGS_OUT", QFile::encodeName(argsOut));
-    Script("print Files to encode: 0\n");
     settings.SkipExisting = true;
     const QStringList files = {folder.File(QStringLiteral("m/a.wav")), folder.File(QStringLiteral("m/b.wav")),
                                folder.File(QStringLiteral("m/c.wav"))};
+    Script("print Files to encode: 2\nprint Encoding: " + files[0].toUtf8() + "\nprint Completed. Encoding time: 0:00:01\n"
+           "print Encoding: " + files[2].toUtf8() + "\nprint Completed. Encoding time: 0:00:01\n");
     folder.Write(QStringLiteral("m/b.mp3"), "made before");
     AddFiles(files);
     Encode();
     EXPECT_EQ(ArgumentsWritten(argsOut), (QStringList{QStringLiteral("-quit"), QStringLiteral("-128"),
                                                       QStringLiteral("-PRIO=LOWEST"), files[0], files[2]}));
     const QString skippedB = ResStr::LogSkippedExisting.arg(files[1], folder.File(QStringLiteral("m/b.mp3")));
-    EXPECT_EQ(main->Batch->Log(), (QStringList{skippedB, QStringLiteral("Files to encode: 0")}));
+    ASSERT_FALSE(main->Batch->Log().isEmpty());
+    EXPECT_EQ(main->Batch->Log().first(), skippedB);
+    // The skipped file's row says so; the others' follow the encoder.
+    const auto status = [&](int row, int role) {
+        return main->FileList->index(row, TFileListModel::colStatus).data(role).toString();
+    };
+    EXPECT_EQ((QStringList{status(0, Qt::DisplayRole), status(1, Qt::DisplayRole), status(2, Qt::DisplayRole)}),
+              (QStringList{QStringLiteral("Done"), QStringLiteral("Skipped"), QStringLiteral("Done")}));
+    EXPECT_EQ(status(1, Qt::ToolTipRole), skippedB);
     EXPECT_EQ(LoadLogFile(folder.File(QStringLiteral("Tonewright.log"))), main->Batch->Log());
     EXPECT_EQ(folder.Read(QStringLiteral("m/b.mp3")), QByteArray("made before"));
     EXPECT_TRUE(boxes.Asked().empty());
@@ -1104,4 +1113,102 @@ TEST_F(BatchRun, SkipExistingLeavesOutFilesWhoseMp3ExistsWithALogLineEach)
     EXPECT_EQ(main->Batch->Log()[1], skippedB);
     EXPECT_EQ(LoadLogFile(folder.File(QStringLiteral("Tonewright.log"))), main->Batch->Log());
     EXPECT_EQ(main->FileEntries().size(), 3);
+}
+
+namespace {
+// The list's Status column, row by row.
+QStringList StatusColumn(const TFormMain& main)
+{
+    QStringList texts;
+    for (int row = 0; row < main.FileList->Count(); ++row)
+        texts << main.FileList->index(row, TFileListModel::colStatus).data().toString();
+    return texts;
+}
+} // namespace
+
+TEST_F(BatchRun, EachFilesStatusFollowsTheRealEncoderAcrossCoresAndClearFinishedTakesTheDone)
+{
+    // The first file is the longest: on two cores the later ones end before it, yet each line
+    // must reach its own row.
+    settings.BladeEncPath = QString::fromUtf8(TW_BLADEENC);
+    settings.Bitrate = 128;
+    const struct {
+        const char* Name;
+        QByteArray Bytes;
+    } files[] = {{"long.wav", SineWav(3000)}, {"bad.wav", "no sound in here"}, {"b.wav", SineWav(200)},
+                 {"c.wav", SineWav(200)}};
+    QStringList paths;
+    for (const auto& f : files) {
+        folder.Write(QStringLiteral("music/") + QLatin1String(f.Name), f.Bytes);
+        paths << folder.File(QStringLiteral("music/") + QLatin1String(f.Name));
+        main->AddFile(paths.last());
+    }
+    EXPECT_EQ(StatusColumn(*main), QStringList(4, QString()));
+
+    // After every "Encoding:" line exactly the file it names is being encoded.
+    QStringList misplaced;
+    int started = 0;
+    beforeLine = [&](int index) {
+        if (index == 0) {
+            EXPECT_EQ(StatusColumn(*main), QStringList(4, QStringLiteral("Waiting")));
+        }
+        if (index == 0 || !lines.last().startsWith("Encoding: "))
+            return;
+        ++started;
+        const int row = int(paths.indexOf(QString::fromUtf8(lines.last().mid(10))));
+        const QStringList now = StatusColumn(*main);
+        for (int r = 0; r < now.size(); ++r)
+            if ((r == row) != now[r].startsWith(QStringLiteral("Encoding ")))
+                misplaced << QString::fromUtf8(lines.last()) + QStringLiteral(" / row %1: ").arg(r) + now[r];
+    };
+    boxes.Answer(IDNO);
+    Encode();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs));
+
+    EXPECT_EQ(started, 4);
+    EXPECT_EQ(misplaced, QStringList());
+    EXPECT_EQ(StatusColumn(*main), (QStringList{QStringLiteral("Done"), QStringLiteral("Failed"),
+                                                QStringLiteral("Done"), QStringLiteral("Done")}));
+    const QString tip = main->FileList->index(1, TFileListModel::colStatus).data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.startsWith(QStringLiteral("Error: \"") + paths[1])) << tip.toStdString();
+    EXPECT_TRUE(main->Batch->Log().contains(tip));
+
+    // Adding and removing files keeps the others' statuses; Clear Finished takes the done ones.
+    main->AddFile(QStringLiteral("/new/d.wav"));
+    main->FileList->RemoveRows({2});
+    EXPECT_EQ(StatusColumn(*main), (QStringList{QStringLiteral("Done"), QStringLiteral("Failed"),
+                                                QStringLiteral("Done"), QString()}));
+    main->ActionList1Update();
+    QAction* clearFinished = wintest::Part(*main, "ActionClearFinished");
+    ASSERT_TRUE(clearFinished->isEnabled());
+    clearFinished->trigger();
+    QStringList left;
+    for (const TFileEntry& e : main->FileEntries())
+        left << e.File + QLatin1Char('=') + StatusColumn(*main).at(int(left.size()));
+    EXPECT_EQ(left, (QStringList{QStringLiteral("bad.wav=Failed"), QStringLiteral("d.wav=")}));
+    main->ActionList1Update();
+    EXPECT_FALSE(clearFinished->isEnabled());
+}
+
+TEST_F(BatchRun, StopLeavesTheDoneFilesDoneAndTheUnfinishedOnesStopped)
+{
+    Script("print Files to encode: 3\nprint Encoding: /a/x.wav\nprint Completed. Encoding time: 0:00:01\n"
+           "print Encoding: /a/y.wav\nprint " + ProgressBytes("45.7", "0:00:05", "60.0", "0:00:09")
+           + "\nsleep 60000\n");
+    AddFiles({QStringLiteral("/a/x.wav"), QStringLiteral("/a/y.wav"), QStringLiteral("/a/z.wav")});
+    QStringList whileEncoding;
+    beforeLine = [&](int index) {
+        if (index == 4)
+            QTimer::singleShot(0, main.get(), [&] {
+                whileEncoding = StatusColumn(*main);
+                boxes.Answer(IDYES);
+                main->Batch->ProgressForm->ButtonCancel->click();
+            });
+    };
+    Encode();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs));
+    EXPECT_EQ(whileEncoding, (QStringList{QStringLiteral("Done"), QStringLiteral("Encoding 45%"),
+                                          QStringLiteral("Waiting")}));
+    EXPECT_EQ(StatusColumn(*main), (QStringList{QStringLiteral("Done"), QStringLiteral("Stopped"),
+                                                QStringLiteral("Stopped")}));
 }

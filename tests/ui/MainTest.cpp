@@ -829,9 +829,11 @@ TEST_F(MainWindow, WindowLayoutColumnsAndFocus)
     EXPECT_EQ(header->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Folder"));
     EXPECT_EQ(header->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Bytes"));
     EXPECT_EQ(header->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Date"));
+    EXPECT_EQ(header->headerData(4, Qt::Horizontal).toString(), QStringLiteral("Status"));
     EXPECT_EQ(header->headerData(2, Qt::Horizontal, Qt::TextAlignmentRole).toInt() & Qt::AlignRight, Qt::AlignRight);
     const QList<int> widths = FileListColumnWidths(form->ListViewFiles->fontMetrics());
-    for (int c = 0; c < 4; ++c)
+    ASSERT_EQ(widths.size(), 5);
+    for (int c = 0; c < 5; ++c)
         EXPECT_EQ(form->ListViewFiles->columnWidth(c), widths[c]) << c;
     EXPECT_EQ(form->ListViewFiles->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_EQ(form->ListViewFiles->editTriggers(), QAbstractItemView::NoEditTriggers);
@@ -858,6 +860,7 @@ TEST(FileListColumns, WidenWithTheFontSoSizesAndFullDatesFit)
         EXPECT_NEAR(widths[1], 150 * fm.averageCharWidth() / 5.0, 1) << pixels;
         EXPECT_GT(widths[2], fm.horizontalAdvance(QStringLiteral("9,999,999,999"))) << pixels;
         EXPECT_GT(widths[3], fm.horizontalAdvance(QStringLiteral("12/28/2028 11:58:58 PM"))) << pixels;
+        EXPECT_GT(widths[4], fm.horizontalAdvance(QStringLiteral("Encoding 100%"))) << pixels;
     }
     QLocale::setDefault(QLocale::c());
 }
@@ -878,13 +881,17 @@ TEST_F(MainWindow, MenusHoldTheEntriesWithTheHiddenOnesHidden)
     EXPECT_FALSE(Act("MenuKeywordSearch")->isVisible());
 
     const QList<QAction*> popup = wintest::Part<QMenu>(*form, "PopupMenuList")->actions();
-    ASSERT_EQ(popup.size(), 8);
+    ASSERT_EQ(popup.size(), 9);
     EXPECT_EQ(popup[0], Act("ActionChooseFiles"));
     EXPECT_EQ(popup[1], Act("ActionAddFolder"));
     EXPECT_EQ(popup[3], Act("ActionDelete"));
     EXPECT_EQ(popup[4], Act("ActionClearList"));
-    EXPECT_EQ(popup[6], Act("ActionEncode"));
-    EXPECT_EQ(popup[7], Act("ActionOptions"));
+    EXPECT_EQ(popup[5], Act("ActionClearFinished"));
+    EXPECT_EQ(popup[7], Act("ActionEncode"));
+    EXPECT_EQ(popup[8], Act("ActionOptions"));
+    const QList<QAction*> edit = wintest::Part<QMenu>(*form, "MenuEdit")->actions();
+    ASSERT_GE(edit.size(), 3);
+    EXPECT_EQ(edit[2], Act("ActionClearFinished"));
 
     EXPECT_EQ(Act("ActionChooseFiles")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
     EXPECT_EQ(Act("ActionAddFolder")->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));

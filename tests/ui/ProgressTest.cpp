@@ -331,3 +331,24 @@ TEST(ProgressWindow, TheTrayButtonHidesToTheTrayOnlyWhereTheDesktopHasOne)
     ASSERT_EQ(boxes.Asked().size(), 1u);
     EXPECT_EQ(boxes.Asked()[0].Text, QStringLiteral("tray gone"));
 }
+
+TEST(ProgressWindow, TheFileNameIsShownWholeWhenItFitsAndElidedToTheRoomWhenNot)
+{
+    QWidget owner;
+    TFormProgress form(&owner);
+    const QLabel* label = form.LabelWorking;
+    const int room = label->contentsRect().width();
+    // Around the width of the label, in wide and narrow letters and scripts that are laid out.
+    for (const QString& piece : {QStringLiteral("Wm"), QStringLiteral("il"), QStringLiteral("Ta"),
+                                 QStringLiteral("\u05D0\u05D1"), QStringLiteral("\u0645\u0631")}) {
+        for (int n = 1; n <= 80; ++n) {
+            const QString text = QStringLiteral("Working on ") + piece.repeated(n) + QStringLiteral(".wav");
+            SCOPED_TRACE(text.toStdString());
+            form.SetWorkingText(text);
+            const bool fits = label->fontMetrics().horizontalAdvance(text) <= room;
+            EXPECT_EQ(label->text() == text, fits);
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), room);
+            EXPECT_EQ(label->toolTip(), text);
+        }
+    }
+}
