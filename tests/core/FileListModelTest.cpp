@@ -125,9 +125,8 @@ TEST_F(FileListModel, ANewRowOrderIsOneLayoutChangeThatCarriesPersistentIndexes)
     EXPECT_EQ(layouts.count(), 1);
 }
 
-TEST(FileListModel, EachRowKeepsItsStatusWhereverItGoesAndTheDoneAreCounted)
+TEST_F(FileListModel, EachRowKeepsItsStatusWhereverItGoesAndTheDoneAreCounted)
 {
-    TFileListModel model;
     for (const char* f : {"a", "b", "c", "d"})
         model.Append(Entry("/m/", f));
     const QString why = QStringLiteral("Error: \"/m/b\" cannot be read");
