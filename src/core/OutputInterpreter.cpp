@@ -222,7 +222,10 @@ void TOutputInterpreter::HandleLine(const QString& line, IProgressDisplay* displ
         m_fields.FilesToEncode = m_span.FilesBefore + m_runAnnounced + m_span.FilesAfter;
         m_fields.FilesDone = m_doneBefore;
     } else {
-        m_fields.ErrorOccurred = true;
+        // Our encoder's "Warning:" lines (a cover too large to keep, say) go with a file that is
+        // encoded all the same: logged, never a failed batch that skips the shutdown.
+        if (!line.startsWith(QLatin1String("Warning:")))
+            m_fields.ErrorOccurred = true;
         if (m_files)
             m_files->FileMessage(line);
     }

@@ -244,6 +244,13 @@ TEST_F(OutputInterpreterTest, PrefixesAreExactCaseSensitiveAndAnchored)
     Line(QStringLiteral("========================= This is freeware!"));  // one blank only
     EXPECT_TRUE(error);
     error = false;
+    Line(QStringLiteral("warning: \"/a/x.wav\" its cover is dropped"));
+    EXPECT_TRUE(error);
+    error = false;
+    // A warning is logged and is no error.
+    Line(QStringLiteral("Warning: \"/a/x.wav\" its cover is dropped"));
+    EXPECT_FALSE(error);
+    EXPECT_EQ(log.last(), QStringLiteral("Warning: \"/a/x.wav\" its cover is dropped"));
     EXPECT_TRUE(display.Text.empty());
 
     Line(QStringLiteral("Input:"));
@@ -255,7 +262,7 @@ TEST_F(OutputInterpreterTest, PrefixesAreExactCaseSensitiveAndAnchored)
     EXPECT_EQ(display.Text["Output"], QStringLiteral("Outputformat: 128 kBit mono"));
     Line(QStringLiteral(" \t\r "));
     Line(QString());
-    EXPECT_EQ(log.size(), 8);
+    EXPECT_EQ(log.size(), 10);
     EXPECT_EQ(log.last(), QStringLiteral("Output: 128 kBit mono  \t"));
     EXPECT_FALSE(error);
 }
