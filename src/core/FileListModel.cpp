@@ -85,6 +85,7 @@ int TFileListModel::AppendEntries(const QList<TFileEntry>& entries)
         return 0;
     const int first = Count();
     beginInsertRows(QModelIndex(), first, first + static_cast<int>(fresh.size()) - 1);
+    m_status.resize(m_status.size() + fresh.size()); // no status yet
     m_entries.append(std::move(fresh));
     endInsertRows();
     return Count() - first;

@@ -144,16 +144,19 @@ TEST_F(FileListModel, EachRowKeepsItsStatusWhereverItGoesAndTheDoneAreCounted)
     // Sorted by its text, like the names.
     EXPECT_FALSE(model.index(2, TFileListModel::colStatus).data(SortKeyRole).isValid());
 
-    // Added, moved, reordered, removed: each status stays with its file, a new file has none.
+    // Added (one, or a folder's many at once), moved, reordered, removed: each status stays with
+    // its file, a new file has none.
     model.Append(Entry("/m/", "e"));
+    EXPECT_EQ(model.AppendEntries({Entry("/m/", "f"), Entry("/m/", "g")}), 2);
     model.MoveRow(0, model.Count());
-    model.ApplyRowOrder({1, 0, 2, 3, 4});
+    model.ApplyRowOrder({1, 0, 2, 3, 4, 5, 6});
     model.RemoveRows({2});
     QStringList shown;
     for (int r = 0; r < model.Count(); ++r)
         shown << model.Entry(r).File + QLatin1Char('=') + statusOf(r);
     EXPECT_EQ(shown, (QStringList{QStringLiteral("c=Encoding 45%"), QStringLiteral("b=Failed"),
-                                  QStringLiteral("e="), QStringLiteral("a=Done")}));
+                                  QStringLiteral("e="), QStringLiteral("f="), QStringLiteral("g="),
+                                  QStringLiteral("a=Done")}));
     EXPECT_EQ(model.DoneCount(), 1);
 
     // The removal path for many scattered rows keeps them too.
@@ -164,7 +167,7 @@ TEST_F(FileListModel, EachRowKeepsItsStatusWhereverItGoesAndTheDoneAreCounted)
         every2nd << r;
     model.RemoveRows(every2nd);
     EXPECT_EQ(statusOf(1), QStringLiteral("Failed"));
-    EXPECT_EQ(statusOf(3), QStringLiteral("Done"));
+    EXPECT_EQ(statusOf(4), QStringLiteral("Done"));
     EXPECT_EQ(model.DoneCount(), 1);
     model.Clear();
     EXPECT_EQ(model.DoneCount(), 0);
