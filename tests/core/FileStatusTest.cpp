@@ -3,7 +3,9 @@
 #include "FileStatus.h"
 #include "OutputInterpreter.h"
 
+#include "ProgressLine.h"
 #include "QtPrinters.h"
+#include "RecordingDisplay.h"
 
 #include <gtest/gtest.h>
 
@@ -13,26 +15,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class NoDisplay : public IProgressDisplay {
-public:
-    void SetStatusText(const QString&) override {}
-    void SetStatusEta(const QString&) override {}
-    void SetStatusPosition(int) override {}
-    void SetBatchText(const QString&) override {}
-    void SetBatchEta(const QString&) override {}
-    void SetBatchPosition(int) override {}
-    void SetWorking(const QString&) override {}
-    void SetInput(const QString&) override {}
-    void SetOutput(const QString&) override {}
-    void SetTitle(const QString&) override {}
-    void SetTrayHint(const QString&) override {}
-};
-
-QString Progress(const char* filePercent)
-{
-    return QStringLiteral("Status:") + QString::fromLatin1(filePercent).rightJustified(7, QLatin1Char(' '))
-           + QStringLiteral("%          0:00:01                 50.0%            0:00:02");
-}
+QString Progress(const QString& filePercent) { return ProgressLine(filePercent, u"0:00:01"_s, u"50.0"_s, u"0:00:02"_s); }
 
 const QString A = QStringLiteral("/m/a.wav");
 const QString B = QStringLiteral("/m/b.wav");
@@ -63,14 +46,15 @@ TEST(FileStatus, EachLineReachesItsFileAndTheEndSettlesTheRest)
     const QString warnC = QStringLiteral("Warning: \"/m/c.wav\" its cover picture (9 MiB) is larger than 1 MiB");
     const Case cases[] = {
         {"one file fails between two good ones",
-         {{0, 3, {u"Files to encode: 3"_s, u"Encoding: "_s + A, u"Input: 44.1 kHz stereo"_s, Progress("50.0"), Done,
+         {{0, 3, {u"Files to encode: 3"_s, u"Encoding: "_s + A, u"Input: 44.1 kHz stereo"_s, Progress(u"50.0"_s),
+                  Done,
                   u"Encoding: "_s + B, failA, u"Encoding: "_s + C, Done}}},
          true, false, {}, {u"Done"_s, u"Failed"_s, u"Done"_s}, {u""_s, failA, u""_s}},
         {"a warning keeps the file done and shows as its detail",
          {{0, 3, {u"Files to encode: 3"_s, u"Encoding: "_s + A, Done, u"Encoding: "_s + B, Done, u"Encoding: "_s + C, warnC, Done}}},
          true, false, {}, {u"Done"_s, u"Done"_s, u"Done"_s}, {u""_s, u""_s, warnC}},
         {"stopped mid-file: the file being encoded and those after it are stopped",
-         {{0, 3, {u"Files to encode: 3"_s, u"Encoding: "_s + A, Done, u"Encoding: "_s + B, Progress("45.7")}}},
+         {{0, 3, {u"Files to encode: 3"_s, u"Encoding: "_s + A, Done, u"Encoding: "_s + B, Progress(u"45.7"_s)}}},
          true, true, {}, {u"Done"_s, u"Stopped"_s, u"Stopped"_s}, {u""_s, u""_s, u""_s}},
         {"a crash fails the file being encoded and skips the rest, both with the reason",
          {{0, 3, {u"Files to encode: 3"_s, u"Encoding: "_s + A, Done, u"Encoding: "_s + B}}},
@@ -99,7 +83,7 @@ TEST(FileStatus, EachLineReachesItsFileAndTheEndSettlesTheRest)
         int changes = 0;
         files.SetOnChanged([&](int, const TFileStatus&) { ++changes; });
         interpreter.SetFileStatus(&files);
-        NoDisplay display;
+        RecordingDisplay display;
 
         files.BeginBatch({A, B, C});
         EXPECT_EQ(changes, 3);
