@@ -36,6 +36,8 @@ struct TSettings {
     // Written on their own when the user changes them, not with the others.
     std::int32_t ToolbarLayout = 3; // 1 icons, 2 captions, 3 both; another value changes nothing
     bool ToolbarVisible = true;
+
+    bool operator==(const TSettings&) const = default;
 };
 
 // The keys of the settings file are one table in Settings.cpp: section, key, field and its read
