@@ -147,7 +147,7 @@ protected:
         qunsetenv("FAKE_BLADEENC_SCRIPT_TEXT");
         qunsetenv("FAKE_BLADEENC_ARGS_OUT");
         if (main)
-            (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs);
+            WaitIdle();
         main.reset();
     }
 
@@ -188,6 +188,34 @@ protected:
     }
 
     QByteArray LogFileBytes() const { return folder.Read(QStringLiteral("Tonewright.log")); }
+
+    // Waits until the encoder has ended (true), or the hang guard ran out (false).
+    bool WaitIdle(int ms = WaitGuardMs) const
+    {
+        return QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, ms);
+    }
+
+    // The list's Status column, row by row.
+    QStringList StatusColumn() const
+    {
+        QStringList texts;
+        for (int row = 0; row < main->FileList->Count(); ++row)
+            texts << main->FileList->index(row, TFileListModel::colStatus).data().toString();
+        return texts;
+    }
+
+    // The arguments the fake encoder wrote to `argsOut`; empty when it wrote none.
+    static QStringList ArgumentsWritten(const QString& argsOut)
+    {
+        QFile file(argsOut);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        QStringList got;
+        for (const QByteArray& a : file.readAll().split('\0'))
+            got << QString::fromUtf8(a);
+        got.removeLast(); // after the last NUL
+        return got;
+    }
 };
 
 // A progress line of the sample batch, as the encoder writes it.
@@ -359,7 +387,7 @@ TEST_F(BatchRun, AFailedBatchSavesItsLogWhateverTheAnswer)
         // The run log holds this batch for "Last Log", also after a restart.
         EXPECT_EQ(LoadLogFile(folder.File(QStringLiteral("Tonewright.log"))), main->Batch->Log());
         EXPECT_EQ(main->Batch->ProgressForm, nullptr);
-        (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs);
+        WaitIdle();
     }
     EXPECT_EQ(boxes.Asked().size(), 3u);
     EXPECT_EQ(shutdowns, 0);
@@ -406,15 +434,7 @@ TEST_F(BatchRun, CommandLineReachesTheEncoderInTheListsOrder)
     ASSERT_EQ(before.first().File, names[1]);
     Encode();
 
-    QFile file(argsOut);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QList<QByteArray> args = file.readAll().split('\0');
-    ASSERT_FALSE(args.isEmpty());
-    args.removeLast(); // after the last NUL
-    QStringList got;
-    for (const QByteArray& a : args)
-        got << QString::fromUtf8(a);
-    EXPECT_EQ(got, (QStringList{QStringLiteral("-quit"), QStringLiteral("-160"), QStringLiteral("-CRC"),
+    EXPECT_EQ(ArgumentsWritten(argsOut), (QStringList{QStringLiteral("-quit"), QStringLiteral("-160"), QStringLiteral("-CRC"),
                                 QStringLiteral("-COPY"), QStringLiteral("-PRIO=LOWEST"), folder.File(names[1]),
                                 folder.File(names[2]), folder.File(names[0])}));
     EXPECT_EQ(main->FileEntries(), before);
@@ -461,7 +481,7 @@ TEST_F(BatchRun, AbortQuestionNoKeepsRunningYesEndsWithCancelAndNoCountdown)
     EXPECT_EQ(LogFileBytes(),
               QByteArray("Files to encode: 1\r\nEncoding: /a/long.wav\r\nStopped by the user after 0 of 1 files.\r\n"));
     // The encoder was killed: the run ends long before its minute of sleep.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, 30000));
+    EXPECT_TRUE(WaitIdle(30000));
     EXPECT_EQ(main->Tray->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
     EXPECT_EQ(shutdowns, 0);
 }
@@ -496,7 +516,7 @@ TEST_F(BatchRun, BatchEndingWhileTheAbortQuestionIsOpenClosesWithCancel)
         EXPECT_EQ(lines.size(), 3) << answer;
         EXPECT_EQ(main->Batch->ProgressForm, nullptr);
         EXPECT_FALSE(LogFileBytes().isEmpty());
-        (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs);
+        WaitIdle();
     }
     EXPECT_EQ(boxes.Asked().size(), 2u);
     EXPECT_EQ(shutdowns, 0);
@@ -530,7 +550,7 @@ TEST_F(BatchRun, CleanBatchWithShutdownTickedCountsDownAndShutsDownOnce)
         countdown->Button1->click();
         cancelled = true;
     });
-    (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs);
+    WaitIdle();
     lines.clear();
     Encode();
     EXPECT_TRUE(cancelled);
@@ -566,7 +586,7 @@ TEST_F(BatchRun, CleanBatchWithTheRealEncoder)
     EXPECT_TRUE(main->Batch->Log().contains(QStringLiteral("Encoding: ") + folder.File(QStringLiteral("music/drei ä.wav"))));
     // Idle again, the list as it was.
     EXPECT_EQ(main->Batch->ProgressForm, nullptr);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs));
+    EXPECT_TRUE(WaitIdle());
     EXPECT_EQ(main->FileEntries(), before);
     EXPECT_EQ(main->Tray->RxTrayIcon1->Hint(), QStringLiteral("Finished encoding"));
 }
@@ -580,7 +600,7 @@ TEST_F(BatchRun, TheProgressWindowShowsTheRealEncodersVariableBitrateLevel)
     folder.Write(QStringLiteral("music/v.wav"), SineWav(300));
     main->AddFile(folder.File(QStringLiteral("music/v.wav")));
     Encode();
-    (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs);
+    WaitIdle();
 
     EXPECT_FALSE(main->Batch->State().ErrorOccurred) << main->Batch->Log().join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(main->Batch->Log().contains(QStringLiteral("Output: VBR quality 2 mono")));
@@ -669,7 +689,7 @@ TEST_F(BatchRun, LogThatCannotBeSavedIsReportedAndTheProgramGoesOn)
     // The next batch runs normally.
     beforeLine = {};
     ASSERT_TRUE(QDir(folder.File(QStringLiteral("Tonewright.log"))).removeRecursively());
-    (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs);
+    WaitIdle();
     Encode();
     EXPECT_EQ(LogFileBytes(), QByteArray("Files to encode: 1\r\nEncoding: /a/x.wav\r\nCompleted. Encoding time: 0:00:01\r\n"));
     EXPECT_EQ(shutdowns, 0);
@@ -749,7 +769,7 @@ TEST_F(BatchRun, AnEncoderThatCrashesFailsOrEndsEarlyFailsTheBatchAndNeverShutsD
         EXPECT_EQ(main->Batch->Log().constLast(), c.Expected);
         EXPECT_EQ(main->Batch->Log().count(c.Expected), 1);
         EXPECT_EQ(LoadLogFile(folder.File(QStringLiteral("Tonewright.log"))), main->Batch->Log());
-        (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs);
+        WaitIdle();
         lines.clear();
     }
     EXPECT_EQ(shutdowns, 0);
@@ -768,7 +788,7 @@ TEST_F(BatchRun, TheEndOfAStoppedRunIsNoError)
             });
     };
     Encode();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs));
+    EXPECT_TRUE(WaitIdle());
     EXPECT_EQ(main->Batch->GUI2Console1->ChildEnd().Kind, TChildEnd::ceSignaled);
     EXPECT_FALSE(main->Batch->State().ErrorOccurred) << main->Batch->Log().join(QLatin1Char('|')).toStdString();
     // The log says the batch was stopped, and where; a crash would not have that last line.
@@ -854,7 +874,7 @@ TEST_F(BatchRun, ABatchKeepsTheComputerAwakeUntilItCompletesIsStoppedOrFails)
 
     // Fails: the encoder cannot start.
     beforeLine = {};
-    (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs);
+    WaitIdle();
     logind.Mock(QStringLiteral("ClearCalls"));
     folder.Write(QStringLiteral("BladeEnc"), "not a program");
     settings.BladeEncPath = folder.File(QStringLiteral("BladeEnc"));
@@ -954,27 +974,12 @@ TEST_F(BatchRun, StopEndsEveryRunOfASplitList)
             });
     };
     Encode();
-    (void)QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs);
+    WaitIdle();
     QCoreApplication::processEvents(); // the runner's end, which would start a next run
     EXPECT_EQ(starts, 1);
     EXPECT_FALSE(main->Batch->State().ErrorOccurred) << main->Batch->Log().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(main->Batch->Log().constLast(), QStringLiteral("Stopped by the user after 1 of 6 files."));
 }
-
-namespace {
-// The arguments the fake encoder wrote to `argsOut`; empty when it wrote none.
-QStringList ArgumentsWritten(const QString& argsOut)
-{
-    QFile file(argsOut);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList got;
-    for (const QByteArray& a : file.readAll().split('\0'))
-        got << QString::fromUtf8(a);
-    got.removeLast(); // after the last NUL
-    return got;
-}
-} // namespace
 
 TEST_F(BatchRun, TwoAlbumsGoIntoTheOutputFolderThroughTheRealEncoder)
 {
@@ -1005,7 +1010,7 @@ TEST_F(BatchRun, TwoAlbumsGoIntoTheOutputFolderThroughTheRealEncoder)
         settings.KeepSubfolders = c.keep;
         settings.DeleteSource = c.deleteSources;
         Encode();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs));
+        ASSERT_TRUE(WaitIdle());
 
         EXPECT_FALSE(main->Batch->State().ErrorOccurred) << main->Batch->Log().join(QLatin1Char('\n')).toStdString();
         EXPECT_TRUE(boxes.Asked().empty());
@@ -1063,7 +1068,7 @@ TEST_F(BatchRun, TheOutputFolderReachesTheEncoderAsOutdirOrAsPairsInEveryRun)
         main->FileList->Clear();
         AddFiles(files);
         Encode();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs));
+        ASSERT_TRUE(WaitIdle());
         EXPECT_EQ(started, c.runs);
         // What the last run's encoder was given.
         EXPECT_EQ(ArgumentsWritten(argsOut).mid(options), c.runs.last());
@@ -1089,12 +1094,8 @@ TEST_F(BatchRun, SkipExistingLeavesOutFilesWhoseMp3ExistsWithALogLineEach)
     ASSERT_FALSE(main->Batch->Log().isEmpty());
     EXPECT_EQ(main->Batch->Log().first(), skippedB);
     // The skipped file's row says so; the others' follow the encoder.
-    const auto status = [&](int row, int role) {
-        return main->FileList->index(row, TFileListModel::colStatus).data(role).toString();
-    };
-    EXPECT_EQ((QStringList{status(0, Qt::DisplayRole), status(1, Qt::DisplayRole), status(2, Qt::DisplayRole)}),
-              (QStringList{QStringLiteral("Done"), QStringLiteral("Skipped"), QStringLiteral("Done")}));
-    EXPECT_EQ(status(1, Qt::ToolTipRole), skippedB);
+    EXPECT_EQ(StatusColumn(), (QStringList{QStringLiteral("Done"), QStringLiteral("Skipped"), QStringLiteral("Done")}));
+    EXPECT_EQ(main->FileList->index(1, TFileListModel::colStatus).data(Qt::ToolTipRole).toString(), skippedB);
     EXPECT_EQ(LoadLogFile(folder.File(QStringLiteral("Tonewright.log"))), main->Batch->Log());
     EXPECT_EQ(folder.Read(QStringLiteral("m/b.mp3")), QByteArray("made before"));
     EXPECT_TRUE(boxes.Asked().empty());
@@ -1103,7 +1104,7 @@ TEST_F(BatchRun, SkipExistingLeavesOutFilesWhoseMp3ExistsWithALogLineEach)
     folder.Write(QStringLiteral("m/a.mp3"), "x");
     folder.Write(QStringLiteral("m/c.mp3"), "x");
     ASSERT_TRUE(QFile::remove(argsOut));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs));
+    ASSERT_TRUE(WaitIdle());
     boxes.Answer(IDOK);
     Encode();
     ASSERT_EQ(boxes.Asked().size(), 1u);
@@ -1114,17 +1115,6 @@ TEST_F(BatchRun, SkipExistingLeavesOutFilesWhoseMp3ExistsWithALogLineEach)
     EXPECT_EQ(LoadLogFile(folder.File(QStringLiteral("Tonewright.log"))), main->Batch->Log());
     EXPECT_EQ(main->FileEntries().size(), 3);
 }
-
-namespace {
-// The list's Status column, row by row.
-QStringList StatusColumn(const TFormMain& main)
-{
-    QStringList texts;
-    for (int row = 0; row < main.FileList->Count(); ++row)
-        texts << main.FileList->index(row, TFileListModel::colStatus).data().toString();
-    return texts;
-}
-} // namespace
 
 TEST_F(BatchRun, EachFilesStatusFollowsTheRealEncoderAcrossCoresAndClearFinishedTakesTheDone)
 {
@@ -1143,48 +1133,45 @@ TEST_F(BatchRun, EachFilesStatusFollowsTheRealEncoderAcrossCoresAndClearFinished
         paths << folder.File(QStringLiteral("music/") + QLatin1String(f.Name));
         main->AddFile(paths.last());
     }
-    EXPECT_EQ(StatusColumn(*main), QStringList(4, QString()));
 
     // After every "Encoding:" line exactly the file it names is being encoded.
     QStringList misplaced;
     int started = 0;
     beforeLine = [&](int index) {
         if (index == 0) {
-            EXPECT_EQ(StatusColumn(*main), QStringList(4, QStringLiteral("Waiting")));
+            EXPECT_EQ(StatusColumn(), QStringList(4, QStringLiteral("Waiting")));
         }
         if (index == 0 || !lines.last().startsWith("Encoding: "))
             return;
         ++started;
         const int row = int(paths.indexOf(QString::fromUtf8(lines.last().mid(10))));
-        const QStringList now = StatusColumn(*main);
+        const QStringList now = StatusColumn();
         for (int r = 0; r < now.size(); ++r)
             if ((r == row) != now[r].startsWith(QStringLiteral("Encoding ")))
                 misplaced << QString::fromUtf8(lines.last()) + QStringLiteral(" / row %1: ").arg(r) + now[r];
     };
     boxes.Answer(IDNO);
     Encode();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs));
+    ASSERT_TRUE(WaitIdle());
 
     EXPECT_EQ(started, 4);
     EXPECT_EQ(misplaced, QStringList());
-    EXPECT_EQ(StatusColumn(*main), (QStringList{QStringLiteral("Done"), QStringLiteral("Failed"),
-                                                QStringLiteral("Done"), QStringLiteral("Done")}));
+    EXPECT_EQ(StatusColumn(), (QStringList{QStringLiteral("Done"), QStringLiteral("Failed"),
+                                           QStringLiteral("Done"), QStringLiteral("Done")}));
     const QString tip = main->FileList->index(1, TFileListModel::colStatus).data(Qt::ToolTipRole).toString();
     EXPECT_TRUE(tip.startsWith(QStringLiteral("Error: \"") + paths[1])) << tip.toStdString();
     EXPECT_TRUE(main->Batch->Log().contains(tip));
 
-    // Adding and removing files keeps the others' statuses; Clear Finished takes the done ones.
+    // Clear Finished takes the done ones, also after files were added and removed.
     main->AddFile(QStringLiteral("/new/d.wav"));
     main->FileList->RemoveRows({2});
-    EXPECT_EQ(StatusColumn(*main), (QStringList{QStringLiteral("Done"), QStringLiteral("Failed"),
-                                                QStringLiteral("Done"), QString()}));
     main->ActionList1Update();
     QAction* clearFinished = wintest::Part(*main, "ActionClearFinished");
     ASSERT_TRUE(clearFinished->isEnabled());
     clearFinished->trigger();
     QStringList left;
     for (const TFileEntry& e : main->FileEntries())
-        left << e.File + QLatin1Char('=') + StatusColumn(*main).at(int(left.size()));
+        left << e.File + QLatin1Char('=') + StatusColumn().at(int(left.size()));
     EXPECT_EQ(left, (QStringList{QStringLiteral("bad.wav=Failed"), QStringLiteral("d.wav=")}));
     main->ActionList1Update();
     EXPECT_FALSE(clearFinished->isEnabled());
@@ -1200,15 +1187,15 @@ TEST_F(BatchRun, StopLeavesTheDoneFilesDoneAndTheUnfinishedOnesStopped)
     beforeLine = [&](int index) {
         if (index == 4)
             QTimer::singleShot(0, main.get(), [&] {
-                whileEncoding = StatusColumn(*main);
+                whileEncoding = StatusColumn();
                 boxes.Answer(IDYES);
                 main->Batch->ProgressForm->ButtonCancel->click();
             });
     };
     Encode();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !main->Batch->GUI2Console1->Running(); }, WaitGuardMs));
+    EXPECT_TRUE(WaitIdle());
     EXPECT_EQ(whileEncoding, (QStringList{QStringLiteral("Done"), QStringLiteral("Encoding 45%"),
                                           QStringLiteral("Waiting")}));
-    EXPECT_EQ(StatusColumn(*main), (QStringList{QStringLiteral("Done"), QStringLiteral("Stopped"),
-                                                QStringLiteral("Stopped")}));
+    EXPECT_EQ(StatusColumn(), (QStringList{QStringLiteral("Done"), QStringLiteral("Stopped"),
+                                           QStringLiteral("Stopped")}));
 }
