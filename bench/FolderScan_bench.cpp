@@ -84,7 +84,8 @@ static void BM_AddFolder10000(benchmark::State& state)
     int listed = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto form = std::make_unique<TFormMain>();
+        TSettings settings;
+        auto form = std::make_unique<TFormMain>(settings);
         state.ResumeTiming();
         const double mainBefore = ThreadCpuMs();
         form->AddPaths({tree.root});

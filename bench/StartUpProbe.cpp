@@ -18,6 +18,7 @@ int main(int argc, char* argv[])
 {
     const bool bare = argc > 1 && std::strcmp(argv[1], "bare") == 0;
     QApplication app(argc, argv);
+    TSettings settings;  // read from the file by the main window
     std::unique_ptr<QMainWindow> window;
     if (bare) {
         window = std::make_unique<QMainWindow>();
@@ -25,7 +26,7 @@ int main(int argc, char* argv[])
 #if __has_include("Translations.h")
         static const TTranslations translations;
 #endif
-        window = std::make_unique<TFormMain>();
+        window = std::make_unique<TFormMain>(settings);
     }
     window->show();
     // Ends once the events queued by showing the window (the first paint among them) are done.

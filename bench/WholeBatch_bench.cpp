@@ -206,11 +206,11 @@ static void BM_ShortFilesBatch(benchmark::State& state)
     double programCpu = 0, encoderCpu = 0, mainThreadCpu = 0;
     bool failed = false;
     for (auto _ : state) {
-        GlobalVars = TGlobalVars{};
-        auto form = std::make_unique<TFormMain>();
+        TSettings settings;
+        auto form = std::make_unique<TFormMain>(settings);
         form->show();
-        GlobalVars.BladeEncPath = encoder;
-        GlobalVars.Priority = 3;
+        settings.BladeEncPath = encoder;
+        settings.Priority = 3;
         for (const QString& f : files)
             form->AddFile(f);
         QCoreApplication::processEvents();
@@ -224,7 +224,7 @@ static void BM_ShortFilesBatch(benchmark::State& state)
         programCpu += after.Self - before.Self;
         mainThreadCpu += after.MainThread - before.MainThread;
         encoderCpu += after.Children - before.Children;
-        failed = failed || questions > 0 || GlobalVars.FilesDone != count;
+        failed = failed || questions > 0 || form->Batch->State().FilesDone != count;
     }
     SetMessageBoxHook(previousHook);
     SetExecutablePathOverride(QString());

@@ -395,6 +395,8 @@ void TConsoleThread::ReadLoop()
         FLastCount = Poll();
         drained += FLastCount;
     } while (FLastCount >= bufferSize && !Terminated() && drained < capacity + bufferSize);
+    if (!FLines.empty())
+        DeliverLines();
 }
 
 int TConsoleThread::Poll()
@@ -413,34 +415,69 @@ int TConsoleThread::Poll()
         if (n == 0 || errno != EAGAIN)
             FPipeEnded = true;
     }
+    if (!FLines.empty() && std::chrono::steady_clock::now() >= FLinesDue)
+        DeliverLines();
     IdleTick();
     return 0;
 }
 
 void TConsoleThread::SplitChunk(int count)
 {
-    FLines.clear();
+    const size_t held = FLines.size();
     FSplitter.Feed(FReadBuffer.data(), count, FLines);
-    const bool wantLines = static_cast<bool>(FLink->Events.OnLine);
-    for (const QByteArray& line : FLines) {
-        if (Terminated())
-            break;
-        FPendingLine = line;
-        if (wantLines) {
-            if (FLog) {
-                std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), FLog);
-                std::fwrite("\r\n", 1, 2, FLog);
-            }
-            HandOver([line](const TConsoleEvents& e, TGUI2Console* sender) {
-                e.OnLine(sender, line);
-                return false;
-            });
-        }
-        FPromptSeen = EndsWithPrompt(line, FPrompt);
+    if (FLines.size() > held) {
+        FPromptSeen = EndsWithPrompt(FLines.back(), FPrompt);
+        if (!FLink->Events.OnLine)
+            FLines.clear();
+        else if (std::chrono::steady_clock::now() >= FLinesDue)
+            DeliverLines();
     }
     FPendingLine.clear();
     if (FSplitter.HasFragment())
         FPromptSeen = FSplitter.FragmentEndsWith(FPrompt);
+}
+
+void TConsoleThread::DeliverLines()
+{
+    // The lines waiting cross in one hand-over: one wake-up of the owner's thread per read (or
+    // per line interval) instead of one per line. Between two lines the owner's thread looks
+    // for what the worker looked for between two hand-overs: a stop request, and the runner's
+    // destruction, after which this worker may be gone, so nothing of it is touched any more.
+    // After a stop request nothing more is delivered.
+    if (Terminated()) {
+        FLines.clear();
+        return;
+    }
+    size_t delivered = 0;  // written on the owner's thread while the worker waits
+    const auto writeLog = [this, &delivered] {
+        if (!FLog)
+            return;
+        for (size_t i = 0; i < delivered; ++i) {
+            std::fwrite(FLines[i].constData(), 1, static_cast<size_t>(FLines[i].size()), FLog);
+            std::fwrite("\r\n", 1, 2, FLog);
+        }
+    };
+    const Link* link = FLink.get();
+    try {
+        // The call owns its copies of the lines: a handler that destroys the runner destroys this
+        // worker too, while its line must stay valid.
+        HandOver([this, link, &delivered, lines = FLines](const TConsoleEvents& e, TGUI2Console* sender) {
+            for (const QByteArray& line : lines) {
+                ++delivered;  // before the call: a line whose handler fails counts as delivered
+                e.OnLine(sender, line);
+                if (link->Destroying.load() || Terminated())
+                    break;
+            }
+            return false;
+        });
+    } catch (...) {
+        writeLog();
+        FLines.clear();
+        throw;
+    }
+    writeLog();
+    FLines.clear();
+    FLinesDue = std::chrono::steady_clock::now() + std::chrono::milliseconds(FProps.LineInterval);
 }
 
 void TConsoleThread::IdleTick()
@@ -458,6 +495,9 @@ void TConsoleThread::IdleTick()
         return;
     FIdleTime = 0;
     FIdleMark = now;
+    // Lines that wait for their interval come before whatever the silence brings.
+    if (!FLines.empty())
+        DeliverLines();
     if (FPromptSeen) {
         FPendingLine = FSplitter.Fragment();
         if (FLink->Events.OnPrompt) {
@@ -498,6 +538,11 @@ bool TConsoleThread::WaitForChild()
     int timeout = 5;
     if (FPidFd >= 0 && FWakeFd >= 0)
         timeout = std::max(5, FProps.TimeOutDelay - FIdleTime);
+    // Lines waiting for their interval are handed over when it ends, output or not.
+    if (!FLines.empty()) {
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(FLinesDue - std::chrono::steady_clock::now());
+        timeout = std::clamp(static_cast<int>(wait.count()), 0, timeout);
+    }
     const int r = poll(fds, count, timeout);
     if (r < 0) {
         if (errno == EINTR)
@@ -627,6 +672,11 @@ void TGUI2Console::SetPrompt(const QString& value)
 {
     FProps.Prompt = value;
     FProps.PromptLength = static_cast<std::int32_t>(value.toUtf8().size());
+}
+
+void TGUI2Console::SetLineInterval(int value)
+{
+    FProps.LineInterval = static_cast<std::uint16_t>(std::clamp(value, 0, 1000));
 }
 
 void TGUI2Console::SetTimeOutDelay(int value)

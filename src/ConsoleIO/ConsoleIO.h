@@ -129,6 +129,7 @@ struct TConsoleProperties {
     std::int32_t PromptLength = 0;  // bytes of Prompt in UTF-8
     QString HomeDirectory;
     TThreadPriority Priority = tpNormal;
+    std::uint16_t LineInterval = 0;  // ms, 0..1000; see TGUI2Console::SetLineInterval
 };
 
 // How a run's child ended, as the system reported it when the child was collected.
@@ -185,6 +186,7 @@ private:
     void ReadLoop();
     int Poll();
     void SplitChunk(int count);
+    void DeliverLines();  // hands FLines to OnLine, logs those delivered and empties FLines
     void IdleTick();
     bool WaitForChild();  // true when the child has ended
     void KillChild(const QString& status);
@@ -213,7 +215,8 @@ private:
     // Worker's own.
     bool FPromptSeen = false;
     TLineSplitter FSplitter;
-    std::vector<QByteArray> FLines;
+    std::vector<QByteArray> FLines;  // read, not yet handed over
+    std::chrono::steady_clock::time_point FLinesDue;  // the next hand-over of lines, at the earliest
     std::vector<char> FReadBuffer;
     int FIdleTime = 0;  // silence so far, in whole 5 ms steps
     std::chrono::steady_clock::time_point FIdleMark;  // when FIdleTime was last brought up to date
@@ -287,6 +290,13 @@ public:
     void SetTimeOutDelay(int value);  // kept within 10..10000
     TThreadPriority Priority() const { return FProps.Priority; }
     void SetPriority(TThreadPriority value) { FProps.Priority = value; }
+    // The least time between two hand-overs of lines to OnLine, in milliseconds (0..1000; 0,
+    // the default: the lines of every read at once). Lines that come sooner wait and go over
+    // together, still one OnLine each, in order; they go before a prompt, a time-out or the
+    // run's end, and a stop request drops them like the lines still in the pipe. For a child
+    // that writes many short lines, one wake-up of this thread per interval instead of one per line.
+    int LineInterval() const { return FProps.LineInterval; }
+    void SetLineInterval(int value);
 
 Q_SIGNALS:
     // A run's end has been processed (after its OnDone): Start now begins a new run.

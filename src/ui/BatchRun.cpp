@@ -149,6 +149,9 @@ TBatchRun::TBatchRun(QObject* owner, IBatchUser& user, const TSettings& settings
     GUI2Console1->SetTimeOutDelay(10000);
     GUI2Console1->SetPipeSize(ps1k);
     GUI2Console1->SetBufferSize(bs256);
+    // The windows paint ten times a second: the encoder's lines may as well come over in groups,
+    // which in a batch of short files spares the main thread most of its wake-ups.
+    GUI2Console1->SetLineInterval(50);
 
     m_outputInterpreter = std::make_unique<TOutputInterpreter>(m_state);
     m_outputInterpreter->SetFileStatus(&m_fileStatus);

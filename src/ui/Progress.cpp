@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QEvent>
 #include <QEventLoop>
+#include <QShowEvent>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -161,6 +162,10 @@ TFormProgress::TFormProgress(QWidget* owner) : TGrowingDialog(owner, DesignSize)
     if (m_owner)
         m_owner->window()->installEventFilter(this);
 
+    m_textLabels = {LabelStatusETA, LabelStatus, LabelBatchETA, LabelBatch, LabelWorking, LabelInput, LabelOutput};
+    for (const QLabel* label : m_textLabels)
+        m_textLabelMinimums << label->minimumSize();
+
     resize(DesignSize);
     Fit();
     PlaceTrayButton();
@@ -183,6 +188,34 @@ void TFormProgress::resizeEvent(QResizeEvent* event)
     // The row's width may have changed: the file name is shortened to the new one.
     if (LabelWorking->toolTip() != LabelWorking->text())
         SetWorkingText(LabelWorking->toolTip());
+    // The layout has given the labels their sizes in the new size (after a change of font or
+    // style had let them go).
+    if (isVisible())
+        HoldLabelSizes(true);
+}
+
+void TFormProgress::showEvent(QShowEvent* event)
+{
+    TGrowingDialog::showEvent(event);
+    // Laid out at the window's final size by now.
+    HoldLabelSizes(true);
+}
+
+void TFormProgress::HoldLabelSizes(bool hold)
+{
+    // A label whose size may change asks the window to lay itself out at every new text, which
+    // in a batch of short files means several times per file and most of the program's time. The
+    // rows are wide enough for the longest text of each (their minimum widths), and a label's
+    // text never widened the window beyond them, so holding the sizes changes nothing on screen.
+    for (qsizetype i = 0; i < m_textLabels.size(); ++i) {
+        QLabel* label = m_textLabels.at(i);
+        if (hold) {
+            label->setFixedSize(label->size());
+        } else {
+            label->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+            label->setMinimumSize(m_textLabelMinimums.at(i));
+        }
+    }
 }
 
 TFormProgress::~TFormProgress()
@@ -334,6 +367,8 @@ void TFormProgress::reject()
 
 void TFormProgress::changeEvent(QEvent* event)
 {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        HoldLabelSizes(false);
     if (event->type() == QEvent::WindowStateChange && m_owner) {
         QWidget* main = m_owner->window();
         if (isMinimized()) {

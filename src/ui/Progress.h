@@ -12,6 +12,9 @@
 // The batch run sets OnTrayButtonClick (to TFormMain::HideToTray) when it creates the window.
 #include "UpdateWindows.h"
 
+#include <QList>
+#include <QSize>
+
 #include <functional>
 
 class QCheckBox;
@@ -72,6 +75,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 public Q_SLOTS:
@@ -86,8 +90,13 @@ private:
     void CloseQuery();
     // The tray button's place: the window's top right corner, whatever its width.
     void PlaceTrayButton();
+    // Holds the labels of the encoder's texts at the size the layout gave them (or lets them
+    // follow the layout again), so that a new text does not lay out the whole window again.
+    void HoldLabelSizes(bool hold);
 
     QEventLoop* m_loop = nullptr;
+    QList<QLabel*> m_textLabels;     // the labels the run's lines change
+    QList<QSize> m_textLabelMinimums; // their minimum sizes from the design, while not held
     TRepaintThrottle* m_repaints = nullptr;
     int m_modalResult = 0;
     bool m_asking = false;

@@ -49,6 +49,34 @@ TEST(ConsoleRun, DeliversCompleteNonEmptyLinesInOrderWithTheEventsAroundThem)
                                        Normal(), "done"));
 }
 
+TEST(ConsoleRun, LinesWithinTheIntervalWaitAndGoOverBeforeWhatFollows)
+{
+    // The first line goes at once; the next ones wait for the interval (a second), but neither
+    // the run's end nor the prompt that silence brings may overtake them.
+    struct Case {
+        const char* name;
+        QStringList script;
+        std::vector<std::string> expected;  // after the start
+    };
+    const std::vector<Case> cases = {
+        {"end", {S("out:a\\n"), S("sleep:30"), S("out:b\\n"), S("sleep:30"), S("out:c\\n"), S("exit:0")},
+         {"line:a", "line:b", "line:c", "preterminate", Normal(), "done"}},
+        {"prompt", {S("out:a\\n"), S("sleep:30"), S("out:b\\nStatus:"), S("sleep:300")},
+         {"line:a", "line:b", "prompt:Status:", "preterminate", Normal(), "done"}},
+    };
+    for (const Case& t : cases) {
+        TGUI2Console c;
+        auto r = Record(c);
+        c.SetLineInterval(1000);
+        c.SetPrompt(S("Status:"));
+        c.SetTimeOutDelay(20);
+        c.SetCommand(ChildCommand(t.script));
+        ASSERT_TRUE(RunToEnd(c)) << t.name;
+        ASSERT_FALSE(r->Events.empty()) << t.name;
+        EXPECT_EQ(std::vector<std::string>(r->Events.begin() + 1, r->Events.end()), t.expected) << t.name;
+    }
+}
+
 TEST(ConsoleRun, OutputAndErrorShareOnePipeAndLongLinesSurviveSmallReads)
 {
     TGUI2Console c;
@@ -281,6 +309,10 @@ TEST(ConsoleStop, NoLineAfterStopThenTheEndingEventsAndTheChildIsKilled)
         if (line == "b")
             sender->Stop();
     };
+    // The log holds the lines delivered, and only those.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    c.SetLogFile(dir.filePath(S("out.log")));
     // a, b and c arrive in one read: the request is seen before c.
     c.SetCommand(ChildCommand({S("ignore"), S("pid"), S("sleep:50"), S("out:a\\nb\\nc\\n"), S("sleep:50"),
                                S("out:d\\n"), S("hang")}));
@@ -288,6 +320,9 @@ TEST(ConsoleStop, NoLineAfterStopThenTheEndingEventsAndTheChildIsKilled)
     ASSERT_GT(pid, 0);
     EXPECT_THAT(r->Events, ElementsAre(::testing::StartsWith("start:"), ::testing::StartsWith("line:pid"), "line:a",
                                        "line:b", "preterminate", Normal(), "done"));
+    QFile log(c.LogFile());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().endsWith("\r\na\r\nb\r\n"));
     EXPECT_FALSE(ProcessAlive(static_cast<pid_t>(pid)));
     EXPECT_TRUE(ChildrenOfThisProcess().empty());
 }
@@ -532,14 +567,14 @@ TEST(ConsoleDestruction, OwnerDestroyedInsideItsOwnHandler)
         }
         delete sender;  // the worker waits in this very hand-over
         deleted = true;
-        r->Events.push_back("after delete");
+        r->Events.push_back("after delete of " + line.toStdString());  // the line outlives it
     };
     c->SetCommand(ChildCommand({S("pid"), S("out:one\\ntwo\\n"), S("hang")}));
     c->Start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return deleted; }, WaitGuardMs));
     QTest::qWait(100);
     EXPECT_THAT(r->Events, ElementsAre(::testing::StartsWith("start:"), ::testing::StartsWith("line:pid"), "line:one",
-                                       "after delete"));
+                                       "after delete of one"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !ProcessAlive(pid); }, 10000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return ChildrenOfThisProcess().empty(); }, 10000));
 }

@@ -96,6 +96,38 @@ TEST(ProgressWindow, TextsSharingALineFitWithoutBeingCutOrOverlapping)
     EXPECT_GE(form.ButtonCancel->height(), 25);
 }
 
+TEST(ProgressWindow, NewTextsInTheShownWindowLayOutNothing)
+{
+    // A batch of short files changes the texts several times per file: laying out the whole window
+    // each time cost most of the program's time.
+    QWidget owner;
+    TFormProgress form(&owner);
+    form.show();
+    QCoreApplication::processEvents();
+    struct LayoutCounter : QObject {
+        int Requests = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            Requests += e->type() == QEvent::LayoutRequest;
+            return false;
+        }
+    } counter;
+    form.installEventFilter(&counter);
+    const auto writeTexts = [&](int n) {
+        form.LabelStatus->setText(QStringLiteral("Status=%1.0%").arg(n % 100));
+        form.LabelStatusETA->setText(QStringLiteral("Estimated time: 0:00:%1").arg(n % 60));
+        form.LabelBatch->setText(QStringLiteral("Batch=%1.0%").arg(n % 100));
+        form.LabelBatchETA->setText(QStringLiteral("Estimated time: 99:59:59"));
+        form.SetWorkingText(QStringLiteral("Working on: /music/Artist %1/Track %1.wav").arg(n));
+        form.LabelInput->setText(QStringLiteral("Inputformat: 11.025 kHz stereo"));
+        form.LabelOutput->setText(QStringLiteral("Outputformat: 320 kBit stereo"));
+        QCoreApplication::processEvents();
+    };
+    for (int n = 0; n < 20; ++n)
+        writeTexts(n);
+    EXPECT_EQ(counter.Requests, 0);
+}
+
 TEST(ProgressWindow, BarPositionsOutsideTheRangeShowClamped)
 {
     QProgressBar bar;
