@@ -477,7 +477,13 @@ long long FramesOf(const std::string& path)
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return 0;
     OpenedSource opened;
-    return opened.Open(path) && opened.in() && opened.info().frames > 0 ? opened.info().frames : 0;
+    if (!opened.Open(path) || !opened.in())
+        return 0;
+    // libsndfile says SF_COUNT_MAX when it cannot tell a source's length (a damaged header):
+    // unknown, like 0, so that the batch's sum of lengths cannot overflow. 2^40 frames are
+    // more than 290 days at 44.1 kHz.
+    const long long frames = opened.info().frames;
+    return frames > 0 && frames < (1LL << 40) ? frames : 0;
 }
 
 } // namespace bladeenc

@@ -532,7 +532,8 @@ bool THttpCli::SendRequest(const QString& method, const QString& version)
 {
     QByteArray request;
     QPointer<THttpCli> self(this);
-    // After a handler destroyed the client nothing more is touched.
+    // After a handler destroyed the client nothing more is touched: each line below reads the
+    // client's fields only while it lives.
     auto add = [&](QString line) {
         if (!self)
             return;
@@ -548,28 +549,29 @@ bool THttpCli::SendRequest(const QString& method, const QString& version)
     if (!self)
         return false;
     add(method + QLatin1Char(' ') + FRequestPath + QStringLiteral(" HTTP/") + version);
-    if (!FSender.isEmpty())
+    if (self && !FSender.isEmpty())
         add(QStringLiteral("From: ") + FSender);
-    if (!FReference.isEmpty())
+    if (self && !FReference.isEmpty())
         add(QStringLiteral("Referer: ") + FReference);
-    if (FRequestType == httpPOST && !FContentTypePost.isEmpty())
+    if (self && FRequestType == httpPOST && !FContentTypePost.isEmpty())
         add(QStringLiteral("Content-Type: ") + FContentTypePost);
-    if (!FAgent.isEmpty())
+    if (self && !FAgent.isEmpty())
         add(QStringLiteral("User-Agent: ") + FAgent);
-    add(QStringLiteral("Host: ") + FTargetHost);
-    if (FNoCache)
+    if (self)
+        add(QStringLiteral("Host: ") + FTargetHost);
+    if (self && FNoCache)
         add(QStringLiteral("Pragma: no-cache"));
-    if (FRequestType == httpPOST)
+    if (self && FRequestType == httpPOST)
         add(QStringLiteral("Content-Length: ") + QString::number(FSendStream ? FSendStream->size() : 0));
-    if (FModifiedSince != 0)
+    if (self && FModifiedSince != 0)
         add(QStringLiteral("If-Modified-Since: ") + HttpDateText(FModifiedSince) + QStringLiteral(" GMT"));
-    if (!FUsername.isEmpty())
+    if (self && !FUsername.isEmpty())
         add(QStringLiteral("Authorization: Basic ") +
             QString::fromLatin1(Base64Encode((FUsername + QLatin1Char(':') + FPassword).toLatin1())));
-    if (!FProxy.isEmpty() && !FProxyUsername.isEmpty())
+    if (self && !FProxy.isEmpty() && !FProxyUsername.isEmpty())
         add(QStringLiteral("Proxy-Authorization: Basic ") +
             QString::fromLatin1(Base64Encode((FProxyUsername + QLatin1Char(':') + FProxyPassword).toLatin1())));
-    if (!FCookie.isEmpty())
+    if (self && !FCookie.isEmpty())
         add(QStringLiteral("Cookie: ") + FCookie);
     if (self && OnRequestHeaderEnd)
         OnRequestHeaderEnd(this);

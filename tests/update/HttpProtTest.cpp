@@ -1126,8 +1126,10 @@ TEST(HttpAbort, DestroyingTheClientInsideOnCommandIsSafe)
     ScriptedServer server({[](ServerConnection& c) { c.WaitPeerClose(); }});
     auto* cli = new THttpCli;
     cli->OnCommand = [&](QObject*, QString&) {
-        delete cli;
+        // The handler is the client's own member: nothing of it may be touched after the delete.
+        THttpCli* dying = cli;
         cli = nullptr;
+        delete dying;
     };
     cli->SetURL(Local(server.Port(), "/"));
     cli->StartGet();
