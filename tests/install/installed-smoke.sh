@@ -52,7 +52,7 @@ session() {
   XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home" \
   QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb \
   DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/tonewright-smoke-no-system-bus \
-    read_only xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
+    read_only xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 1024x768x24 -nolisten tcp" \
       dbus-run-session -- sh "$here/smoke-session.sh" "$work" "$root/usr/local" "$here" "$@"
 }
 
