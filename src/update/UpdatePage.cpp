@@ -146,6 +146,21 @@ bool TWfiTags::NamesAny() const
     return false;
 }
 
+TWfiTags TonewrightPageTags()
+{
+    TWfiTags tags;
+    tags.AuthorTag = QStringLiteral("tw-author");
+    tags.AuthorEMailTag = QStringLiteral("tw-mail");
+    tags.DateTag = QStringLiteral("tw-date");
+    tags.DownloadTag = QStringLiteral("tw-url");
+    tags.ProductNameTag = QStringLiteral("tw-name");
+    tags.ReadMeTag = QStringLiteral("tw-readme");
+    tags.RedirectTag = QStringLiteral("tw-redirect");
+    tags.VersionTag = QStringLiteral("tw-version");
+    tags.Sha256Tag = QStringLiteral("tw-sha256");
+    return tags;
+}
+
 TUpdatePage TUpdatePage::Parse(const QStringList& lines, const TWfiTags& tags, TWfiDateFormat dateFormat)
 {
     TUpdatePage page;

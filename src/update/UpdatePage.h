@@ -28,6 +28,9 @@ struct TWfiTags {
     bool NamesAny() const;
 };
 
+// The tags of Tonewright's own product page ("tw-version", "tw-url", ...).
+TWfiTags TonewrightPageTags();
+
 // Why a page's download may not be fetched.
 enum class TDownloadRefusal { None, NotSecure, BadSha256 };
 

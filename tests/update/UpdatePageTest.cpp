@@ -12,17 +12,6 @@ QString Meta(const char* tag, const char* value)
     return QStringLiteral("<META HTTP-EQUIV=\"%1\" CONTENT=\"%2\">").arg(QLatin1String(tag), QLatin1String(value));
 }
 
-TWfiTags OurTags()
-{
-    TWfiTags tags;
-    tags.VersionTag = QStringLiteral("tw-version");
-    tags.DownloadTag = QStringLiteral("tw-url");
-    tags.DateTag = QStringLiteral("tw-date");
-    tags.RedirectTag = QStringLiteral("tw-redirect");
-    tags.Sha256Tag = QStringLiteral("tw-sha256");
-    return tags;
-}
-
 } // namespace
 
 TEST(UpdatePageRules, VersionsTagsAndNumbers)
@@ -56,7 +45,7 @@ TEST(UpdatePageRules, ParseTakesTheNamedTagsTheLastLineWinning)
     const QStringList lines = {Meta("tw-version", "1.0"), QStringLiteral("<p>text</p>"), Meta("tw-version", "1.3.0"),
                                Meta("TW-URL", "https://example.org/x.tar.gz"), Meta("tw-url", "https://example.org/dl/tonewright.tar.gz"),
                                Meta("tw-date", "Jan 05, 2027"), Meta("unknown", "ignored")};
-    const TUpdatePage page = TUpdatePage::Parse(lines, OurTags(), wfidDFSDate);
+    const TUpdatePage page = TUpdatePage::Parse(lines, TonewrightPageTags(), wfidDFSDate);
     EXPECT_EQ(page.Version, QStringLiteral("1.3.0"));
     EXPECT_EQ(page.DownloadUrl, QStringLiteral("https://example.org/dl/tonewright.tar.gz")); // tag names match exactly
     EXPECT_EQ(page.DateText, QStringLiteral("Jan 05, 2027"));
@@ -64,14 +53,14 @@ TEST(UpdatePageRules, ParseTakesTheNamedTagsTheLastLineWinning)
     EXPECT_EQ(page.DownloadFileName(), QStringLiteral("tonewright.tar.gz"));
     EXPECT_EQ(page.ProductName, QString()); // not asked for
 
-    EXPECT_EQ(TUpdatePage::Parse(lines, OurTags(), wfidNone).Date, 0.0);
-    EXPECT_THROW(TUpdatePage::Parse({Meta("tw-date", "soon")}, OurTags(), wfidDFSDate), Exception);
+    EXPECT_EQ(TUpdatePage::Parse(lines, TonewrightPageTags(), wfidNone).Date, 0.0);
+    EXPECT_THROW(TUpdatePage::Parse({Meta("tw-date", "soon")}, TonewrightPageTags(), wfidDFSDate), Exception);
 
     TWfiTags none;
     EXPECT_FALSE(none.NamesAny());
     none.Sha256Tag = QStringLiteral("tw-sha256"); // a digest alone is nothing to fetch a page for
     EXPECT_FALSE(none.NamesAny());
-    EXPECT_TRUE(OurTags().NamesAny());
+    EXPECT_TRUE(TonewrightPageTags().NamesAny());
 }
 
 TEST(UpdatePageRules, DownloadNamesAndWhatMayBeFetched)
